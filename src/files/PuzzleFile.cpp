@@ -37,7 +37,7 @@ constexpr Field kFields[] = {
 };
 static_assert(rec::kInfoPiece + 48 == kRecordSize);
 
-// Error numbers and texts follow the classic runtime's table, so old logs and new ones read alike.
+// Each kind of failure has one fixed error number, so log lines can be told apart by it.
 FileError ioError(int label, int err, bool writing)
 {
     switch (err) {
