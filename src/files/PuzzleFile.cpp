@@ -10,10 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <random>
 
 namespace tessaro {
 
@@ -138,20 +136,6 @@ std::optional<FileError> getInt16s(std::string_view b, size_t at, int label, int
     }
     return std::nullopt;
 }
-
-// Clock-seeded key source for saves made without an injected one.
-class KeyRandom final : public UniformRandom {
-public:
-    KeyRandom()
-        : gen_(static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
-               (static_cast<uint64_t>(std::random_device{}()) << 32))
-    {
-    }
-    float next() override { return static_cast<float>(gen_() >> 40) * (1.0f / 16777216.0f); }
-
-private:
-    std::mt19937_64 gen_;
-};
 
 bool writeAll(int fd, const uint8_t* data, size_t size)
 {
@@ -336,7 +320,7 @@ DecodeResult decodeRecord(std::string_view b, Puzzle& p)
 
 bool subFile_put(const Puzzle& p, const std::string& path)
 {
-    KeyRandom rnd;
+    ClockRandom rnd;
     return subFile_put(p, path, rnd);
 }
 
