@@ -67,3 +67,51 @@ bool giveUpAndAnnounce(Dialogs& dlg, const Puzzle& p) {
 }
 
 }  // namespace tessaro
+
+namespace tessaro {
+
+namespace {
+
+constexpr int kPasswordField = 16;
+
+std::string fullWidthNumber(int n) {
+    std::string digits = std::to_string(n), out;
+    for (char d : digits) {
+        // U+FF10 + d: EF BC 90+d
+        out += "\xEF\xBC";
+        out += static_cast<char>(0x90 + (d - '0'));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string passwordRefusal(std::string_view password) {
+    int position = 0;
+    for (size_t i = 0; i < password.size(); ++position) {
+        const auto lead = static_cast<unsigned char>(password[i]);
+        if (lead >= 0x80) {
+            size_t len = 1;
+            while (i + len < password.size() &&
+                   (static_cast<unsigned char>(password[i + len]) & 0xC0) == 0x80)
+                ++len;
+            return "「" + std::string(password.substr(i, len)) +
+                   "」は半角英数字ではないため、保存できません。";
+        }
+        ++i;
+    }
+    if (position > kPasswordField)
+        return "パスワードは" + fullWidthNumber(kPasswordField) + "文字以内にしてください。";
+    for (int pos = 1; pos <= position; ++pos) {
+        const int c = static_cast<unsigned char>(password[pos - 1]);
+        if (c + 127 + pos > 255) {
+            std::string ch(1, static_cast<char>(c));
+            if (c == 0x7F) ch = "DEL";
+            return "「" + ch + "」は" + fullWidthNumber(128 - c) + "文字目までしか使えません（" +
+                   fullWidthNumber(pos) + "文字目にあります）。";
+        }
+    }
+    return {};
+}
+
+}  // namespace tessaro

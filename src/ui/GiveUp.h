@@ -5,6 +5,9 @@
 #include "model/Puzzle.h"
 #include "ui/Dialogs.h"
 
+#include <string>
+#include <string_view>
+
 namespace tessaro {
 
 // True when the player confirmed giving up and typed the answer password.
@@ -18,5 +21,11 @@ bool fncPassword_Check(Dialogs& dlg, const Puzzle& p);
 // success the notice that Reset is about to be enabled. The window enables
 // cmdReset when this returns true.
 bool giveUpAndAnnounce(Dialogs& dlg, const Puzzle& p);
+
+// Why the puzzle file cannot keep this password (a Japanese sentence for the
+// user), or the empty text when it can. The record holds 16 single-byte codes,
+// each stored as code + 127 + position in one byte, so late positions take
+// only the lower codes ("z" up to the 6th).
+std::string passwordRefusal(std::string_view password);
 
 }  // namespace tessaro

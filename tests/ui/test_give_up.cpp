@@ -133,3 +133,23 @@ TEST(PasswordCheck, AsksOnceAndRefusesAWrongPassword) {
 
 }  // namespace
 }  // namespace tessaro
+
+namespace tessaro {
+namespace {
+
+TEST(PasswordRefusal, OnlyWhatTheRecordCanHoldIsAccepted) {
+    // Every code fits at position 1..(128 - code); "p" and below fit everywhere.
+    for (const char* ok : {"", "ABCDEFGHIJ", "0123456789abcdef", "pppppppppppppppp", "zzzzzz",
+                           "wwwwwwwww", "vvvvvvvvvv", "a b", "~"})
+        EXPECT_EQ(passwordRefusal(ok), "") << ok;
+    EXPECT_EQ(passwordRefusal("abcdefz"), "「z」は６文字目までしか使えません（７文字目にあります）。");
+    EXPECT_EQ(passwordRefusal("qqqqqqqqqqqqqqqq"),
+              "「q」は１５文字目までしか使えません（１６文字目にあります）。");
+    EXPECT_NE(passwordRefusal("wwwwwwwwww"), "");
+    EXPECT_EQ(passwordRefusal("0123456789ABCDEFG"), "パスワードは１６文字以内にしてください。");
+    EXPECT_EQ(passwordRefusal("abcあ"), "「あ」は半角英数字ではないため、保存できません。");
+    EXPECT_EQ(passwordRefusal("ｱ"), "「ｱ」は半角英数字ではないため、保存できません。");
+}
+
+}  // namespace
+}  // namespace tessaro
