@@ -53,7 +53,9 @@ int highestUsedBlock(const Puzzle& p) {
 }
 
 std::string signedText(int value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    std::string text(value < 0 ? "" : " ");
+    text.append(std::to_string(value));
+    return text;
 }
 
 std::string resultLineText(const Puzzle& p, int last) {
@@ -69,7 +71,12 @@ std::string resultLineText(const Puzzle& p, int last) {
     return line;
 }
 
-std::string sumText(int count, int total) { return std::to_string(count) + " : " + std::to_string(total); }
+std::string sumText(int count, int total) {
+    std::string text = std::to_string(count);
+    text.append(" : ");
+    text.append(std::to_string(total));
+    return text;
+}
 
 bool hasDigits1to8(int64_t n) {
     uint64_t u = n < 0 ? uint64_t(0) - uint64_t(n) : uint64_t(n);
