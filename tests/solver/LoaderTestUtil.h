@@ -59,11 +59,12 @@ public:
     std::vector<std::string> resultLines;
     std::vector<std::string> messages;  // "title|text|icon"
     std::function<void()> onYield;      // extra work at a yield (nested calls, for instance)
+    std::function<bool()> stopIf;       // stop at this yield when it says so
 
     bool yieldPoint(const LoaderModel& model) override {
         ++yields;
         if (onYield) onYield();
-        if (stopAt != 0 && yields == stopAt) {
+        if ((stopAt != 0 && yields == stopAt) || (stopIf && stopIf())) {
             if (snapshots) events.push_back(cat({"stop ", num(int64_t(digest(model.puzzle())))}));
             return true;
         }
