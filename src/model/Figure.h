@@ -1,6 +1,7 @@
 #pragma once
 // Operations on the puzzle in hand: counting, turning, moving, loading.
-// A block index outside 0..7 makes every operation do nothing (and count 0).
+// A block index outside 0..7 makes every operation do nothing: counts are 0,
+// moves report refused (non-zero, so move loops end), loading reports CannotPlace.
 // Truth values are -1 / 0 and refused moves return the blocking cell count,
 // as the play handlers and the automatic loader expect.
 
@@ -77,7 +78,8 @@ struct LoadResult {
     bool complete = false;   // the box now holds G_iCell_Total filled cells
     int16_t filled = 0;      // fncBox_Count(G_iBox) after a load
 };
-// The model part of cmdLoad_Click: checks in order, nothing changed when refused.
+// The model part of cmdLoad_Click: checks in order, nothing but the scratch grid
+// G_iWork changed when refused.
 LoadResult loadPiece(Puzzle& p, int b, bool checkDeadSpace);
 
 int16_t fncChkDedSpace(const Puzzle& p);

@@ -1,0 +1,49 @@
+#include "app/ErrLog.h"
+
+#include "app/AppEnv.h"
+#include "files/ShiftJis.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace tessaro {
+
+std::string errLogLine(const std::tm& when, const std::string& detail, const std::string& place)
+{
+    char stamp[96];
+    std::snprintf(stamp, sizeof stamp, "%04d/%02d/%02d %02d:%02d:%02d ", when.tm_year + 1900, when.tm_mon + 1,
+                  when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec);
+    return stamp + place + " " + detail + "\r\n";
+}
+
+void subErrLog_put(const std::string& detail, const std::string& place)
+{
+    try {
+        showCriticalMessage(place, "Error " + detail);
+    } catch (...) {
+    }
+    try {
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        std::string line = utf8ToCp932(errLogLine(local, detail, place));
+        std::string file = G_sApp_Path + kErrLogFileName;
+        int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return;
+        // One write keeps the line whole even when two copies append at once.
+        ssize_t written = write(fd, line.data(), line.size());
+        (void)written;
+        close(fd);
+    } catch (...) {
+    }
+}
+
+void logStepError(const std::string& procedure, int errorNumber, int label, const std::string& description)
+{
+    subErrLog_put("Line " + std::to_string(label) + ":" + description, procedure + std::to_string(errorNumber));
+}
+
+}  // namespace tessaro

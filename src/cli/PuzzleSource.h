@@ -1,0 +1,31 @@
+#pragma once
+// The puzzle a command works on: a .bin file named on the command line, or the built-in sample.
+
+#include "model/Puzzle.h"
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
+
+namespace tessaro::cli {
+
+struct PuzzleSourceOptions {
+    std::string file;
+    bool sample = false;
+};
+
+// Adds the positional FILE and the --sample flag; exactly one of them must be given.
+void addPuzzleSourceOptions(CLI::App& cmd, PuzzleSourceOptions& opts);
+// Throws CLI::ValidationError (bad usage) unless exactly one source was given.
+void checkPuzzleSource(const PuzzleSourceOptions& opts);
+
+struct LoadedPuzzle {
+    Puzzle puzzle;
+    std::string version;  // the reader's result, trimmed; "" for the sample
+};
+
+// The puzzle, or nothing with a message for stderr in `error`.
+std::optional<LoadedPuzzle> readPuzzleSource(const PuzzleSourceOptions& opts, std::string& error);
+
+}  // namespace tessaro::cli

@@ -1,0 +1,444 @@
+#include "files/PuzzleFile.h"
+
+#include "app/AppEnv.h"
+#include "app/ErrLog.h"
+#include "files/ShiftJis.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+namespace tessaro {
+
+namespace {
+
+constexpr const char* kPutPlace = "frmMain.subFile_put() ";
+constexpr const char* kGetPlace = "frmMain.fncFile_get() ";
+
+struct Field {
+    size_t offset;
+    size_t size;
+    int label;
+};
+constexpr Field kFields[] = {
+    {rec::kVersion, 16, 110},   {rec::kKey, 16, 120},        {rec::kPassword, 16, 121},
+    {rec::kPieceMade, 1024, 130}, {rec::kPiece, 1024, 140},  {rec::kComment, 40, 150},
+    {rec::kCellsX, 2, 160},     {rec::kCellsY, 2, 170},      {rec::kCellsZ, 2, 180},
+    {rec::kBox, 128, 190},      {rec::kBoxNo, 128, 200},     {rec::kBoxColor, 768, 210},
+    {rec::kCellTotal, 2, 220},  {rec::kCellFilled, 2, 230},  {rec::kLoaded, 16, 240},
+    {rec::kRotate, 4, 250},     {rec::kRotation, 16, 260},   {rec::kInfoPiece, 48, 270},
+};
+static_assert(rec::kInfoPiece + 48 == kRecordSize);
+
+// Each kind of failure has one fixed error number, so log lines can be told apart by it.
+FileError ioError(int label, int err, bool writing)
+{
+    switch (err) {
+    case ENOENT:
+        return writing ? FileError{label, 76, "パスが見つかりません。"} : FileError{label, 53, "ファイルが見つかりません。"};
+    case ENOTDIR:
+        return {label, 76, "パスが見つかりません。"};
+    case EACCES:
+    case EPERM:
+        return {label, 70, "アクセスが拒否されました。"};
+    case EROFS:
+        return {label, 70, "読み取り専用の場所には書き込めません。"};
+    case ENOSPC:
+    case EDQUOT:
+        return {label, 61, "ディスクの空き容量が不足しています。"};
+    case EFBIG:
+        return {label, 61, "ファイルサイズの上限を超えるため書き込めません。"};
+    case EISDIR:
+        return {label, 75, "フォルダーはファイルとして使えません。"};
+    case ENAMETOOLONG:
+        return {label, 52, "ファイル名が長すぎます。"};
+    case EIO:
+        return {label, 57, "デバイス I/O エラーが発生しました。"};
+    default:
+        return {label, 75, "パスまたはファイルにアクセスできません。（errno " + std::to_string(err) + "）"};
+    }
+}
+
+void putInt16(Record& r, size_t at, int16_t v)
+{
+    auto u = static_cast<uint16_t>(v);
+    r[at] = static_cast<uint8_t>(u & 0xFF);
+    r[at + 1] = static_cast<uint8_t>(u >> 8);
+}
+
+void putInt32(Record& r, size_t at, int32_t v)
+{
+    auto u = static_cast<uint32_t>(v);
+    for (size_t k = 0; k < 4; ++k)
+        r[at + k] = static_cast<uint8_t>((u >> (8 * k)) & 0xFF);
+}
+
+template <size_t N>
+void putInt16s(Record& r, size_t at, const std::array<int16_t, N>& a)
+{
+    for (size_t i = 0; i < N; ++i)
+        putInt16(r, at + 2 * i, a[i]);
+}
+
+void putText(Record& r, size_t at, const std::string& cp932Field)
+{
+    std::copy(cp932Field.begin(), cp932Field.end(), r.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+int16_t getInt16(std::string_view b, size_t at)
+{
+    auto u = static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));
+    return static_cast<int16_t>(u);
+}
+
+int32_t getInt32(std::string_view b, size_t at)
+{
+    uint32_t u = 0;
+    for (size_t k = 0; k < 4; ++k)
+        u |= static_cast<uint32_t>(static_cast<uint8_t>(b[at + k])) << (8 * k);
+    return static_cast<int32_t>(u);
+}
+
+FileError badValue(int label, const std::string& what, long value)
+{
+    return {label, 321, "ファイル形式が無効です。（" + what + " = " + std::to_string(value) + "）"};
+}
+
+std::string cellName(const char* name, int i)
+{
+    int x = i % kGrid, y = (i / kGrid) % kGrid, z = i / (kGrid * kGrid);
+    return std::string(name) + "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
+}
+
+std::string pieceName(const char* name, int i)
+{
+    int b = i % kBlocks, c = i / kBlocks;
+    int x = c % kGrid, y = (c / kGrid) % kGrid, z = c / (kGrid * kGrid);
+    return std::string(name) + "(" + std::to_string(b) + ", " + std::to_string(x) + ", " + std::to_string(y) + ", " +
+           std::to_string(z) + ")";
+}
+
+// Reads an array of Integers, refusing the first element outside lo..hi.
+template <size_t N, typename Namer>
+std::optional<FileError> getInt16s(std::string_view b, size_t at, int label, int lo, int hi, Namer name,
+                                   std::array<int16_t, N>& out)
+{
+    for (size_t i = 0; i < N; ++i) {
+        int16_t v = getInt16(b, at + 2 * i);
+        if (v < lo || v > hi)
+            return badValue(label, name(static_cast<int>(i)), v);
+        out[i] = v;
+    }
+    return std::nullopt;
+}
+
+bool writeAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<FileError> checkPassword(const std::string& password)
+{
+    std::string_view pw = trimSpaces(password);
+    size_t pos = 0;
+    for (int i = 1; i <= static_cast<int>(kPasswordChars) && pos < pw.size(); ++i) {
+        auto c = static_cast<unsigned char>(pw[pos]);
+        if (c >= 0x80) {
+            size_t len = 1;
+            while (pos + len < pw.size() && (static_cast<unsigned char>(pw[pos + len]) & 0xC0) == 0x80)
+                ++len;
+            return FileError{120, 6,
+                             "オーバーフローしました。パスワードの " + std::to_string(i) + " 文字目「" +
+                                 std::string(pw.substr(pos, len)) + "」は半角英数字ではないため保存できません。"};
+        }
+        if (c + 127 + i > 255)
+            return FileError{120, 6,
+                             "オーバーフローしました。パスワードの " + std::to_string(i) + " 文字目「" +
+                                 std::string(1, static_cast<char>(c)) + "」はこの位置に保存できません。"};
+        ++pos;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> encodeRecord(const Puzzle& p, const std::string& version, UniformRandom& rnd, Record& out)
+{
+    if (auto refused = checkPassword(p.G_sPassword))
+        return refused;
+    out.fill(0);
+
+    putText(out, rec::kVersion, cp932Field(utf8ToCp932(trimSpaces(version)), 16));
+
+    uint8_t key[kPasswordChars];
+    for (size_t i = 0; i < kPasswordChars; ++i) {
+        int k = static_cast<int>(rnd.next() * 128.0f) + 64;
+        key[i] = static_cast<uint8_t>(std::clamp(k, 64, 191));
+        out[rec::kKey + i] = key[i];
+    }
+
+    std::string pw(trimSpaces(p.G_sPassword).substr(0, kPasswordChars));
+    pw.resize(kPasswordChars, ' ');
+    for (size_t i = 0; i < kPasswordChars; ++i) {
+        int c = static_cast<unsigned char>(pw[i]);
+        out[rec::kPassword + i] = static_cast<uint8_t>((c + 127 + static_cast<int>(i) + 1) ^ key[i]);
+    }
+
+    putInt16s(out, rec::kPieceMade, p.G_iPiece_Made);
+    putInt16s(out, rec::kPiece, p.G_iPiece);
+    putText(out, rec::kComment, cp932Field(utf8ToCp932(trimSpaces(p.G_sComment)), kCommentBytes));
+    putInt16(out, rec::kCellsX, p.G_iCells_X);
+    putInt16(out, rec::kCellsY, p.G_iCells_Y);
+    putInt16(out, rec::kCellsZ, p.G_iCells_Z);
+    putInt16s(out, rec::kBox, p.G_iBox);
+    putInt16s(out, rec::kBoxNo, p.G_iBox_No);
+    for (size_t i = 0; i < p.G_lBox_Color.size(); ++i)
+        putInt32(out, rec::kBoxColor + 4 * i, p.G_lBox_Color[i]);
+    putInt16(out, rec::kCellTotal, p.G_iCell_Total);
+    putInt16(out, rec::kCellFilled, p.G_iCell_Filled);
+    putInt16s(out, rec::kLoaded, p.G_iLoaded);
+    putInt32(out, rec::kRotate, p.GE_lRotate);
+    putInt16s(out, rec::kRotation, p.GE_iRotation);
+    for (size_t n = 0; n < kBlocks; ++n) {
+        putInt16(out, rec::kInfoPiece + 6 * n, p.G_Info_Piece[n].iNo);
+        putInt16(out, rec::kInfoPiece + 6 * n + 2, p.G_Info_Piece[n].iFace_ct);
+        putInt16(out, rec::kInfoPiece + 6 * n + 4, p.G_Info_Piece[n].iTurn_CtZ);
+    }
+    return std::nullopt;
+}
+
+DecodeResult decodeRecord(std::string_view b, Puzzle& p)
+{
+    DecodeResult result;
+    if (b.size() < 16 || b[0] != 'V') {
+        result.kind = DecodeResult::Kind::NgVersion;
+        return result;
+    }
+    auto fail = [&](FileError e) {
+        result.kind = DecodeResult::Kind::Error;
+        result.error = std::move(e);
+        return result;
+    };
+    if (b.size() < kRecordSize) {
+        for (const Field& f : kFields)
+            if (f.offset + f.size > b.size())
+                return fail({f.label, 62,
+                             "ファイルにこれ以上データがありません。（" + std::to_string(b.size()) + " / " +
+                                 std::to_string(kRecordSize) + " バイト）"});
+    }
+    b = b.substr(0, kRecordSize);
+
+    Puzzle q = p;  // staged: the model sees nothing of a refused file
+    std::string version = cp932ToUtf8(trimSpaces(b.substr(rec::kVersion, 16)));
+
+    std::string pw;
+    for (size_t i = 0; i < kPasswordChars; ++i) {
+        int key = static_cast<uint8_t>(b[rec::kKey + i]);
+        int stored = static_cast<uint8_t>(b[rec::kPassword + i]);
+        int c = (stored ^ key) - 127 - static_cast<int>(i + 1);
+        if (c < 0)
+            return fail({121, 5,
+                         "プロシージャの呼び出し、または引数が不正です。（パスワードの " + std::to_string(i + 1) +
+                             " 文字目が壊れています）"});
+        pw.push_back(static_cast<char>(c));
+    }
+    q.G_sPassword = std::string(trimSpaces(pw));
+
+    auto pieceNamer = [](const char* name) { return [name](int i) { return pieceName(name, i); }; };
+    auto cellNamer = [](const char* name) { return [name](int i) { return cellName(name, i); }; };
+    auto indexNamer = [](const char* name) { return [name](int i) { return std::string(name) + "(" + std::to_string(i) + ")"; }; };
+
+    if (auto e = getInt16s(b, rec::kPieceMade, 130, 0, 1, pieceNamer("G_iPiece_Made"), q.G_iPiece_Made)) return fail(*e);
+    if (auto e = getInt16s(b, rec::kPiece, 140, 0, 1, pieceNamer("G_iPiece"), q.G_iPiece)) return fail(*e);
+
+    q.G_sComment = std::string(trimSpaces(cp932ToUtf8(b.substr(rec::kComment, kCommentBytes))));
+
+    struct Size { size_t at; int label; const char* name; int16_t* cells; };
+    for (Size s : {Size{rec::kCellsX, 160, "G_iCells_X", &q.G_iCells_X}, Size{rec::kCellsY, 170, "G_iCells_Y", &q.G_iCells_Y},
+                   Size{rec::kCellsZ, 180, "G_iCells_Z", &q.G_iCells_Z}}) {
+        int16_t v = getInt16(b, s.at);
+        if (v < 2 || v > kGrid)
+            return fail(badValue(s.label, s.name, v));
+        *s.cells = v;
+    }
+    q.G_iMax_X = static_cast<int16_t>(q.G_iCells_X - 1);
+    q.G_iMax_Y = static_cast<int16_t>(q.G_iCells_Y - 1);
+    q.G_iMax_Z = static_cast<int16_t>(q.G_iCells_Z - 1);
+
+    // 2 marks a body cell chosen while a maker runs; a save then keeps it.
+    if (auto e = getInt16s(b, rec::kBox, 190, 0, 2, cellNamer("G_iBox"), q.G_iBox)) return fail(*e);
+    if (auto e = getInt16s(b, rec::kBoxNo, 200, 0, kBlocks, cellNamer("G_iBox_No"), q.G_iBox_No)) return fail(*e);
+    for (size_t i = 0; i < q.G_lBox_Color.size(); ++i)
+        q.G_lBox_Color[i] = getInt32(b, rec::kBoxColor + 4 * i);
+    q.G_iCell_Total = getInt16(b, rec::kCellTotal);
+    q.G_iCell_Filled = getInt16(b, rec::kCellFilled);
+    if (auto e = getInt16s(b, rec::kLoaded, 240, 0, 1, indexNamer("G_iLoaded"), q.G_iLoaded)) return fail(*e);
+    q.GE_lRotate = getInt32(b, rec::kRotate);
+    if (q.GE_lRotate < 0)
+        return fail(badValue(250, "GE_lRotate", q.GE_lRotate));
+    if (auto e = getInt16s(b, rec::kRotation, 260, 0, kBlocks - 1, indexNamer("GE_iRotation"), q.GE_iRotation)) return fail(*e);
+    for (size_t n = 0; n < kBlocks; ++n) {
+        struct Part { size_t off; const char* name; int hi; int16_t* out; };
+        InfoPiece& info = q.G_Info_Piece[n];
+        for (Part f : {Part{0, "iNo", kBlocks, &info.iNo}, Part{2, "iFace_ct", 5, &info.iFace_ct},
+                       Part{4, "iTurn_CtZ", 3, &info.iTurn_CtZ}}) {
+            int16_t v = getInt16(b, rec::kInfoPiece + 6 * n + f.off);
+            if (v < 0 || v > f.hi)
+                return fail(badValue(270, "G_Info_Piece(" + std::to_string(n) + ")." + f.name, v));
+            *f.out = v;
+        }
+    }
+
+    p = std::move(q);
+    result.kind = DecodeResult::Kind::Read;
+    result.version = std::move(version);
+    return result;
+}
+
+bool subFile_put(const Puzzle& p, const std::string& path)
+{
+    ClockRandom rnd;
+    return subFile_put(p, path, rnd);
+}
+
+bool subFile_put(const Puzzle& p, const std::string& path, UniformRandom& rnd)
+{
+    auto fail = [](const FileError& e) {
+        logStepError(kPutPlace, e.number, e.label, e.description);
+        return false;
+    };
+
+    Record record;
+    if (auto refused = encodeRecord(p, G_sVersion, rnd, record))
+        return fail(*refused);
+
+    if (path.empty())
+        return fail({100, 52, "ファイル名が指定されていません。"});
+    // Save through a link into the file it names, not over the link.
+    std::string target = path;
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            target = real;
+            free(real);
+        }
+    }
+    bool existed = stat(target.c_str(), &st) == 0;
+    if (existed && S_ISDIR(st.st_mode))
+        return fail(ioError(100, EISDIR, true));
+
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = target + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(attempt);
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return fail(ioError(100, errno, true));
+    }
+    if (fd < 0)
+        return fail(ioError(100, EEXIST, true));
+    if (existed && S_ISREG(st.st_mode))
+        (void)fchmod(fd, st.st_mode & 07777);
+
+    auto abandon = [&](const FileError& e) {
+        close(fd);
+        unlink(temp.c_str());
+        return fail(e);
+    };
+    for (const Field& f : kFields) {
+        if (!writeAll(fd, record.data() + f.offset, f.size))
+            return abandon(ioError(f.label, errno, true));
+    }
+    if (fsync(fd) != 0)
+        return abandon(ioError(9990, errno, true));
+    if (close(fd) != 0) {
+        int err = errno;
+        unlink(temp.c_str());
+        return fail(ioError(9990, err, true));
+    }
+    if (rename(temp.c_str(), target.c_str()) != 0) {
+        int err = errno;
+        unlink(temp.c_str());
+        return fail(ioError(9990, err, true));
+    }
+    // The rename itself reaches the disk with the folder's metadata.
+    int dir = open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+std::string fncFile_get(Puzzle& p, const std::string& path)
+{
+    auto fail = [](const FileError& e) {
+        logStepError(kGetPlace, e.number, e.label, e.description);
+        return std::string();
+    };
+    if (path.empty())
+        return fail({100, 52, "ファイル名が指定されていません。"});
+    // Non-blocking, so that a named pipe given by mistake cannot hang the program.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return fail(ioError(100, errno, false));
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        close(fd);
+        return fail(ioError(100, err, false));
+    }
+    std::string bytes(kRecordSize, '\0');
+    size_t have = 0;
+    while (have < kRecordSize) {
+        ssize_t n = read(fd, bytes.data() + have, kRecordSize - have);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int err = errno;
+            close(fd);
+            return fail(ioError(110, err, false));
+        }
+        if (n == 0)
+            break;
+        have += static_cast<size_t>(n);
+    }
+    close(fd);
+    bytes.resize(have);
+
+    DecodeResult r = decodeRecord(bytes, p);
+    switch (r.kind) {
+    case DecodeResult::Kind::Read:
+        return r.version;
+    case DecodeResult::Kind::NgVersion:
+        return kNgVersion;
+    case DecodeResult::Kind::Error:
+        break;
+    }
+    return fail(r.error);
+}
+
+}  // namespace tessaro

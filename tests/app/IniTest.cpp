@@ -1,0 +1,71 @@
+#include "app/Ini.h"
+
+#include "files/ShiftJis.h"
+#include "files/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaro;
+using namespace tessaro::test;
+
+namespace {
+
+class IniTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string file = dir.file("Init.ini");
+    std::string get(const std::string& text, bool shiftJis = true)
+    {
+        writeBytes(file, shiftJis ? utf8ToCp932(text) : text);
+        return fncIni_get(kIniSection, kIniDataKey, file);
+    }
+};
+
+}  // namespace
+
+TEST_F(IniTest, FindsTheKeyLikeTheProfileFunctions)
+{
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=/srv/puzzles\r\n"), "/srv/puzzles");
+    // Odd case and blanks around names and value; LF-only lines.
+    EXPECT_EQ(get("  [ フォルダpath ]  \n\t data_folda_PATH \t=  /srv/p q  \n"), "/srv/p q");
+    // Other sections and keys are ignored; the first matching section and key count.
+    EXPECT_EQ(get("[Other]\r\nDATA_Folda_Path=/wrong\r\n[フォルダPath]\r\nX=1\r\nDATA_Folda_Path=/right\r\n"
+                  "DATA_Folda_Path=/second\r\n[フォルダPath]\r\nDATA_Folda_Path=/third\r\n"),
+              "/right");
+    EXPECT_EQ(get("[フォルダPath]\r\n[Next]\r\nDATA_Folda_Path=/wrong\r\n"), "");
+    // One pair of enclosing quotes goes; a zero byte ends the value.
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=\"/with space \"\r\n"), "/with space ");
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=/a" + std::string(1, '\0') + "/b\r\n"), "/a");
+    // A Japanese value arrives as UTF-8.
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=/home/利用者/パズル\r\n"), "/home/利用者/パズル");
+}
+
+TEST_F(IniTest, EmptyWhenAnythingIsMissing)
+{
+    EXPECT_EQ(get("[フォルダPath]\r\n"), "");
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=\r\n"), "");
+    EXPECT_EQ(get("DATA_Folda_Path=/no/section\r\n"), "");
+    EXPECT_EQ(get("[フォルダ]\r\nDATA_Folda_Path=/wrong/section\r\n"), "");
+    EXPECT_EQ(get(""), "");
+    EXPECT_EQ(fncIni_get(kIniSection, kIniDataKey, dir.file("missing.ini")), "");
+}
+
+TEST_F(IniTest, ValuesKeepAtMost126BytesOfTheFile)
+{
+    std::string longValue(200, 'a');
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=" + longValue + "\r\n"), std::string(126, 'a'));
+    // Counted in Shift-JIS bytes and cut at a character boundary.
+    std::string jp = std::string(125, 'b') + "あい";
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=" + jp + "\r\n"), std::string(125, 'b'));
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=" + std::string(124, 'b') + "あい\r\n"),
+              std::string(124, 'b') + "あ");
+    // In a UTF-8 file the same value is counted in UTF-8 bytes.
+    EXPECT_EQ(get("[フォルダPath]\r\nDATA_Folda_Path=" + std::string(124, 'b') + "あ\r\n", false),
+              std::string(124, 'b'));
+}
+
+TEST_F(IniTest, Utf8FilesWorkToo)
+{
+    EXPECT_EQ(get("[フォルダPath]\nDATA_Folda_Path=/utf8/データ\n", false), "/utf8/データ");
+    EXPECT_EQ(get("\xEF\xBB\xBF[フォルダPath]\r\nDATA_Folda_Path=/bom\r\n", false), "/bom");
+}
