@@ -1,5 +1,6 @@
 #include "cli/PuzzleSource.h"
 
+#include "cli/PuzzleFileRead.h"
 #include "model/Figure.h"
 
 namespace tessaro::cli {
@@ -18,8 +19,7 @@ void checkPuzzleSource(const PuzzleSourceOptions& opts) {
 
 std::optional<LoadedPuzzle> readPuzzleSource(const PuzzleSourceOptions& opts, std::string& error) {
     if (opts.sample) return LoadedPuzzle{buildSamplePuzzle(), ""};
-    error = "パズルファイルの読み込みはまだ使えません: " + opts.file;
-    return std::nullopt;
+    return readPuzzleFile(opts.file, error);
 }
 
 }  // namespace tessaro::cli

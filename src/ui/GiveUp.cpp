@@ -1,5 +1,7 @@
 #include "ui/GiveUp.h"
 
+#include "files/ShiftJis.h"
+
 #include <string>
 #include <string_view>
 
@@ -8,15 +10,6 @@ namespace tessaro {
 namespace {
 
 constexpr const char* kFight = "ファイト！";
-
-// Passwords are held and compared without surrounding blanks, exactly as the
-// file keeps them (space padding).
-std::string trimSpaces(std::string_view s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const auto last = s.find_last_not_of(' ');
-    return std::string(s.substr(first, last - first + 1));
-}
 
 }  // namespace
 

@@ -1,0 +1,20 @@
+#pragma once
+// The questions of the file commands that need no window: the comment and
+// answer password asked by "パズルに名前を付けて保存".
+
+#include "model/Puzzle.h"
+#include "ui/Dialogs.h"
+
+#include <optional>
+#include <string>
+
+namespace tessaro {
+
+// Save As, steps 1 and 2. Returns the comment as typed, or nothing when the
+// command ends: an empty comment (also Cancel), or no answer to a repeated
+// password prompt. G_sPassword takes the trimmed answer as soon as the file
+// can hold it; a password it cannot hold is explained and asked again, so
+// nothing gets shuffled or written with a password that would be lost.
+std::optional<std::string> askCommentAndPassword(Dialogs& dlg, Puzzle& p);
+
+}  // namespace tessaro
