@@ -1,0 +1,65 @@
+#pragma once
+// The automatic loader's host in the window. Notifications only note what
+// changed; the window's controls are brought up to date when events run
+// (every few milliseconds at the yield point) and when the search ends, so the
+// search keeps nearly its headless speed while the window stays responsive.
+
+#include "solver/LoaderHost.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessaro {
+
+class frmMain;
+
+class WindowLoaderHost final : public LoaderHost {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // interval 0: events run at every yield (tests); the views are redrawn at
+    // most every few intervals, labels at every one.
+    WindowLoaderHost(frmMain& window, std::chrono::microseconds interval);
+
+    bool yieldPoint(const LoaderModel& model) override;
+    void drawMain(const LoaderModel& model) override;
+    void showPiece(const LoaderModel& model, int b) override;
+    void slotLabel(SlotLabel label, int slot, int value) override;
+    void slotColor(int slot, int32_t color) override;
+    void showRotation(const RotationView& view) override;
+    void resultLine(const std::string& line) override;
+    void showSum(const std::string& text) override;
+    void message(const LoaderModel& model, const std::string& title, const std::string& text,
+                 LoaderIcon icon) override;
+
+    // Copies everything noted so far to the controls. drawViews: redraw the
+    // box and the block preview if they changed (they read the window's puzzle).
+    void flush(bool drawViews);
+
+    uint64_t eventRounds() const { return rounds_; }
+
+private:
+    frmMain& w_;
+    const std::chrono::microseconds interval_;
+    const std::chrono::microseconds viewInterval_;
+    Clock::time_point lastEvents_;
+    Clock::time_point lastViews_;
+    uint32_t calls_ = 0;
+    uint64_t rounds_ = 0;
+
+    // Pending display state; -1 in a slot means unchanged.
+    std::array<std::array<int, 8>, 3> labels_;
+    std::array<int64_t, 8> colors_;
+    std::array<int, 8> ip_;
+    bool labelsDirty_ = false;
+    bool boxDirty_ = false;
+    int piece_ = -1;
+    bool sumDirty_ = false;
+    std::string sum_;
+    std::vector<std::string> lines_;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,207 @@
+// The automatic loader in the window: its panel, INIT, STOP and LOAD.
+
+#include "solver/AutoLoader.h"
+#include "ui/ShapeSquare.h"
+#include "ui/WindowLoaderHost.h"
+#include "ui/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace tessaro {
+
+// ---------------------------------------------------------------- the host
+
+WindowLoaderHost::WindowLoaderHost(frmMain& window, std::chrono::microseconds interval)
+    : w_(window),
+      interval_(interval),
+      viewInterval_(std::max(interval * 3, std::chrono::microseconds(0))),
+      lastEvents_(Clock::now()),
+      lastViews_(lastEvents_) {
+    for (auto& row : labels_) row.fill(-1);
+    colors_.fill(-1);
+    ip_.fill(-1);
+}
+
+bool WindowLoaderHost::yieldPoint(const LoaderModel& model) {
+    // A clock read costs more than a fit test: look at it every 1024 yields,
+    // which is a few microseconds of searching.
+    if (interval_.count() > 0 && (++calls_ & 1023u) != 0) return false;
+    const Clock::time_point now = Clock::now();
+    if (interval_.count() > 0 && now - lastEvents_ < interval_) return false;
+
+    const bool drawViews = now - lastViews_ >= viewInterval_;
+    if (drawViews && (boxDirty_ || piece_ >= 0)) {
+        model.puzzle();  // bring the window's puzzle up to date for the views
+        lastViews_ = now;
+    }
+    flush(drawViews);
+    ++rounds_;
+    QApplication::processEvents(QEventLoop::AllEvents);
+    lastEvents_ = Clock::now();
+    if (!w_.bStopRequest) return false;
+    w_.bStopRequest = false;
+    return true;
+}
+
+void WindowLoaderHost::drawMain(const LoaderModel&) { boxDirty_ = true; }
+
+void WindowLoaderHost::showPiece(const LoaderModel&, int b) { piece_ = b; }
+
+void WindowLoaderHost::slotLabel(SlotLabel label, int slot, int value) {
+    if (slot < 0 || slot >= kBlocks) return;
+    labels_[static_cast<size_t>(label)][static_cast<size_t>(slot)] = value;
+    labelsDirty_ = true;
+}
+
+void WindowLoaderHost::slotColor(int slot, int32_t color) {
+    if (slot < 0 || slot >= kBlocks) return;
+    colors_[static_cast<size_t>(slot)] = color;
+    labelsDirty_ = true;
+}
+
+void WindowLoaderHost::showRotation(const RotationView& view) {
+    for (size_t i = 0; i < kBlocks; ++i) {
+        colors_[i] = view.shpPiece[i];
+        ip_[i] = view.lblIP[i];
+        labels_[static_cast<size_t>(SlotLabel::lblNo)][i] = view.lblNo[i];
+        labels_[static_cast<size_t>(SlotLabel::lblFaceV)][i] = view.lblFaceV[i];
+        labels_[static_cast<size_t>(SlotLabel::lblTurn_CtZ)][i] = view.lblTurn_CtZ[i];
+    }
+    labelsDirty_ = true;
+}
+
+void WindowLoaderHost::resultLine(const std::string& line) { lines_.push_back(line); }
+
+void WindowLoaderHost::showSum(const std::string& text) {
+    sum_ = text;
+    sumDirty_ = true;
+}
+
+void WindowLoaderHost::message(const LoaderModel& model, const std::string& title, const std::string& text,
+                               LoaderIcon icon) {
+    // The user sees the final box before the message.
+    model.puzzle();
+    flush(true);
+    w_.msgBox(title, text, icon == LoaderIcon::Information ? MsgIcon::Information : MsgIcon::Exclamation);
+}
+
+void WindowLoaderHost::flush(bool drawViews) {
+    if (labelsDirty_) {
+        for (size_t i = 0; i < kBlocks; ++i) {
+            if (colors_[i] >= 0) w_.shpPiece[i]->setFill(true, static_cast<int32_t>(colors_[i]));
+            if (ip_[i] >= 0) w_.lblIP[i]->setText(QString::number(ip_[i]));
+            const std::array<QLabel*, 8>* rows[3] = {&w_.lblNo, &w_.lblFaceV, &w_.lblTurn_CtZ};
+            for (size_t r = 0; r < 3; ++r) {
+                if (labels_[r][i] >= 0) (*rows[r])[i]->setText(QString::number(labels_[r][i]));
+                labels_[r][i] = -1;
+            }
+            colors_[i] = -1;
+            ip_[i] = -1;
+        }
+        labelsDirty_ = false;
+    }
+    if (!lines_.empty()) {
+        QStringList items;
+        items.reserve(static_cast<qsizetype>(lines_.size()));
+        for (const std::string& l : lines_) items << QString::fromStdString(l);
+        w_.listRotate->addItems(items);
+        w_.listRotate->scrollToBottom();
+        w_.lblAtOnce->setText(items.back());
+        lines_.clear();
+    }
+    if (sumDirty_) {
+        w_.lblSum->setText(QString::fromStdString(sum_));
+        sumDirty_ = false;
+    }
+    if (drawViews) {
+        if (boxDirty_) w_.subDrawMain();
+        if (piece_ >= 0) w_.subPiece_Show(piece_);
+        boxDirty_ = false;
+        piece_ = -1;
+    }
+}
+
+// ---------------------------------------------------------------- the window's side
+
+void frmMain::mnuAautoMove_Click() {
+    const bool on = !isChecked(mnuAautoMove);
+    setChecked(mnuAautoMove, on);
+    cmdLoad->setEnabled(!on);
+    lstPiece->setEnabled(!on);
+    subBoxCtl_Enable(!on);
+    subPieceCtl_Enable(!on);
+    if (on) {
+        frameAuto->move(framePiece->pos());
+        frameAuto->show();
+        frameAuto->raise();
+    } else {
+        frameAuto->hide();
+    }
+}
+
+void frmMain::cmdInit_Click() {
+    if (m_bSearching) return;
+    WindowLoaderHost host(*this, std::chrono::microseconds(0));
+    ::tessaro::cmdInit_Click(m_puzzle, host);
+    host.flush(false);
+}
+
+void frmMain::subShowRotation() {
+    WindowLoaderHost host(*this, std::chrono::microseconds(0));
+    ::tessaro::subShowRotation(m_puzzle, host);
+    host.flush(false);
+}
+
+void frmMain::cmdStop_Click() { bStopRequest = true; }
+
+void frmMain::cmdMove_Click() {
+    if (m_bSearching) return;  // LOAD pressed again from inside its own yield
+    // A STOP pressed while nothing ran must not end this search at its first yield.
+    bStopRequest = false;
+    lRotate_ct = 0;
+    if (!m_loader) m_loader = std::make_unique<AutoLoader>();
+
+    setSearching(true);
+    WindowLoaderHost host(*this, m_yieldInterval);
+    LoaderOptions options;
+    options.checkDeadSpace = chkDedSpace->isChecked();
+    options.currentPiece = m_iPiece;
+    m_lastOutcome = m_loader->cmdMove_Click(m_puzzle, host, options);
+    host.flush(true);
+    m_lastStats = m_loader->stats();
+    m_lastEventRounds = host.eventRounds();
+    setSearching(false);
+}
+
+void frmMain::setSearching(bool on) {
+    // While a search runs nothing may change the puzzle it drives: the commands
+    // that would are held disabled and given back their state afterwards.
+    QAction* actions[] = {mnuFileOpen, mnuFileSaveAs, mnuFileSave, mnuAautoMove, mnuMake, mnuMakePiece, mnuHelpHelp};
+    QWidget* widgets[] = {cmdInit, cmdMove, chkDedSpace, cmdReset, cmdShuffle};
+    static_assert(std::size(actions) + std::size(widgets) == std::tuple_size_v<decltype(m_savedEnabled)>);
+    size_t k = 0;
+    if (on) {
+        for (QAction* a : actions) {
+            m_savedEnabled[k++] = a->isEnabled();
+            a->setEnabled(false);
+        }
+        for (QWidget* wgt : widgets) {
+            m_savedEnabled[k++] = wgt->isEnabled();
+            wgt->setEnabled(false);
+        }
+    } else {
+        for (QAction* a : actions) a->setEnabled(m_savedEnabled[k++]);
+        for (QWidget* wgt : widgets) wgt->setEnabled(m_savedEnabled[k++]);
+    }
+    m_bSearching = on;
+}
+
+}  // namespace tessaro
