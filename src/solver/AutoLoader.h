@@ -58,7 +58,7 @@ public:
     LoaderOutcome cmdMove_Click(Puzzle& p, LoaderHost& host, const LoaderOptions& options = {});
 
     bool running() const { return running_; }
-    // Figures of the current or last search.
+    // Figures of the last search (set when it returns).
     const LoaderStats& stats() const { return stats_; }
 
 private:
