@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc)"
-exec build/bin/tessaro-cli info --sample
+exec build/bin/tessaro "$@"

@@ -1,9 +1,10 @@
 #include "ui/frmMain.h"
 
+#include "app/AppEnv.h"
+#include "app/VersionInfo.h"
 #include "model/Figure.h"
 #include "viewqt/CubePicture.h"
 #include "ui/ShapeSquare.h"
-#include "ui/Version.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -95,6 +96,11 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
     f.setPixelSize(12);
     setFont(f);
 
+    // The core's critical messages (the error log) reach the user through this window.
+    setMessageHandler([this](const std::string& title, const std::string& text) {
+        m_dialogs.message(title, text, MsgIcon::Critical, MsgButtons::Ok);
+    });
+
     createMenus();
     createControls();
     createAutoPanel();
@@ -103,7 +109,7 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { setMessageHandler(nullptr); }
 
 // ---------------------------------------------------------------- layout
 
@@ -501,7 +507,7 @@ void frmMain::subPieceCtl_Enable(bool on) {
 void frmMain::Form_Load() {
     Puzzle& P = m_puzzle;
     // 1.
-    setWindowTitle(QString::fromStdString(programTitle() + G_sVersion()));
+    setWindowTitle(QString::fromStdString(kAppTitle + G_sVersion));
     // 2. The outer height is the window manager's to add; the client area is fixed below.
     DepthLen = static_cast<float>(120.0 * std::sqrt(2.0));
     m_iPiece = 0;
@@ -592,8 +598,8 @@ void frmMain::Form_Unload() {
 void frmMain::mnuFileQuit_Click() { close(); }
 
 void frmMain::mnuHelpVerInfo_Click() {
-    const std::string text = programTitle() + G_sVersion() + "\r\n" + "ProductName  " + programProduct() + "\r\n" +
-                             programCopyright() + "\r\n";
+    const std::string text = kAppTitle + G_sVersion + "\r\n" + "ProductName  " + kProductName + "\r\n" +
+                             kCopyright + "\r\n";
     msgBox("バージョン情報 作品番号：RO000000", text, MsgIcon::Information);
 }
 

@@ -1,6 +1,7 @@
 // The window as it loads, activates and closes; its layout, menus and status bar.
 
 #include "WindowFixture.h"
+#include "app/AppEnv.h"
 #include "model/Figure.h"
 
 #include <QGroupBox>
@@ -16,6 +17,7 @@ using StartTest = WindowTest;
 
 TEST_F(StartTest, StateRightAfterLoadBeforeActivation) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tessaro Ver 1.0.0"));
+    EXPECT_EQ(G_sVersion, " Ver 1.0.0");
     EXPECT_EQ(dlg.count(), 0u);
 
     // The sample: 27 cells in seven blocks, block 8 empty, nothing loaded, INIT state.
