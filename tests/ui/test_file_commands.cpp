@@ -6,6 +6,7 @@
 #include "files/PuzzleFile.h"
 #include "model/Figure.h"
 
+#include <QGroupBox>
 #include <QStatusBar>
 
 #include <cstdlib>
@@ -134,6 +135,8 @@ TEST_F(FileTest, MadePuzzleSavedWithCommentAndPasswordThenOpenedInANewRun) {
     ScriptedDialogs dlg2;
     frmMain w2{dlg2};
     w2.Form_Activate();
+    w2.mnuAautoMove->trigger();  // the loader's panel is shown
+    ASSERT_TRUE(w2.mnuAautoMove->isChecked());
     dlg2.answerOpen(file.string());
     w2.mnuFileOpen->trigger();
     ASSERT_EQ(dlg2.count(), 1u);
@@ -157,7 +160,14 @@ TEST_F(FileTest, MadePuzzleSavedWithCommentAndPasswordThenOpenedInANewRun) {
     EXPECT_TRUE(w2.optPiece[2]->isChecked());
     EXPECT_EQ(w2.lstPiece->currentRow(), 0);
     EXPECT_EQ(w2.m_iPiece, 0);
-    EXPECT_FALSE(w2.cmdLoad->isEnabled());  // block 1 is loaded
+    EXPECT_FALSE(w2.mnuAautoMove->isChecked());
+    EXPECT_TRUE(w2.mnuAautoMove->isEnabled());
+    EXPECT_TRUE(w2.frameAuto->isHidden());
+    EXPECT_TRUE(w2.lstPiece->isEnabled());
+    // Block 1 is loaded: neither Load nor the block buttons act on it.
+    EXPECT_FALSE(w2.cmdLoad->isEnabled());
+    EXPECT_FALSE(w2.cmdOrg->isEnabled());
+    EXPECT_TRUE(w2.cmdRemove->isEnabled());
     EXPECT_TRUE(w2.mnuFileSave->isEnabled());
     EXPECT_FALSE(w2.mnuFileSaveAs->isEnabled());
     EXPECT_FALSE(w2.cmdReset->isEnabled());
