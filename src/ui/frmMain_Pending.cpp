@@ -41,10 +41,4 @@ void frmMain::cmdSet_Click() {}
 void frmMain::cmdSetCancel_Click() {}
 int16_t frmMain::fncCell_Check(const PieceCubes&, int16_t limit) { return limit; }
 
-// ---- files and giving up ----
-void frmMain::mnuFileOpen_Click() {}
-void frmMain::mnuFileSaveAs_Click() {}
-void frmMain::mnuFileSave_Click() {}
-void frmMain::mnuHelpHelp_Click() {}
-
 }  // namespace tessaro
