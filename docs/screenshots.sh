@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the real window on a virtual display:
+# at start, in the middle of a game, and after the automatic loader's packing.
+#   docs/screenshots.sh [build/bin/tessaro]      (writes docs/*.png)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+exe=${1:-build/bin/tessaro}
+if [ "${INSIDE_XVFB:-}" != 1 ]; then
+    INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+tmp=$(mktemp -d)
+trap 'kill $pid 2>/dev/null; rm -rf "$tmp"' EXIT
+mkdir -m 700 "$tmp/run"
+export XDG_RUNTIME_DIR=$tmp/run
+unset QT_QPA_PLATFORM
+cp "$exe" "$tmp/tessaro"
+cp "$(dirname "$exe")/Init.ini" "$tmp/Init.ini"
+"$tmp/tessaro" &
+pid=$!
+for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1) && [ -n "$win" ] && break
+    sleep 0.1
+done
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"   # X, Y, WIDTH, HEIGHT
+menu=$((HEIGHT - 664 - 20))  # menu bar above the 664-pixel client area, status bar below
+
+# Clicks at a point of the client area, in pixels (twips / 15).
+at() { xdotool mousemove $((X + $1)) $((Y + menu + $2)) click 1; sleep 0.15; }
+block() { at 764 $((354 + 12 * ($1 - 1) + 6)); }   # lstPiece entry
+load() { at 528 360; }
+org() { at 480 360; }
+turn() { case $1 in Z) at 480 376;; X) at 528 376;; Y) at 576 376;; esac; }
+xinc() { at 544 400; }
+yinc() { at 520 432; }
+zinc() { at 490 462; }
+shot() { import -window "$win" "docs/$1"; echo "docs/$1"; }
+
+shot window-start.png
+
+# Three blocks of a solution by hand.
+block 1; org; xinc; load
+block 2; turn X; org; load
+block 3; turn Z; turn Z; org; yinc; load
+block 4; org; xinc
+shot window-play.png
+
+# The automatic loader packs the box.
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+v; sleep 0.4; xdotool key Down Return; sleep 0.4
+at 152 532   # LOAD
+for _ in $(seq 100); do   # the search ends with its message box
+    box=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -v "^$win$" | head -1) && [ -n "$box" ] && break
+    sleep 0.1
+done
+import -window root "$tmp/with-message.png"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key Return
+sleep 0.5
+shot window-auto.png
