@@ -21,7 +21,11 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+    echo "FAIL: $*"
+    for log in "$tmp"/*.log; do [ -s "$log" ] && { echo "--- $log"; cat "$log"; }; done
+    exit 1
+}
 
 # Our own lock folder, so a Tessaro running elsewhere cannot interfere.
 export XDG_RUNTIME_DIR=$tmp/run
@@ -39,10 +43,14 @@ window_of() {
     done
     return 1
 }
-# Waits up to 10 s for process $1 to end; prints its exit code.
+# Waits up to 10 s for process $1 to end; its exit code goes to $code.
 wait_end() {
     for _ in $(seq 100); do
-        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; echo $?; return 0; fi
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            code=$?
+            return 0
+        fi
         sleep 0.1
     done
     return 1
@@ -59,7 +67,7 @@ cp "$ini" "$tmp/prog/Init.ini"
 cp "$exe" "$tmp/bare/tessaro"
 
 # 1. The program starts with its title and makes the data folder.
-"$tmp/prog/tessaro" &
+"$tmp/prog/tessaro" 2>"$tmp/first.log" &
 first=$!
 pids+=("$first")
 main=$(window_of "$first") || fail "no main window"
@@ -69,14 +77,14 @@ title=$(xdotool getwindowname "$main")
 echo "ok: window '$title', data folder made"
 
 # 2. A second copy shows the refusal and ends; the first stays.
-"$tmp/prog/tessaro" &
+"$tmp/prog/tessaro" 2>"$tmp/second.log" &
 second=$!
 pids+=("$second")
 box=$(window_of "$second") || fail "second copy showed nothing"
 title=$(xdotool getwindowname "$box")
 [ "$title" = "起動時エラー" ] || fail "second copy shows '$title'"
 press_return "$box"
-code=$(wait_end "$second") || fail "second copy did not end"
+wait_end "$second" || fail "second copy did not end"
 [ "$code" != 0 ] || fail "second copy ended with 0"
 kill -0 "$first" 2>/dev/null || fail "first copy ended too"
 echo "ok: second copy refused ('$title'), first still running"
@@ -86,19 +94,19 @@ xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key alt+f
 sleep 0.5
 xdotool key q
-code=$(wait_end "$first") || fail "quit did not end the program"
+wait_end "$first" || fail "quit did not end the program"
 [ "$code" = 0 ] || fail "program ended with $code"
 echo "ok: 終了 ends the program"
 
 # 4. Without Init.ini: the settings message, then the end, never the window.
-"$tmp/bare/tessaro" &
+"$tmp/bare/tessaro" 2>"$tmp/bare.log" &
 bare=$!
 pids+=("$bare")
 box=$(window_of "$bare") || fail "no message without Init.ini"
 title=$(xdotool getwindowname "$box")
 [ "$title" = "初期設定ファイル異常" ] || fail "without Init.ini shows '$title'"
 press_return "$box"
-code=$(wait_end "$bare") || fail "did not end without Init.ini"
+wait_end "$bare" || fail "did not end without Init.ini"
 [ "$code" != 0 ] || fail "ended with 0 without Init.ini"
 [ ! -d "$tmp/bare/Data" ] || fail "data folder made without Init.ini"
 echo "ok: missing Init.ini stops it ('$title')"
