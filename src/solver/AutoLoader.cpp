@@ -52,6 +52,7 @@ struct AutoLoader::Engine final : LoaderModel {
     int lRotate_ct = 0;
     uint64_t fitTests = 0;
     uint64_t attempts = 0;
+    uint64_t quiet = 0;  // yield points the host lets pass without a call
 
     // Each block's cube as (shape node, grid position).
     std::array<int, kBlocks> node{};
@@ -160,7 +161,8 @@ struct AutoLoader::Engine final : LoaderModel {
         while (at <= last) {
             const int cur = order[at];
             if (passing[at]) {
-                if (h.yieldPoint(*this)) return LoaderOutcome::Stopped;
+                if (quiet == 0 && (quiet = h.yieldPoints(*this)) == 0) return LoaderOutcome::Stopped;
+                --quiet;
                 ++fitTests;
                 placedMask[at] = 0;
                 placedBlock[at] = cur;
@@ -173,8 +175,11 @@ struct AutoLoader::Engine final : LoaderModel {
             int t = pos[cur];
             bool placed = false;
             for (; t < count; ++t) {
-                pos[cur] = t;
-                if (h.yieldPoint(*this)) return LoaderOutcome::Stopped;
+                if (quiet == 0) {
+                    pos[cur] = t;  // what the host may look at
+                    if ((quiet = h.yieldPoints(*this)) == 0) return LoaderOutcome::Stopped;
+                }
+                --quiet;
                 ++fitTests;
                 const uint64_t m = masks[t];
                 if ((occupied & m) == 0) {
@@ -187,6 +192,7 @@ struct AutoLoader::Engine final : LoaderModel {
                     break;
                 }
             }
+            pos[cur] = t;
             if (placed) {
                 inBox = at + 1;
                 h.drawMain(*this);
@@ -201,8 +207,8 @@ struct AutoLoader::Engine final : LoaderModel {
                 const int c = order[at];
                 InfoPiece& info = p->G_Info_Piece[c];
                 if (info.iTurn_CtZ < 3) {
-                    pos[c] = 0;
-                    turnZ(c);
+                    // Origin, Turn-Z, origin: only the shape changes.
+                    node[c] = table.node(node[c]).turnZ;
                     pos[c] = 0;
                     info.iTurn_CtZ = plusOne(info.iTurn_CtZ);
                     h.slotLabel(SlotLabel::lblTurn_CtZ, at, info.iTurn_CtZ);
@@ -293,6 +299,7 @@ LoaderOutcome AutoLoader::cmdMove_Click(Puzzle& p, LoaderHost& host, const Loade
     e.options = options;
     e.fitTests = 0;
     e.attempts = 0;
+    e.quiet = 0;
     const LoaderOutcome outcome = e.run(made, current);
     if (outcome != LoaderOutcome::Nothing) e.puzzle();  // leave the model up to date
     stats_.fitTests = e.fitTests;

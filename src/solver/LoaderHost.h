@@ -55,6 +55,13 @@ public:
     // every few thousand calls, for instance).
     virtual bool yieldPoint(const LoaderModel& model) = 0;
 
+    // What the engine calls at a yield point. 0 stops the search; k >= 1 goes on and
+    // promises that the next k - 1 yield points would return false and do nothing,
+    // so the engine skips calling for them. A host that knows it will not look at
+    // events for a while (a clock-throttled window, a fit-test budget) overrides
+    // this to save a call per fit test; the default asks yieldPoint every time.
+    virtual uint64_t yieldPoints(const LoaderModel& model) { return yieldPoint(model) ? 0 : 1; }
+
     // subDrawMain: the box (G_iBox, G_lBox_Color) changed.
     virtual void drawMain(const LoaderModel& /*model*/) {}
     // subPiece_Show(b): block b's cube may have changed.

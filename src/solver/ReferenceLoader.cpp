@@ -86,7 +86,8 @@ private:
         int pos = 0;
         while (pos <= last_) {
             const int cur = p_.GE_iRotation[pos];
-            if (host_.yieldPoint(model_)) return LoaderOutcome::Stopped;  // 5.1
+            if (quiet_ == 0 && (quiet_ = host_.yieldPoints(model_)) == 0) return LoaderOutcome::Stopped;  // 5.1
+            --quiet_;
             ++stats_.fitTests;
             if (passes(pos)) {
                 ++pos;
@@ -223,6 +224,7 @@ private:
     DirectModel model_;
     int last_ = -1;
     int lRotate_ct_ = 0;
+    uint64_t quiet_ = 0;
 };
 
 }  // namespace

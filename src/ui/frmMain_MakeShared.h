@@ -10,7 +10,7 @@ namespace tessaro {
 // The cell-count dialog, or the test's answer to it; true when closed with OK.
 bool showCellCountDialog(frmMain& w);
 // "X×Y×Z" for the status bar.
-QString boxSizeText(const Puzzle& p);
+QString makerBoxSizeText(const Puzzle& p);
 // Block b becomes the block being made: list, current block and preview.
 void selectMakerBlock(frmMain& w, int b);
 // The notice about loose blocks or unused cells, if any, then the end question.

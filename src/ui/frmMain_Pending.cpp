@@ -7,10 +7,6 @@
 
 namespace tessaro {
 
-// ---- files and giving up ----
-void frmMain::mnuFileOpen_Click() {}
-void frmMain::mnuFileSaveAs_Click() {}
-void frmMain::mnuFileSave_Click() {}
-void frmMain::mnuHelpHelp_Click() {}
+// (nothing pending)
 
 }  // namespace tessaro

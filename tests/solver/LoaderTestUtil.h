@@ -70,6 +70,14 @@ public:
         }
         return false;
     }
+    // Let the yield points before stopAt pass in one call, as a batching host does.
+    bool batch = false;
+    uint64_t yieldPoints(const LoaderModel& model) override {
+        if (!batch || stopAt == 0 || stopIf || onYield || yields + 1 >= stopAt) return LoaderHost::yieldPoints(model);
+        const uint64_t k = stopAt - 1 - yields;
+        yields += k;
+        return k;
+    }
     void drawMain(const LoaderModel& model) override { events.push_back(cat({"draw", snap(model)})); }
     void showPiece(const LoaderModel& model, int b) override {
         events.push_back(cat({"piece ", num(b), snap(model)}));

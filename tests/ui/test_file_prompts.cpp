@@ -3,15 +3,12 @@
 #include "files/PuzzleFile.h"
 #include "ui/GiveUp.h"
 
-#include "GiveUpScript.h"
+#include "ui/testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
 namespace tessaro {
 namespace {
-
-using test::GiveUpScript;
-using test::Shown;
 
 const char* const kTitle = "名前を付けて保存";
 const char* const kCommentPrompt = "コメントを入力してください\r\n（全角２０文字以内）";
@@ -29,63 +26,73 @@ Puzzle withTexts() {
 
 TEST(SaveAsPrompts, CommentThenPasswordWithTheCurrentTextsAsDefaults) {
     Puzzle p = withTexts();
-    GiveUpScript dlg;
-    dlg.typed = {" 新しいパズル ", "  NEW2 "};
+    ScriptedDialogs dlg;
+    dlg.answerInput(" 新しいパズル ");
+    dlg.answerInput("  NEW2 ");
     const auto comment = askCommentAndPassword(dlg, p);
     ASSERT_TRUE(comment);
     EXPECT_EQ(*comment, " 新しいパズル ");  // kept as typed; the file trims it
     EXPECT_EQ(p.G_sPassword, "NEW2");
     EXPECT_EQ(p.G_sComment, "前のコメント");  // set by the command only when it goes on to write
-    ASSERT_EQ(dlg.shown.size(), 2u);
-    EXPECT_EQ(dlg.shown[0].title, kTitle);
-    EXPECT_EQ(dlg.shown[0].text, kCommentPrompt);
-    EXPECT_EQ(dlg.shown[0].defaultText, "前のコメント");
-    EXPECT_EQ(dlg.shown[1].title, kTitle);
-    EXPECT_EQ(dlg.shown[1].text, kPasswordPrompt);
-    EXPECT_EQ(dlg.shown[1].defaultText, "OLD1");
+    ASSERT_EQ(dlg.records().size(), 2u);
+    EXPECT_EQ(dlg.records()[0].title, kTitle);
+    EXPECT_EQ(dlg.records()[0].text, kCommentPrompt);
+    EXPECT_EQ(dlg.records()[0].defaultText, "前のコメント");
+    EXPECT_EQ(dlg.records()[1].title, kTitle);
+    EXPECT_EQ(dlg.records()[1].text, kPasswordPrompt);
+    EXPECT_EQ(dlg.records()[1].defaultText, "OLD1");
+    EXPECT_EQ(dlg.unscripted(), 0);
 }
 
 TEST(SaveAsPrompts, EmptyCommentEndsAndEmptyPasswordGoesOn) {
     Puzzle p = withTexts();
-    GiveUpScript dlg;
-    dlg.typed = {""};
+    ScriptedDialogs dlg;
+    dlg.answerInput("");
     EXPECT_FALSE(askCommentAndPassword(dlg, p));
-    EXPECT_EQ(dlg.shown.size(), 1u);
+    EXPECT_EQ(dlg.records().size(), 1u);
     EXPECT_EQ(p, withTexts());
 
-    GiveUpScript dlg2;
-    dlg2.typed = {"c", ""};
+    ScriptedDialogs dlg2;
+    dlg2.answerInput("c");
+    dlg2.answerInput("");
     EXPECT_TRUE(askCommentAndPassword(dlg2, p));
     EXPECT_EQ(p.G_sPassword, "");
-    EXPECT_EQ(dlg2.shown.size(), 2u);
+    EXPECT_EQ(dlg2.records().size(), 2u);
+    EXPECT_EQ(dlg.unscripted() + dlg2.unscripted(), 0);
 }
 
 TEST(SaveAsPrompts, UnstorablePasswordIsExplainedAndAskedAgain) {
     Puzzle p = withTexts();
-    GiveUpScript dlg;
-    dlg.typed = {"c", "abcdefz", "パス", "abcdeZ"};
+    ScriptedDialogs dlg;
+    dlg.answerInput("c");
+    dlg.answerInput("abcdefz");
+    dlg.answerInput("パス");
+    dlg.answerInput("abcdeZ");
     EXPECT_TRUE(askCommentAndPassword(dlg, p));
     EXPECT_EQ(p.G_sPassword, "abcdeZ");
-    ASSERT_EQ(dlg.shown.size(), 6u);
-    EXPECT_EQ(dlg.shown[2].kind, Shown::Message);
-    EXPECT_EQ(dlg.shown[2].title, kTitle);
-    EXPECT_EQ(dlg.shown[2].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(dlg.shown[2].text,
+    ASSERT_EQ(dlg.records().size(), 6u);
+    EXPECT_EQ(dlg.records()[2].kind, DialogRecord::Kind::Message);
+    EXPECT_EQ(dlg.records()[2].title, kTitle);
+    EXPECT_EQ(dlg.records()[2].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(dlg.records()[2].text,
               "このパスワードは、パズルファイルに保存できません。\r\n"
               "「z」は６文字目までしか使えません（７文字目にあります）。\r\n"
               "別のパスワードを入力してください。");
-    EXPECT_EQ(dlg.shown[3].text, kPasswordPrompt);
-    EXPECT_EQ(dlg.shown[3].defaultText, "abcdefz");
-    EXPECT_NE(dlg.shown[4].text.find("「パ」は半角英数字ではないため"), std::string::npos);
+    EXPECT_EQ(dlg.records()[3].text, kPasswordPrompt);
+    EXPECT_EQ(dlg.records()[3].defaultText, "abcdefz");
+    EXPECT_NE(dlg.records()[4].text.find("「パ」は半角英数字ではないため"), std::string::npos);
 
     // No answer after a refusal ends the command; the old password stays.
     Puzzle q = withTexts();
-    GiveUpScript dlg2;
-    dlg2.typed = {"c", "0123456789ABCDEFGH", ""};
+    ScriptedDialogs dlg2;
+    dlg2.answerInput("c");
+    dlg2.answerInput("0123456789ABCDEFGH");
+    dlg2.answerInput("");
     EXPECT_FALSE(askCommentAndPassword(dlg2, q));
     EXPECT_EQ(q, withTexts());
-    ASSERT_EQ(dlg2.shown.size(), 4u);
-    EXPECT_NE(dlg2.shown[2].text.find("１６文字以内"), std::string::npos);
+    ASSERT_EQ(dlg2.records().size(), 4u);
+    EXPECT_NE(dlg2.records()[2].text.find("１６文字以内"), std::string::npos);
+    EXPECT_EQ(dlg.unscripted() + dlg2.unscripted(), 0);
 }
 
 TEST(SaveAsPrompts, RefusalAgreesWithTheWriter) {

@@ -1,14 +1,11 @@
 #include "ui/GiveUp.h"
 
-#include "GiveUpScript.h"
+#include "ui/testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
 namespace tessaro {
 namespace {
-
-using test::GiveUpScript;
-using test::Shown;
 
 const char* const kGiveUpPrompt = "解答パスワードを入力してください\r\n（半角英数字１０文字以内）";
 const char* const kWrong = "残念ながら、ご期待には応えられません。自力で解いてください。";
@@ -20,9 +17,9 @@ Puzzle opened(std::string password) {
     return p;
 }
 
-void expectMessage(const Shown& s, const char* title, const char* text, MsgIcon icon,
+void expectMessage(const DialogRecord& s, const char* title, const char* text, MsgIcon icon,
                    MsgButtons buttons = MsgButtons::Ok) {
-    EXPECT_EQ(s.kind, Shown::Message);
+    EXPECT_EQ(s.kind, DialogRecord::Kind::Message);
     EXPECT_EQ(s.title, title);
     EXPECT_EQ(s.text, text);
     EXPECT_EQ(s.icon, icon);
@@ -30,105 +27,109 @@ void expectMessage(const Shown& s, const char* title, const char* text, MsgIcon 
 }
 
 TEST(GiveUp, RefusedForTheSampleAndForAFileWithoutPassword) {
-    GiveUpScript dlg;
+    ScriptedDialogs dlg;
     Puzzle sample;
     sample.G_sPassword = "ABC";  // the sample never asks, whatever the password
     EXPECT_FALSE(fncGiveUp(dlg, sample));
-    ASSERT_EQ(dlg.shown.size(), 1u);
-    expectMessage(dlg.shown[0], "ファイト！", "このパズルは、サンプルです。自力で解いてください。",
+    ASSERT_EQ(dlg.records().size(), 1u);
+    expectMessage(dlg.records()[0], "ファイト！", "このパズルは、サンプルです。自力で解いてください。",
                   MsgIcon::Information);
 
-    dlg.shown.clear();
+    dlg.clear();
     EXPECT_FALSE(fncGiveUp(dlg, opened("")));
-    ASSERT_EQ(dlg.shown.size(), 1u);
-    expectMessage(dlg.shown[0], "ファイト！", "パスワードが、設定されていません。自力で解いてください。",
+    ASSERT_EQ(dlg.records().size(), 1u);
+    expectMessage(dlg.records()[0], "ファイト！", "パスワードが、設定されていません。自力で解いてください。",
                   MsgIcon::Information);
 }
 
 TEST(GiveUp, NoOrAnEmptyAnswerEndsSilently) {
     const Puzzle p = opened("ABC123");
-    GiveUpScript dlg;
-    dlg.answers = {MsgResult::No};
+    ScriptedDialogs dlg;
+    dlg.answerMessage(MsgResult::No);
     EXPECT_FALSE(fncGiveUp(dlg, p));
-    ASSERT_EQ(dlg.shown.size(), 1u);
-    expectMessage(dlg.shown[0], "悔しいけども．．．", "降参しますか？", MsgIcon::Question,
+    ASSERT_EQ(dlg.records().size(), 1u);
+    expectMessage(dlg.records()[0], "悔しいけども．．．", "降参しますか？", MsgIcon::Question,
                   MsgButtons::YesNo);
 
     // Cancelling the input box arrives as the empty text.
-    GiveUpScript dlg2;
-    dlg2.answers = {MsgResult::Yes};
-    dlg2.typed = {""};
+    ScriptedDialogs dlg2;
+    dlg2.answerMessage(MsgResult::Yes);
+    dlg2.answerInput("");
     EXPECT_FALSE(fncGiveUp(dlg2, p));
-    ASSERT_EQ(dlg2.shown.size(), 2u);
-    EXPECT_EQ(dlg2.shown[1].kind, Shown::Input);
-    EXPECT_EQ(dlg2.shown[1].title, "参った");
-    EXPECT_EQ(dlg2.shown[1].text, kGiveUpPrompt);
-    EXPECT_EQ(dlg2.shown[1].defaultText, "");
+    ASSERT_EQ(dlg2.records().size(), 2u);
+    EXPECT_EQ(dlg2.records()[1].kind, DialogRecord::Kind::Input);
+    EXPECT_EQ(dlg2.records()[1].title, "参った");
+    EXPECT_EQ(dlg2.records()[1].text, kGiveUpPrompt);
+    EXPECT_EQ(dlg2.records()[1].defaultText, "");
+    EXPECT_EQ(dlg.unscripted() + dlg2.unscripted(), 0);
 }
 
 TEST(GiveUp, PasswordIsExactCaseButBlanksAroundItDoNotCount) {
     const Puzzle p = opened("AbC123");
     for (const char* wrong : {"abc123", "ABC123", "AbC12", "AbC1234", "   ", "Ab C123"}) {
-        GiveUpScript dlg;
-        dlg.answers = {MsgResult::Yes};
-        dlg.typed = {wrong};
+        ScriptedDialogs dlg;
+        dlg.answerMessage(MsgResult::Yes);
+        dlg.answerInput(wrong);
         EXPECT_FALSE(fncGiveUp(dlg, p)) << wrong;
-        ASSERT_EQ(dlg.shown.size(), 3u) << wrong;
-        expectMessage(dlg.shown[2], "ファイト！", kWrong, MsgIcon::Information);
+        ASSERT_EQ(dlg.records().size(), 3u) << wrong;
+        expectMessage(dlg.records()[2], "ファイト！", kWrong, MsgIcon::Information);
     }
     for (const char* right : {"AbC123", "  AbC123", "AbC123   ", " AbC123 "}) {
-        GiveUpScript dlg;
-        dlg.answers = {MsgResult::Yes};
-        dlg.typed = {right};
+        ScriptedDialogs dlg;
+        dlg.answerMessage(MsgResult::Yes);
+        dlg.answerInput(right);
         EXPECT_TRUE(fncGiveUp(dlg, p)) << right;
-        EXPECT_EQ(dlg.shown.size(), 2u) << right;
+        EXPECT_EQ(dlg.records().size(), 2u) << right;
+        EXPECT_EQ(dlg.unscripted(), 0);
     }
 }
 
 TEST(GiveUp, SuccessAnnouncesReset) {
     const Puzzle p = opened("X9");
-    GiveUpScript dlg;
-    dlg.answers = {MsgResult::Yes};
-    dlg.typed = {" X9"};
+    ScriptedDialogs dlg;
+    dlg.answerMessage(MsgResult::Yes);
+    dlg.answerInput(" X9");
     EXPECT_TRUE(giveUpAndAnnounce(dlg, p));
-    ASSERT_EQ(dlg.shown.size(), 3u);
-    expectMessage(dlg.shown[2], "神の恩恵、仏の御慈悲・・・",
+    ASSERT_EQ(dlg.records().size(), 3u);
+    expectMessage(dlg.records()[2], "神の恩恵、仏の御慈悲・・・",
                   "今から、[ Reset ] ボタンを有効にします。\r\n"
                   "[ Reset ] ボタンをクリックすると、作成された一番最初のブロック状態に戻ります。\r\n"
                   "ブロックを選択して移動や回転をせずに [ Load ]を、クリックしてください 。",
                   MsgIcon::Information);
 
     // A failed give-up announces nothing.
-    GiveUpScript dlg2;
-    dlg2.answers = {MsgResult::Yes};
-    dlg2.typed = {"x9"};
+    ScriptedDialogs dlg2;
+    dlg2.answerMessage(MsgResult::Yes);
+    dlg2.answerInput("x9");
     EXPECT_FALSE(giveUpAndAnnounce(dlg2, p));
-    ASSERT_EQ(dlg2.shown.size(), 3u);
-    EXPECT_EQ(dlg2.shown[2].text, kWrong);
+    ASSERT_EQ(dlg2.records().size(), 3u);
+    EXPECT_EQ(dlg2.records()[2].text, kWrong);
+    EXPECT_EQ(dlg.unscripted() + dlg2.unscripted(), 0);
 }
 
 TEST(PasswordCheck, AsksOnceAndRefusesAWrongPassword) {
     const Puzzle p = opened("Key7");
-    GiveUpScript dlg;
-    dlg.typed = {" Key7 "};
+    ScriptedDialogs dlg;
+    dlg.answerInput(" Key7 ");
     EXPECT_TRUE(fncPassword_Check(dlg, p));
-    ASSERT_EQ(dlg.shown.size(), 1u);
-    EXPECT_EQ(dlg.shown[0].kind, Shown::Input);
-    EXPECT_EQ(dlg.shown[0].title, "パスワード入力");
-    EXPECT_EQ(dlg.shown[0].text, "パスワードを入力してください\r\n（半角英数字１０文字以内）");
-    EXPECT_EQ(dlg.shown[0].defaultText, "");
+    ASSERT_EQ(dlg.records().size(), 1u);
+    EXPECT_EQ(dlg.records()[0].kind, DialogRecord::Kind::Input);
+    EXPECT_EQ(dlg.records()[0].title, "パスワード入力");
+    EXPECT_EQ(dlg.records()[0].text, "パスワードを入力してください\r\n（半角英数字１０文字以内）");
+    EXPECT_EQ(dlg.records()[0].defaultText, "");
 
-    GiveUpScript empty;
-    empty.typed = {""};
+    ScriptedDialogs empty;
+    empty.answerInput("");
     EXPECT_FALSE(fncPassword_Check(empty, p));
-    EXPECT_EQ(empty.shown.size(), 1u);
+    EXPECT_EQ(empty.records().size(), 1u);
 
-    GiveUpScript wrong;
-    wrong.typed = {"key7"};
+    ScriptedDialogs wrong;
+    wrong.answerInput("key7");
     EXPECT_FALSE(fncPassword_Check(wrong, p));
-    ASSERT_EQ(wrong.shown.size(), 2u);
-    expectMessage(wrong.shown[1], "ごめんなさい！", "パスワードが違います。編集できません。",
+    ASSERT_EQ(wrong.records().size(), 2u);
+    expectMessage(wrong.records()[1], "ごめんなさい！", "パスワードが違います。編集できません。",
                   MsgIcon::Information);
+    EXPECT_EQ(dlg.unscripted() + empty.unscripted() + wrong.unscripted(), 0);
 }
 
 }  // namespace
