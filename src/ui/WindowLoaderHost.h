@@ -21,10 +21,14 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // interval 0: events run at every yield (tests); the views are redrawn at
-    // most every few intervals, labels at every one.
-    WindowLoaderHost(frmMain& window, std::chrono::microseconds interval);
+    // most every few intervals, labels at every one. fitTestLimit > 0 stops the
+    // search before fit test limit + 1, as a STOP pressed then would.
+    WindowLoaderHost(frmMain& window, std::chrono::microseconds interval, uint64_t fitTestLimit = 0);
 
     bool yieldPoint(const LoaderModel& model) override;
+    // Looks at the clock once per batch of yield points; the batch grows or
+    // shrinks so that this happens about every quarter of a millisecond.
+    uint64_t yieldPoints(const LoaderModel& model) override;
     void drawMain(const LoaderModel& model) override;
     void showPiece(const LoaderModel& model, int b) override;
     void slotLabel(SlotLabel label, int slot, int value) override;
@@ -40,15 +44,25 @@ public:
     void flush(bool drawViews);
 
     uint64_t eventRounds() const { return rounds_; }
+    // Time spent with the window's events and drawing rather than searching.
+    double eventSeconds() const { return std::chrono::duration<double>(eventTime_).count(); }
 
 private:
+    // Lets the window's events run; true when a stop was asked for meanwhile.
+    bool runEvents(const LoaderModel& model, Clock::time_point now);
+    uint64_t grant(uint64_t k);
+
     frmMain& w_;
     const std::chrono::microseconds interval_;
     const std::chrono::microseconds viewInterval_;
+    const uint64_t limit_;
+    uint64_t granted_ = 0;
+    uint64_t batch_ = 1024;
+    Clock::time_point lastCall_;
     Clock::time_point lastEvents_;
     Clock::time_point lastViews_;
-    uint32_t calls_ = 0;
     uint64_t rounds_ = 0;
+    Clock::duration eventTime_{};
 
     // Pending display state; -1 in a slot means unchanged.
     std::array<std::array<int, 8>, 3> labels_;

@@ -281,6 +281,8 @@ void frmMain::createControls() {
         o->setGeometry(twipsRect(120 + 600 * i, 240, 375, 255));
         optPiece[static_cast<size_t>(i)] = o;
     }
+    // The design gives each option 375 twips: a tight indicator leaves room for its number.
+    framePiece->setStyleSheet(QStringLiteral("QRadioButton { spacing: 2px; }"));
     cmdRemove = makeButton(framePiece, "cmdRemove", QStringLiteral("UNLOAD"), QStringLiteral("ブロックを取り外す"), 1920,
                            600, 1095, 255);
 
@@ -292,6 +294,8 @@ void frmMain::createAutoPanel() {
     frameAuto = new QGroupBox(QStringLiteral("Auto Load"), surface);
     frameAuto->setObjectName(QStringLiteral("frameAuto"));
     frameAuto->setGeometry(twipsRect(4440, 6840, 9495, 2655));
+    // It covers the "Block" panel when shown in its place.
+    frameAuto->setAutoFillBackground(true);
     QWidget* f = frameAuto;
 
     cmdInit = makeButton(f, "cmdInit", QStringLiteral("INIT"), QStringLiteral("ピースの姿勢や組込順番を初期化する"), 120,

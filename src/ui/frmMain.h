@@ -183,10 +183,13 @@ public:
     bool searching() const { return m_bSearching; }
     // How often a running search lets the window's events run (tests use 0).
     void setYieldInterval(std::chrono::microseconds interval) { m_yieldInterval = interval; }
+    // Benchmarks: LOAD stops before fit test limit + 1 (0: no limit).
+    void setFitTestLimit(uint64_t limit) { m_fitTestLimit = limit; }
     // What the last LOAD ended with and what it did.
     LoaderOutcome lastOutcome() const { return m_lastOutcome; }
     const LoaderStats& lastStats() const { return m_lastStats; }
     uint64_t lastEventRounds() const { return m_lastEventRounds; }
+    double lastEventSeconds() const { return m_lastEventSeconds; }
 
     // ---- view controls and layer panels ----
     void hscDX_Change();
@@ -263,10 +266,12 @@ private:
     bool m_bSearching = false;
     bool m_bShownOnce = false;
     std::chrono::microseconds m_yieldInterval{10000};
+    uint64_t m_fitTestLimit = 0;
     std::unique_ptr<AutoLoader> m_loader;
     LoaderOutcome m_lastOutcome = LoaderOutcome::Nothing;
     LoaderStats m_lastStats;
     uint64_t m_lastEventRounds = 0;
+    double m_lastEventSeconds = 0;
     // Menu and button states kept aside while a search runs.
     std::array<bool, 12> m_savedEnabled{};
 };

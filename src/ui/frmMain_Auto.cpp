@@ -19,24 +19,26 @@ namespace tessaro {
 
 // ---------------------------------------------------------------- the host
 
-WindowLoaderHost::WindowLoaderHost(frmMain& window, std::chrono::microseconds interval)
+WindowLoaderHost::WindowLoaderHost(frmMain& window, std::chrono::microseconds interval, uint64_t fitTestLimit)
     : w_(window),
       interval_(interval),
-      viewInterval_(std::max(interval * 3, std::chrono::microseconds(0))),
-      lastEvents_(Clock::now()),
-      lastViews_(lastEvents_) {
+      viewInterval_(std::max(interval * 5, std::chrono::microseconds(0))),
+      limit_(fitTestLimit),
+      lastCall_(Clock::now()),
+      lastEvents_(lastCall_),
+      lastViews_(lastCall_) {
     for (auto& row : labels_) row.fill(-1);
     colors_.fill(-1);
     ip_.fill(-1);
 }
 
-bool WindowLoaderHost::yieldPoint(const LoaderModel& model) {
-    // A clock read costs more than a fit test: look at it every 1024 yields,
-    // which is a few microseconds of searching.
-    if (interval_.count() > 0 && (++calls_ & 1023u) != 0) return false;
-    const Clock::time_point now = Clock::now();
-    if (interval_.count() > 0 && now - lastEvents_ < interval_) return false;
+uint64_t WindowLoaderHost::grant(uint64_t k) {
+    if (limit_ > 0) k = std::min(k, limit_ - granted_);
+    granted_ += k;
+    return k;
+}
 
+bool WindowLoaderHost::runEvents(const LoaderModel& model, Clock::time_point now) {
     const bool drawViews = now - lastViews_ >= viewInterval_;
     if (drawViews && (boxDirty_ || piece_ >= 0)) {
         model.puzzle();  // bring the window's puzzle up to date for the views
@@ -46,9 +48,35 @@ bool WindowLoaderHost::yieldPoint(const LoaderModel& model) {
     ++rounds_;
     QApplication::processEvents(QEventLoop::AllEvents);
     lastEvents_ = Clock::now();
+    eventTime_ += lastEvents_ - now;
     if (!w_.bStopRequest) return false;
     w_.bStopRequest = false;
     return true;
+}
+
+bool WindowLoaderHost::yieldPoint(const LoaderModel& model) {
+    if (limit_ > 0 && granted_ >= limit_) return true;
+    const Clock::time_point now = Clock::now();
+    if (now - lastEvents_ >= interval_ && runEvents(model, now)) return true;
+    grant(1);
+    return false;
+}
+
+uint64_t WindowLoaderHost::yieldPoints(const LoaderModel& model) {
+    if (limit_ > 0 && granted_ >= limit_) return 0;
+    if (interval_.count() == 0) return yieldPoint(model) ? 0 : 1;
+    const Clock::time_point now = Clock::now();
+    const auto sinceLast = now - lastCall_;
+    lastCall_ = now;
+    if (sinceLast < std::chrono::microseconds(125) && batch_ < (uint64_t{1} << 24))
+        batch_ *= 2;
+    else if (sinceLast > std::chrono::microseconds(500) && batch_ > 1)
+        batch_ /= 2;
+    if (now - lastEvents_ >= interval_) {
+        if (runEvents(model, now)) return 0;
+        lastCall_ = lastEvents_;  // the time spent on events is not searching time
+    }
+    return grant(batch_);
 }
 
 void WindowLoaderHost::drawMain(const LoaderModel&) { boxDirty_ = true; }
@@ -56,14 +84,13 @@ void WindowLoaderHost::drawMain(const LoaderModel&) { boxDirty_ = true; }
 void WindowLoaderHost::showPiece(const LoaderModel&, int b) { piece_ = b; }
 
 void WindowLoaderHost::slotLabel(SlotLabel label, int slot, int value) {
-    if (slot < 0 || slot >= kBlocks) return;
-    labels_[static_cast<size_t>(label)][static_cast<size_t>(slot)] = value;
+    // Called for every turn the search tries: keep it to a store.
+    labels_[static_cast<size_t>(label)][static_cast<size_t>(slot) & 7] = value;
     labelsDirty_ = true;
 }
 
 void WindowLoaderHost::slotColor(int slot, int32_t color) {
-    if (slot < 0 || slot >= kBlocks) return;
-    colors_[static_cast<size_t>(slot)] = color;
+    colors_[static_cast<size_t>(slot) & 7] = color;
     labelsDirty_ = true;
 }
 
@@ -170,7 +197,7 @@ void frmMain::cmdMove_Click() {
     if (!m_loader) m_loader = std::make_unique<AutoLoader>();
 
     setSearching(true);
-    WindowLoaderHost host(*this, m_yieldInterval);
+    WindowLoaderHost host(*this, m_yieldInterval, m_fitTestLimit);
     LoaderOptions options;
     options.checkDeadSpace = chkDedSpace->isChecked();
     options.currentPiece = m_iPiece;
@@ -178,6 +205,7 @@ void frmMain::cmdMove_Click() {
     host.flush(true);
     m_lastStats = m_loader->stats();
     m_lastEventRounds = host.eventRounds();
+    m_lastEventSeconds = host.eventSeconds();
     setSearching(false);
 }
 

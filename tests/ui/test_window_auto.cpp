@@ -1,0 +1,237 @@
+// The automatic loader in the window: its panel, INIT, STOP, LOAD, and closing
+// the window while it searches. The window's results are held against the same
+// search run headless.
+
+#include "WindowFixture.h"
+#include "model/Figure.h"
+#include "solver/AutoLoader.h"
+#include "ui/ShapeSquare.h"
+
+#include <QGroupBox>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <functional>
+
+namespace tessaro::test {
+namespace {
+
+// Keeps what a search shows, as plain values: the labels as the window's would read.
+class RecordingHost final : public LoaderHost {
+public:
+    std::array<std::array<int, 8>, 3> labels{};  // lblNo, lblFaceV, lblTurn_CtZ
+    std::array<int, 8> ip{};
+    std::array<int32_t, 8> colors{};
+    std::vector<std::string> lines;
+    std::string sum;
+    std::vector<std::string> messages;
+
+    bool yieldPoint(const LoaderModel&) override { return false; }
+    void slotLabel(SlotLabel l, int slot, int value) override { labels[static_cast<size_t>(l)][slot] = value; }
+    void slotColor(int slot, int32_t color) override { colors[slot] = color; }
+    void showRotation(const RotationView& v) override {
+        for (size_t i = 0; i < 8; ++i) {
+            colors[i] = v.shpPiece[i];
+            ip[i] = v.lblIP[i];
+            labels[0][i] = v.lblNo[i];
+            labels[1][i] = v.lblFaceV[i];
+            labels[2][i] = v.lblTurn_CtZ[i];
+        }
+    }
+    void resultLine(const std::string& line) override { lines.push_back(line); }
+    void showSum(const std::string& text) override { sum = text; }
+    void message(const LoaderModel&, const std::string& title, const std::string& text, LoaderIcon) override {
+        messages.push_back(title + "|" + text);
+    }
+};
+
+class AutoTest : public WindowTest {
+protected:
+    void SetUp() override {
+        activate();
+        action("mnuAautoMove")->trigger();
+    }
+
+    // The same LOAD run headless from the window's present state.
+    RecordingHost headless(Puzzle& p, bool deadSpace = false) {
+        RecordingHost host;
+        host.showRotation(rotationView(p));
+        for (size_t i = 0; i < 8; ++i) {
+            host.labels[0][i] = w.lblNo[i]->text().toInt();
+            host.labels[1][i] = w.lblFaceV[i]->text().toInt();
+            host.labels[2][i] = w.lblTurn_CtZ[i]->text().toInt();
+        }
+        AutoLoader loader;
+        LoaderOptions options;
+        options.checkDeadSpace = deadSpace;
+        options.currentPiece = w.m_iPiece;
+        loader.cmdMove_Click(p, host, options);
+        return host;
+    }
+
+    void expectPanelShows(const RecordingHost& h) {
+        for (size_t i = 0; i < 8; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(w.lblIP[i]->text(), QString::number(h.ip[i]));
+            EXPECT_EQ(w.lblNo[i]->text(), QString::number(h.labels[0][i]));
+            EXPECT_EQ(w.lblFaceV[i]->text(), QString::number(h.labels[1][i]));
+            EXPECT_EQ(w.lblTurn_CtZ[i]->text(), QString::number(h.labels[2][i]));
+            EXPECT_EQ(w.shpPiece[i]->fillColor(), h.colors[i]);
+        }
+    }
+
+    static void expectSamePuzzle(Puzzle a, Puzzle b) {
+        a.G_iWork = b.G_iWork = Grid{};  // scratch
+        EXPECT_EQ(a, b);
+    }
+
+    // Runs `during` at the n-th round of events of the search (events at every yield).
+    void atRound(int n, std::function<void()> during) {
+        w.setYieldInterval(std::chrono::microseconds(0));
+        auto* timer = new QTimer(&w);
+        timer->setInterval(0);
+        auto count = std::make_shared<int>(0);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, count, n, during] {
+            if (++*count < n) return;
+            timer->stop();
+            timer->deleteLater();
+            during();
+        });
+        timer->start();
+    }
+};
+
+TEST_F(AutoTest, TheMenuSwapsThePanelsAndTheControls) {
+    auto* frame = find<QGroupBox>("frameAuto");
+    EXPECT_TRUE(action("mnuAautoMove")->isChecked());
+    EXPECT_FALSE(frame->isHidden());
+    EXPECT_EQ(frame->pos(), find<QWidget>("framePiece")->pos());
+    EXPECT_FALSE(enabled("cmdLoad"));
+    EXPECT_FALSE(enabled("lstPiece"));
+    for (const char* name : kPieceControls) EXPECT_FALSE(enabled(name)) << name;
+    for (const char* name : kBoxControls) EXPECT_FALSE(enabled(name)) << name;
+
+    action("mnuAautoMove")->trigger();
+    EXPECT_FALSE(action("mnuAautoMove")->isChecked());
+    EXPECT_TRUE(frame->isHidden());
+    EXPECT_TRUE(enabled("cmdLoad"));
+    EXPECT_TRUE(enabled("lstPiece"));
+    for (const char* name : kPieceControls) EXPECT_TRUE(enabled(name)) << name;
+    for (const char* name : kBoxControls) EXPECT_TRUE(enabled(name)) << name;
+}
+
+TEST_F(AutoTest, LoadPacksTheSampleAsTheHeadlessSearchDoes) {
+    Puzzle expect = w.m_puzzle;
+    const RecordingHost h = headless(expect);
+    ASSERT_EQ(h.messages.size(), 1u);
+
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Solved);
+    ASSERT_EQ(dlg.count(), 1u);
+    expectMessage(*dlg.last(), "♪おめでとう♪", "☆グレイト☆　お疲れさまでした", MsgIcon::Information);
+    expectSamePuzzle(w.m_puzzle, expect);
+    EXPECT_EQ(fncBox_Count(w.m_puzzle.G_iBox), 27);
+    EXPECT_EQ(text("lblSum"), "27 : 27");
+    EXPECT_EQ(text("lblSum").toStdString(), h.sum);
+    QListWidget* list = find<QListWidget>("listRotate");
+    ASSERT_EQ(list->count(), static_cast<int>(h.lines.size()));
+    EXPECT_EQ(list->item(list->count() - 1)->text().toStdString(), h.lines.back());
+    EXPECT_EQ(text("lblAtOnce").toStdString(), h.lines.back());
+    expectPanelShows(h);
+    EXPECT_FALSE(w.searching());
+    EXPECT_TRUE(enabled("cmdMove"));
+    EXPECT_TRUE(enabled("cmdInit"));
+
+    // INIT: counters and order back to the start; the result lines stay.
+    click("cmdInit");
+    EXPECT_EQ(w.m_puzzle.GE_lRotate, 12345678);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(w.lblIP[i]->text(), QString::number(i + 1));
+        EXPECT_EQ(w.lblNo[i]->text(), "0");
+        EXPECT_EQ(w.lblFaceV[i]->text(), "0");
+        EXPECT_EQ(w.lblTurn_CtZ[i]->text(), "0");
+    }
+    EXPECT_EQ(list->count(), static_cast<int>(h.lines.size()));
+    EXPECT_EQ(text("lblAtOnce").toStdString(), h.lines.back());
+}
+
+TEST_F(AutoTest, LoadWithTheDeadSpaceCheck) {
+    find<QCheckBox>("chkDedSpace")->setChecked(true);
+    Puzzle expect = w.m_puzzle;
+    const RecordingHost h = headless(expect, true);
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Solved);
+    expectSamePuzzle(w.m_puzzle, expect);
+    expectPanelShows(h);
+}
+
+TEST_F(AutoTest, StopEndsTheSearchAndLoadGoesOnFromThere) {
+    bool searchingThen = false, openThen = true, moveThen = true, stopThen = false;
+    atRound(50, [&] {
+        searchingThen = w.searching();
+        openThen = action("mnuFileOpen")->isEnabled();
+        moveThen = enabled("cmdMove");
+        stopThen = enabled("cmdStop");
+        click("cmdStop");
+    });
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Stopped);
+    EXPECT_TRUE(searchingThen);
+    EXPECT_FALSE(openThen);  // nothing may change the puzzle under the search
+    EXPECT_FALSE(moveThen);
+    EXPECT_TRUE(stopThen);
+    EXPECT_FALSE(w.bStopRequest);
+    EXPECT_GT(w.lastStats().fitTests, 0u);
+    EXPECT_LT(w.lastStats().fitTests, 100u);
+    EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
+    EXPECT_TRUE(enabled("cmdMove"));
+    EXPECT_EQ(dlg.count(), 0u);
+
+    // The panel shows the state the search stopped in.
+    Puzzle copy = w.m_puzzle;
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(w.lblIP[i]->text(), QString::number(copy.GE_iRotation[i] + 1));
+
+    // The next LOAD goes on from the counters to the same packing as one uninterrupted run.
+    Puzzle expect = buildSamplePuzzle();
+    headless(expect);
+    w.setYieldInterval(std::chrono::milliseconds(10));
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Solved);
+    EXPECT_EQ(w.m_puzzle.G_iBox, expect.G_iBox);
+    EXPECT_EQ(w.m_puzzle.G_lBox_Color, expect.G_lBox_Color);
+    EXPECT_EQ(w.m_puzzle.G_Info_Piece, expect.G_Info_Piece);
+}
+
+TEST_F(AutoTest, StopWhileIdleDoesNotCancelTheNextSearch) {
+    click("cmdStop");
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Solved);
+    EXPECT_FALSE(w.bStopRequest);
+}
+
+TEST_F(AutoTest, ClosingTheWindowStopsTheSearchAndEndsTheProgram) {
+    QSignalSpy unloaded(&w, &frmMain::unloaded);
+    w.show();
+    atRound(20, [&] { w.close(); });
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Stopped);
+    EXPECT_TRUE(w.isHidden());
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_EQ(dlg.count(), 0u);
+}
+
+TEST_F(AutoTest, LoadIsNotEnteredTwice) {
+    LoaderOutcome inner = LoaderOutcome::Solved;
+    atRound(5, [&] {
+        w.cmdMove_Click();  // as if LOAD got through while searching
+        inner = w.lastOutcome();
+        click("cmdStop");
+    });
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Stopped);
+    EXPECT_NE(inner, LoaderOutcome::Solved);
+    EXPECT_EQ(dlg.count(), 0u);
+}
+
+}  // namespace
+}  // namespace tessaro::test
