@@ -39,10 +39,12 @@ window_of() {
     done
     return 1
 }
-# Waits up to 10 s for process $1 to end; prints its exit code.
+# Waits up to 10 s for process $1 to end; its exit code goes to $code. Not
+# run in $(...): a subshell cannot wait for this shell's children (bash then
+# reports -1 when the process ends during the polling).
 wait_end() {
     for _ in $(seq 100); do
-        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; echo $?; return 0; fi
+        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; code=$?; return 0; fi
         sleep 0.1
     done
     return 1
@@ -76,7 +78,7 @@ box=$(window_of "$second") || fail "second copy showed nothing"
 title=$(xdotool getwindowname "$box")
 [ "$title" = "起動時エラー" ] || fail "second copy shows '$title'"
 press_return "$box"
-code=$(wait_end "$second") || fail "second copy did not end"
+wait_end "$second" || fail "second copy did not end"
 [ "$code" != 0 ] || fail "second copy ended with 0"
 kill -0 "$first" 2>/dev/null || fail "first copy ended too"
 echo "ok: second copy refused ('$title'), first still running"
@@ -86,7 +88,7 @@ xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key alt+f
 sleep 0.5
 xdotool key q
-code=$(wait_end "$first") || fail "quit did not end the program"
+wait_end "$first" || fail "quit did not end the program"
 [ "$code" = 0 ] || fail "program ended with $code"
 echo "ok: 終了 ends the program"
 
@@ -98,7 +100,7 @@ box=$(window_of "$bare") || fail "no message without Init.ini"
 title=$(xdotool getwindowname "$box")
 [ "$title" = "初期設定ファイル異常" ] || fail "without Init.ini shows '$title'"
 press_return "$box"
-code=$(wait_end "$bare") || fail "did not end without Init.ini"
+wait_end "$bare" || fail "did not end without Init.ini"
 [ "$code" != 0 ] || fail "ended with 0 without Init.ini"
 [ ! -d "$tmp/bare/Data" ] || fail "data folder made without Init.ini"
 echo "ok: missing Init.ini stops it ('$title')"
