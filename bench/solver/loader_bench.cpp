@@ -59,7 +59,7 @@ void runCase(const Case& c, uint64_t limit, bool batched) {
     const LoaderOutcome outcome = loader.cmdMove_Click(p, host, options);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const LoaderStats& s = loader.stats();
-    std::printf("%-28s %-9s %14llu fit tests %9llu attempts %9.3f s %8.1f M fit tests/s\n", c.name.c_str(),
+    std::printf("%-32s %-9s %14llu fit tests %9llu attempts %9.3f s %8.1f M fit tests/s\n", c.name.c_str(),
                 outcomeName(outcome), static_cast<unsigned long long>(s.fitTests),
                 static_cast<unsigned long long>(s.attempts), seconds, seconds > 0 ? s.fitTests / seconds / 1e6 : 0.0);
 }

@@ -57,6 +57,9 @@ std::string makerReviewText(const Puzzle& p, int unusedCells) {
         if (unusedCells > 0)
             lines.push_back("＜注意＞どのブロックにも使われていないセルが、" + std::to_string(unusedCells) +
                             " 個あります。");
+        else if (unusedCells < 0)
+            lines.push_back("＜注意＞ブロックのセル数が、パズルのセル数より " + std::to_string(-unusedCells) +
+                            " 個多くなっています。");
     }
     std::string text;
     for (const auto& l : lines) text += (text.empty() ? "" : "\r\n") + l;

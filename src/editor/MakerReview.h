@@ -18,7 +18,8 @@ bool pieceIsJoined(const PieceCubes& cubes, int b);
 std::vector<int> disconnectedBlocks(const PieceCubes& cubes);
 
 // The text of the notice shown before a maker's end question, or "" when
-// there is nothing to say. `unusedCells`: box cells that no block will fill.
+// there is nothing to say. `unusedCells`: box cells that no block will fill
+// (negative: cells the blocks have beyond the box's).
 std::string makerReviewText(const Puzzle& p, int unusedCells);
 
 }  // namespace tessaro

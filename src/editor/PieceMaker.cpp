@@ -27,17 +27,17 @@ bool pieceMakerClick(Puzzle& p, const PanelCell& c, int button, int piece, int16
     const int k = pieceIndex(piece, c.x, c.y, c.z);
     bool added = false;
     if (button == 1) {
-        const int16_t v = p.G_iPiece[k] == 0 ? 1 : 0;
-        p.G_iPiece[k] = v;
-        p.G_iPiece_Made[k] = v;
-        added = v == 1;
+        p.G_iPiece[k] = p.G_iPiece[k] == 0 ? 1 : 0;
+        added = p.G_iPiece[k] == 1;
     }
     // Only the cell this click added is taken back: a recount over the limit
     // (blocks kept from a larger box) must not erase a cell the user drew.
-    if (fncCell_Check(p.G_iPiece, limit, dialogs, setCount) < 0 && added) {
-        p.G_iPiece[k] = 0;
-        p.G_iPiece_Made[k] = 0;
-    }
+    if (fncCell_Check(p.G_iPiece, limit, dialogs, setCount) < 0 && added) p.G_iPiece[k] = 0;
+    // The block as drawn is the block as made. Copying the whole cube rather
+    // than the one cell keeps the made cube one shape after the block was
+    // moved or turned with the block buttons.
+    if (button == 1)
+        for (int i = 0; i < kCells; ++i) p.G_iPiece_Made[piece + kBlocks * i] = p.G_iPiece[piece + kBlocks * i];
     return true;
 }
 

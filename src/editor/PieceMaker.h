@@ -27,9 +27,9 @@ std::string pieceMakerStartCount(int16_t limit);
 
 // A click with `button` (1 = left) on a block-panel cell of block `piece`.
 // Outside the box size nothing happens and the result is false. Otherwise a
-// left click flips the cell in both cubes, any click recounts, and a cell the
-// click added is taken back when the limit is exceeded; true (the caller
-// refreshes the preview).
+// left click flips the cell, any click recounts, a cell the click added is
+// taken back when the limit is exceeded, and after a left click the block's
+// made cube equals its cube; true (the caller refreshes the preview).
 bool pieceMakerClick(Puzzle& p, const PanelCell& c, int button, int piece, int16_t limit, Dialogs& dialogs,
                      const CountLabel& setCount);
 

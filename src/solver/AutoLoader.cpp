@@ -154,6 +154,7 @@ struct AutoLoader::Engine final : LoaderModel {
         }
     }
 
+    // Step 5: Solved here means "every position placed", Exhausted "ran out at position 0".
     LoaderOutcome placeAll() {
         LoaderHost& h = *host;
         const bool deadSpace = options.checkDeadSpace;

@@ -8,8 +8,12 @@
 //   frmMain_Play.cpp    choosing, loading, unloading, turning and moving blocks
 //   frmMain_Auto.cpp    the automatic loader's panel and its host
 //   frmMain_Draw.cpp    the two three-dimensional views
+//   frmMain_Panels.cpp  view drag, layer panels and their clicks
+//   frmMain_Make.cpp    making blocks from a completed body
+//   frmMain_MakePiece.cpp making single blocks
 //   frmMain_Pending.cpp handlers still to be written by their owners
 
+#include "editor/CellCount.h"
 #include "model/Puzzle.h"
 #include "solver/AutoLoader.h"
 #include "ui/Dialogs.h"
@@ -59,6 +63,9 @@ public:
     std::string m_sFile_Path;    // the current puzzle file; empty for the sample
     float sngDragX = 0, sngDragY = 0;
     int16_t m_iCell_Limit = 0;   // cell limit of the single-block maker
+    // Shows the cell-count dialog (frmInput) over the puzzle and returns
+    // G_bInput_OK; empty means the real modal dialog. Tests answer it here.
+    CellCountPrompt frmInput_Show;
 
     // ---- menus ----
     QMenu* mnuFile = nullptr;

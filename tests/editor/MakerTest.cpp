@@ -236,6 +236,36 @@ TEST(PieceMaker, DrawsInsideTheBoxUpToTheLimit) {
     EXPECT_EQ(dlg.messages.size(), 1u);
 }
 
+TEST(PieceMaker, ABlockMovedWhileDrawnKeepsOneShapeAsMade) {
+    RecordingDialogs dlg;
+    auto setLabel = [](const std::string&) {};
+    Puzzle p;
+    applyCellCounts(p, 4, 4, 4);
+    pieceMakerClick(p, {0, 0, 0}, 1, 2, 64, dlg, setLabel);
+    pieceMakerClick(p, {1, 0, 0}, 1, 2, 64, dlg, setLabel);
+    fncPiece_XInc(p, 2);  // now at x = 1, 2
+    fncPiece_YInc(p, 2);  // and y = 1
+    pieceMakerClick(p, {3, 1, 0}, 1, 2, 64, dlg, setLabel);  // a bar of three
+    EXPECT_EQ(p.G_iPiece, p.G_iPiece_Made);
+    EXPECT_EQ(fncPiece_Count(p, 2), 3);
+    EXPECT_TRUE(pieceIsJoined(p.G_iPiece_Made, 2));
+    // Reset then brings back the bar, not a mix of old and new places.
+    subPiece_ResetAll(p);
+    EXPECT_EQ(p.G_iPiece[pieceIndex(2, 3, 1, 0)], 1);
+    EXPECT_EQ(p.G_iPiece[pieceIndex(2, 0, 0, 0)], 0);
+    // A turned block is made as it now stands; other blocks keep their made cubes.
+    pieceMakerClick(p, {0, 0, 0}, 1, 5, 64, dlg, setLabel);
+    subPiece_TurnZ(p, 5);
+    const PieceCubes before = p.G_iPiece_Made;
+    pieceMakerClick(p, {0, 0, 0}, 2, 2, 64, dlg, setLabel);  // a right click copies nothing
+    EXPECT_EQ(p.G_iPiece_Made, before);
+    pieceMakerClick(p, {3, 1, 0}, 1, 5, 64, dlg, setLabel);
+    EXPECT_EQ(p.G_iPiece_Made[pieceIndex(5, 3, 0, 0)], 1);
+    EXPECT_EQ(p.G_iPiece_Made[pieceIndex(5, 3, 1, 0)], 1);
+    EXPECT_EQ(p.G_iPiece_Made[pieceIndex(5, 0, 0, 0)], 0);
+    EXPECT_EQ(fncPiece_Count(p, 2), 3);
+}
+
 TEST(PieceMaker, AClickOverTheLimitNeverErasesADrawnCell) {
     // Blocks kept from a 3x3x3 puzzle, then a 2x2x2 box: already over the limit.
     RecordingDialogs dlg;

@@ -43,7 +43,9 @@ window_of() {
     done
     return 1
 }
-# Waits up to 10 s for process $1 to end; its exit code goes to $code.
+# Waits up to 10 s for process $1 to end; its exit code goes to $code. Not
+# run in $(...): a subshell cannot wait for this shell's children (bash then
+# reports -1 when the process ends during the polling).
 wait_end() {
     for _ in $(seq 100); do
         if ! kill -0 "$1" 2>/dev/null; then
