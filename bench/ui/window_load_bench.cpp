@@ -119,11 +119,11 @@ int main(int argc, char** argv) {
     cases.push_back({"sample", buildSamplePuzzle(), false});
     cases.push_back({"sample, dead space", buildSamplePuzzle(), true});
     for (uint64_t seed : {1, 2, 3}) {
-        CutSpec spec;
-        spec.seed = seed;
+        CutSpec cut;
+        cut.seed = seed;
         const std::string name = "4x4x4 / 8 blocks, seed " + std::to_string(seed);
-        cases.push_back({name, cutBox(spec), false});
-        cases.push_back({name + ", dead", cutBox(spec), true});
+        cases.push_back({name, cutBox(cut), false});
+        cases.push_back({name + ", dead", cutBox(cut), true});
     }
 
     std::printf("LOAD in the window (events every %ld ms) against headless, stop after %llu fit tests\n",
