@@ -202,6 +202,28 @@ TEST_F(AutoTest, StopEndsTheSearchAndLoadGoesOnFromThere) {
     EXPECT_EQ(w.m_puzzle.G_Info_Piece, expect.G_Info_Piece);
 }
 
+TEST_F(AutoTest, AFitTestLimitStopsExactlyThere) {
+    // Batched yield points must not overshoot: the search stops before fit test N + 1.
+    for (uint64_t limit : {1ull, 1000ull, 123457ull}) {
+        click("cmdInit");
+        w.setFitTestLimit(limit);
+        click("cmdMove");
+        EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Stopped) << limit;
+        EXPECT_EQ(w.lastStats().fitTests, limit);
+    }
+    // The same point as a headless search stopped there.
+    click("cmdInit");
+    Puzzle expect = w.m_puzzle;
+    AutoLoader loader;
+    struct Limit final : LoaderHost {
+        uint64_t n = 0;
+        bool yieldPoint(const LoaderModel&) override { return ++n > 123457; }
+    } host;
+    loader.cmdMove_Click(expect, host);
+    click("cmdMove");
+    expectSamePuzzle(w.m_puzzle, expect);
+}
+
 TEST_F(AutoTest, StopWhileIdleDoesNotCancelTheNextSearch) {
     click("cmdStop");
     click("cmdMove");
