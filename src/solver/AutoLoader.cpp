@@ -198,7 +198,7 @@ struct AutoLoader::Engine final : LoaderModel {
                 inBox = at + 1;
                 h.drawMain(*this);
                 p->G_Info_Piece[cur].iNo = static_cast<int16_t>(at + 1);
-                h.slotLabel(SlotLabel::lblNo, at, at + 1);
+                h.setSlotLabel(SlotLabel::lblNo, at, at + 1);
                 ++at;
                 continue;
             }
@@ -212,21 +212,21 @@ struct AutoLoader::Engine final : LoaderModel {
                     node[c] = table.node(node[c]).turnZ;
                     pos[c] = 0;
                     info.iTurn_CtZ = plusOne(info.iTurn_CtZ);
-                    h.slotLabel(SlotLabel::lblTurn_CtZ, at, info.iTurn_CtZ);
+                    h.setSlotLabel(SlotLabel::lblTurn_CtZ, at, info.iTurn_CtZ);
                     break;
                 }
                 if (info.iFace_ct < 5) {
                     info.iTurn_CtZ = 0;
                     info.iFace_ct = plusOne(info.iFace_ct);
-                    h.slotLabel(SlotLabel::lblTurn_CtZ, at, info.iTurn_CtZ);
-                    h.slotLabel(SlotLabel::lblFaceV, at, info.iFace_ct);
+                    h.setSlotLabel(SlotLabel::lblTurn_CtZ, at, info.iTurn_CtZ);
+                    h.setSlotLabel(SlotLabel::lblFaceV, at, info.iFace_ct);
                     setFace(c, info.iFace_ct);
                     break;
                 }
                 info = InfoPiece{};
-                h.slotLabel(SlotLabel::lblTurn_CtZ, at, 0);
-                h.slotLabel(SlotLabel::lblFaceV, at, 0);
-                h.slotLabel(SlotLabel::lblNo, at, 0);
+                h.setSlotLabel(SlotLabel::lblTurn_CtZ, at, 0);
+                h.setSlotLabel(SlotLabel::lblFaceV, at, 0);
+                h.setSlotLabel(SlotLabel::lblNo, at, 0);
                 for (;;) {
                     if (at == 0) return LoaderOutcome::Exhausted;
                     --at;
@@ -251,12 +251,12 @@ struct AutoLoader::Engine final : LoaderModel {
         if (info.iTurn_CtZ == 3) {
             info.iTurn_CtZ = 0;
             info.iFace_ct = plusOne(info.iFace_ct);
-            host->slotLabel(SlotLabel::lblFaceV, f, info.iFace_ct);
+            host->setSlotLabel(SlotLabel::lblFaceV, f, info.iFace_ct);
             setFace(f, info.iFace_ct);
         } else {
             turnZ(f);
             info.iTurn_CtZ = plusOne(info.iTurn_CtZ);
-            host->slotLabel(SlotLabel::lblTurn_CtZ, f, info.iTurn_CtZ);
+            host->setSlotLabel(SlotLabel::lblTurn_CtZ, f, info.iTurn_CtZ);
         }
         host->showPiece(*this, f);
         return true;

@@ -43,6 +43,8 @@ struct RotationView {
 
 enum class SlotLabel { lblNo, lblFaceV, lblTurn_CtZ };
 enum class LoaderIcon { Information, Exclamation };
+// Slot label values, indexed [SlotLabel][slot].
+using SlotLabelValues = std::array<std::array<int, kBlocks>, 3>;
 
 class LoaderHost {
 public:
@@ -68,6 +70,15 @@ public:
     virtual void showPiece(const LoaderModel& /*model*/, int /*b*/) {}
     // One label of slot `slot` shows `value` (plain decimal, no leading blank).
     virtual void slotLabel(SlotLabel /*label*/, int /*slot*/, int /*value*/) {}
+    // What the search calls for each label: slotLabel, or a plain store into the
+    // host's sink when it gave one. Labels change at nearly every turn the search
+    // tries; a host that shows them only now and then saves a call each time.
+    void setSlotLabel(SlotLabel label, int slot, int value) {
+        if (labelSink_)
+            (*labelSink_)[static_cast<size_t>(label)][static_cast<size_t>(slot) & 7] = value;
+        else
+            slotLabel(label, slot, value);
+    }
     // shpPiece(slot) back colour (restoring orientations at the start of LOAD).
     virtual void slotColor(int /*slot*/, int32_t /*color*/) {}
     // subShowRotation: the whole panel.
@@ -79,6 +90,13 @@ public:
     // The two end messages (box full, order codes used up); the puzzle is up to date.
     virtual void message(const LoaderModel& /*model*/, const std::string& /*title*/,
                          const std::string& /*text*/, LoaderIcon /*icon*/) {}
+
+protected:
+    // From now on setSlotLabel writes into `sink` instead of calling slotLabel.
+    void setLabelSink(SlotLabelValues* sink) { labelSink_ = sink; }
+
+private:
+    SlotLabelValues* labelSink_ = nullptr;
 };
 
 // The data of subShowRotation for the puzzle as it stands.

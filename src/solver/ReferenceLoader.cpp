@@ -100,7 +100,7 @@ private:
                 } else {
                     host_.drawMain(model_);
                     p_.G_Info_Piece[cur].iNo = static_cast<int16_t>(pos + 1);
-                    host_.slotLabel(SlotLabel::lblNo, pos, pos + 1);
+                    host_.setSlotLabel(SlotLabel::lblNo, pos, pos + 1);
                     ++pos;
                     continue;
                 }
@@ -116,21 +116,21 @@ private:
                     subPiece_TurnZ(p_, c);
                     subPiece_MoveOrigin(p_, c);
                     info.iTurn_CtZ = plusOne(info.iTurn_CtZ);
-                    host_.slotLabel(SlotLabel::lblTurn_CtZ, pos, info.iTurn_CtZ);
+                    host_.setSlotLabel(SlotLabel::lblTurn_CtZ, pos, info.iTurn_CtZ);
                     break;
                 }
                 if (info.iFace_ct < 5) {
                     info.iTurn_CtZ = 0;
                     info.iFace_ct = plusOne(info.iFace_ct);
-                    host_.slotLabel(SlotLabel::lblTurn_CtZ, pos, info.iTurn_CtZ);
-                    host_.slotLabel(SlotLabel::lblFaceV, pos, info.iFace_ct);
+                    host_.setSlotLabel(SlotLabel::lblTurn_CtZ, pos, info.iTurn_CtZ);
+                    host_.setSlotLabel(SlotLabel::lblFaceV, pos, info.iFace_ct);
                     subPiece_SetFace(p_, c, info.iFace_ct);
                     break;
                 }
                 info = InfoPiece{};
-                host_.slotLabel(SlotLabel::lblTurn_CtZ, pos, 0);
-                host_.slotLabel(SlotLabel::lblFaceV, pos, 0);
-                host_.slotLabel(SlotLabel::lblNo, pos, 0);
+                host_.setSlotLabel(SlotLabel::lblTurn_CtZ, pos, 0);
+                host_.setSlotLabel(SlotLabel::lblFaceV, pos, 0);
+                host_.setSlotLabel(SlotLabel::lblNo, pos, 0);
                 // Back to the previous position that holds a block of its own.
                 for (;;) {
                     if (pos == 0) return LoaderOutcome::Exhausted;
@@ -186,12 +186,12 @@ private:
         if (info.iTurn_CtZ == 3) {
             info.iTurn_CtZ = 0;
             info.iFace_ct = plusOne(info.iFace_ct);
-            host_.slotLabel(SlotLabel::lblFaceV, f, info.iFace_ct);
+            host_.setSlotLabel(SlotLabel::lblFaceV, f, info.iFace_ct);
             subPiece_SetFace(p_, f, info.iFace_ct);
         } else {
             subPiece_TurnZ(p_, f);
             info.iTurn_CtZ = plusOne(info.iTurn_CtZ);
-            host_.slotLabel(SlotLabel::lblTurn_CtZ, f, info.iTurn_CtZ);
+            host_.setSlotLabel(SlotLabel::lblTurn_CtZ, f, info.iTurn_CtZ);
         }
         host_.showPiece(model_, f);
         return true;
