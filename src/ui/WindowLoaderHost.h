@@ -1,8 +1,9 @@
 #pragma once
 // The automatic loader's host in the window. Notifications only note what
-// changed; the window's controls are brought up to date when events run
-// (every few milliseconds at the yield point) and when the search ends, so the
-// search keeps nearly its headless speed while the window stays responsive.
+// changed; the window's controls are brought up to date when events run at
+// the yield point (every 10 ms; the counters and views every 40 ms) and when
+// the search ends, so the search keeps nearly its headless speed while the
+// window stays responsive.
 
 #include "solver/LoaderHost.h"
 
@@ -20,8 +21,8 @@ class WindowLoaderHost final : public LoaderHost {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // interval 0: events run at every yield (tests); the views are redrawn at
-    // most every few intervals, labels at every one. fitTestLimit > 0 stops the
+    // interval 0: events run at every yield (tests); the labels and views are
+    // brought up to date every fourth interval. fitTestLimit > 0 stops the
     // search before fit test limit + 1, as a STOP pressed then would.
     WindowLoaderHost(frmMain& window, std::chrono::microseconds interval, uint64_t fitTestLimit = 0);
 
@@ -31,7 +32,6 @@ public:
     uint64_t yieldPoints(const LoaderModel& model) override;
     void drawMain(const LoaderModel& model) override;
     void showPiece(const LoaderModel& model, int b) override;
-    void slotLabel(SlotLabel label, int slot, int value) override;
     void slotColor(int slot, int32_t color) override;
     void showRotation(const RotationView& view) override;
     void resultLine(const std::string& line) override;
@@ -54,21 +54,20 @@ private:
 
     frmMain& w_;
     const std::chrono::microseconds interval_;
-    const std::chrono::microseconds viewInterval_;
+    const std::chrono::microseconds displayInterval_;
     const uint64_t limit_;
     uint64_t granted_ = 0;
     uint64_t batch_ = 1024;
     Clock::time_point lastCall_;
     Clock::time_point lastEvents_;
-    Clock::time_point lastViews_;
+    Clock::time_point lastDisplay_;
     uint64_t rounds_ = 0;
     Clock::duration eventTime_{};
 
     // Pending display state; -1 in a slot means unchanged.
-    std::array<std::array<int, 8>, 3> labels_;
+    SlotLabelValues labels_;  // the search writes the slot labels straight in here
     std::array<int64_t, 8> colors_;
     std::array<int, 8> ip_;
-    bool labelsDirty_ = false;
     bool boxDirty_ = false;
     int piece_ = -1;
     bool sumDirty_ = false;

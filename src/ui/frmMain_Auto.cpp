@@ -22,14 +22,15 @@ namespace tessaro {
 WindowLoaderHost::WindowLoaderHost(frmMain& window, std::chrono::microseconds interval, uint64_t fitTestLimit)
     : w_(window),
       interval_(interval),
-      viewInterval_(std::max(interval * 5, std::chrono::microseconds(0))),
+      displayInterval_(std::max(interval * 4, std::chrono::microseconds(0))),
       limit_(fitTestLimit),
       lastCall_(Clock::now()),
       lastEvents_(lastCall_),
-      lastViews_(lastCall_) {
+      lastDisplay_(lastCall_) {
     for (auto& row : labels_) row.fill(-1);
     colors_.fill(-1);
     ip_.fill(-1);
+    setLabelSink(&labels_);
 }
 
 uint64_t WindowLoaderHost::grant(uint64_t k) {
@@ -39,12 +40,13 @@ uint64_t WindowLoaderHost::grant(uint64_t k) {
 }
 
 bool WindowLoaderHost::runEvents(const LoaderModel& model, Clock::time_point now) {
-    const bool drawViews = now - lastViews_ >= viewInterval_;
-    if (drawViews && (boxDirty_ || piece_ >= 0)) {
-        model.puzzle();  // bring the window's puzzle up to date for the views
-        lastViews_ = now;
+    // Events run often enough for STOP to answer at once; the counters and the
+    // views change faster than anyone reads them, so they are shown less often.
+    if (now - lastDisplay_ >= displayInterval_) {
+        if (boxDirty_ || piece_ >= 0) model.puzzle();  // the views read the window's puzzle
+        flush(true);
+        lastDisplay_ = now;
     }
-    flush(drawViews);
     ++rounds_;
     QApplication::processEvents(QEventLoop::AllEvents);
     lastEvents_ = Clock::now();
@@ -79,19 +81,17 @@ uint64_t WindowLoaderHost::yieldPoints(const LoaderModel& model) {
     return grant(batch_);
 }
 
-void WindowLoaderHost::drawMain(const LoaderModel&) { boxDirty_ = true; }
+// Called at every placement: a flag already set is only read, not written again.
+void WindowLoaderHost::drawMain(const LoaderModel&) {
+    if (!boxDirty_) boxDirty_ = true;
+}
 
-void WindowLoaderHost::showPiece(const LoaderModel&, int b) { piece_ = b; }
-
-void WindowLoaderHost::slotLabel(SlotLabel label, int slot, int value) {
-    // Called for every turn the search tries: keep it to a store.
-    labels_[static_cast<size_t>(label)][static_cast<size_t>(slot) & 7] = value;
-    labelsDirty_ = true;
+void WindowLoaderHost::showPiece(const LoaderModel&, int b) {
+    if (piece_ != b) piece_ = b;
 }
 
 void WindowLoaderHost::slotColor(int slot, int32_t color) {
     colors_[static_cast<size_t>(slot) & 7] = color;
-    labelsDirty_ = true;
 }
 
 void WindowLoaderHost::showRotation(const RotationView& view) {
@@ -102,7 +102,6 @@ void WindowLoaderHost::showRotation(const RotationView& view) {
         labels_[static_cast<size_t>(SlotLabel::lblFaceV)][i] = view.lblFaceV[i];
         labels_[static_cast<size_t>(SlotLabel::lblTurn_CtZ)][i] = view.lblTurn_CtZ[i];
     }
-    labelsDirty_ = true;
 }
 
 void WindowLoaderHost::resultLine(const std::string& line) { lines_.push_back(line); }
@@ -121,7 +120,7 @@ void WindowLoaderHost::message(const LoaderModel& model, const std::string& titl
 }
 
 void WindowLoaderHost::flush(bool drawViews) {
-    if (labelsDirty_) {
+    {
         for (size_t i = 0; i < kBlocks; ++i) {
             if (colors_[i] >= 0) w_.shpPiece[i]->setFill(true, static_cast<int32_t>(colors_[i]));
             if (ip_[i] >= 0) w_.lblIP[i]->setText(QString::number(ip_[i]));
@@ -133,7 +132,6 @@ void WindowLoaderHost::flush(bool drawViews) {
             colors_[i] = -1;
             ip_[i] = -1;
         }
-        labelsDirty_ = false;
     }
     if (!lines_.empty()) {
         QStringList items;

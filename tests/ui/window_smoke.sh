@@ -8,7 +8,21 @@ set -u
 if [ "${1:-}" != "--inside" ]; then
     command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run not installed: skipped"; exit 77; }
     command -v xdotool >/dev/null 2>&1 || { echo "xdotool not installed: skipped"; exit 77; }
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
+    # The server picks a free display itself (-displayfd), so test runs started
+    # at the same moment cannot race for one as xvfb-run -a can.
+    dir=$(mktemp -d)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+    if [ ! -s "$dir/display" ]; then
+        echo "FAIL: Xvfb did not start"; cat "$dir/xvfb.log"; kill "$xvfb" 2>/dev/null; rm -rf "$dir"; exit 1
+    fi
+    DISPLAY=":$(head -n 1 "$dir/display")" "$0" --inside "$@"
+    rc=$?
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
+    rm -rf "$dir"
+    exit $rc
 fi
 shift
 exe=$1
