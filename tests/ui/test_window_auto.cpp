@@ -25,8 +25,10 @@ public:
     std::vector<std::string> lines;
     std::string sum;
     std::vector<std::string> messages;
+    uint64_t limit = 0;  // stop before fit test limit + 1 (0: never)
+    uint64_t yields = 0;
 
-    bool yieldPoint(const LoaderModel&) override { return false; }
+    bool yieldPoint(const LoaderModel&) override { return limit > 0 && ++yields > limit; }
     void slotLabel(SlotLabel l, int slot, int value) override { labels[static_cast<size_t>(l)][slot] = value; }
     void slotColor(int slot, int32_t color) override { colors[slot] = color; }
     void showRotation(const RotationView& v) override {
@@ -53,8 +55,9 @@ protected:
     }
 
     // The same LOAD run headless from the window's present state.
-    RecordingHost headless(Puzzle& p, bool deadSpace = false) {
+    RecordingHost headless(Puzzle& p, bool deadSpace = false, uint64_t limit = 0) {
         RecordingHost host;
+        host.limit = limit;
         host.showRotation(rotationView(p));
         for (size_t i = 0; i < 8; ++i) {
             host.labels[0][i] = w.lblNo[i]->text().toInt();
@@ -211,17 +214,38 @@ TEST_F(AutoTest, AFitTestLimitStopsExactlyThere) {
         EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Stopped) << limit;
         EXPECT_EQ(w.lastStats().fitTests, limit);
     }
-    // The same point as a headless search stopped there.
+    // The same point, panel included, as a headless search stopped there.
     click("cmdInit");
     Puzzle expect = w.m_puzzle;
-    AutoLoader loader;
-    struct Limit final : LoaderHost {
-        uint64_t n = 0;
-        bool yieldPoint(const LoaderModel&) override { return ++n > 123457; }
-    } host;
-    loader.cmdMove_Click(expect, host);
+    const RecordingHost h = headless(expect, false, 123457);
     click("cmdMove");
     expectSamePuzzle(w.m_puzzle, expect);
+    expectPanelShows(h);
+}
+
+TEST_F(AutoTest, APuzzleThatCannotFillItsBoxShowsWhatTheHeadlessSearchShows) {
+    // Block 7 gone but the total still 27 (as a file may hold it): every complete
+    // placement falls short, adds a result line and advances the first block, and
+    // exhausted orders rotate.
+    Puzzle& P = w.m_puzzle;
+    for (int c = 0; c < kCells; ++c) P.G_iPiece[6 + kBlocks * c] = P.G_iPiece_Made[6 + kBlocks * c] = 0;
+    w.subShowRotation();
+    Puzzle expect = P;
+    const RecordingHost h = headless(expect, false, 3'000'000);
+    ASSERT_GT(h.lines.size(), 1u);
+    ASSERT_NE(expect.GE_iRotation, buildSamplePuzzle().GE_iRotation);  // the order has changed
+
+    w.setFitTestLimit(3'000'000);
+    click("cmdMove");
+    EXPECT_EQ(w.lastOutcome(), LoaderOutcome::Stopped);
+    expectSamePuzzle(w.m_puzzle, expect);
+    expectPanelShows(h);
+    QListWidget* list = find<QListWidget>("listRotate");
+    ASSERT_EQ(list->count(), static_cast<int>(h.lines.size()));
+    for (int i = 0; i < list->count(); ++i) EXPECT_EQ(list->item(i)->text().toStdString(), h.lines[i]) << i;
+    EXPECT_EQ(text("lblAtOnce").toStdString(), h.lines.back());
+    EXPECT_EQ(text("lblSum").toStdString(), h.sum);
+    EXPECT_EQ(dlg.count(), 0u);
 }
 
 TEST_F(AutoTest, StopWhileIdleDoesNotCancelTheNextSearch) {
