@@ -6,9 +6,9 @@
 // --limit stops each search after N fit tests (default 300 million); --per-call
 // makes the host answer every yield point itself (as a host that does not batch
 // them); --reference times the plain step-by-step walk instead (use a small limit).
+#include "BenchCases.h"
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
-#include "solver/RandomCut.h"
 #include "solver/ReferenceLoader.h"
 
 #include <chrono>
@@ -42,14 +42,8 @@ private:
     uint64_t yields_ = 0;
 };
 
-struct Case {
-    std::string name;
-    Puzzle puzzle;
-    bool deadSpace;
-};
-
 template <class Loader>
-void runCase(const Case& c, uint64_t limit, bool batched) {
+void runCase(const BenchCase& c, uint64_t limit, bool batched) {
     Loader loader;
     Puzzle p = c.puzzle;
     BenchHost host(limit, batched);
@@ -83,20 +77,11 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<Case> cases;
-    cases.push_back({"sample", buildSamplePuzzle(), false});
-    cases.push_back({"sample, dead space", buildSamplePuzzle(), true});
-    for (uint64_t seed : {1, 2, 3}) {
-        CutSpec spec;
-        spec.seed = seed;
-        const std::string name = "4x4x4 / 8 blocks, seed " + std::to_string(seed);
-        cases.push_back({name, cutBox(spec), false});
-        cases.push_back({name + ", dead", cutBox(spec), true});
-    }
+    const std::vector<BenchCase> cases = loaderBenchCases();
 
     std::printf("%s, %s, stop after %llu fit tests\n", reference ? "plain walk" : "mask engine",
                 batched ? "yield points batched" : "a host call per yield point", static_cast<unsigned long long>(limit));
-    for (const Case& c : cases) {
+    for (const BenchCase& c : cases) {
         if (reference)
             runCase<ReferenceLoader>(c, limit, batched);
         else

@@ -9,9 +9,9 @@
 // --repeat runs each search that many times both ways and keeps the fastest
 // of each (default 3), since a busy machine only ever adds time.
 
+#include "BenchCases.h"
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
-#include "solver/RandomCut.h"
 #include "ui/frmMain.h"
 #include "ui/testing/ScriptedDialogs.h"
 
@@ -50,12 +50,6 @@ private:
     uint64_t yields_ = 0;
 };
 
-struct Case {
-    std::string name;
-    Puzzle puzzle;
-    bool deadSpace;
-};
-
 struct Run {
     LoaderOutcome outcome;
     uint64_t fitTests;
@@ -64,7 +58,7 @@ struct Run {
     double eventSeconds = 0;
 };
 
-Run headless(const Case& c, uint64_t limit) {
+Run headless(const BenchCase& c, uint64_t limit) {
     Puzzle p = c.puzzle;
     AutoLoader loader;
     HeadlessHost host(limit);
@@ -75,7 +69,7 @@ Run headless(const Case& c, uint64_t limit) {
     return {outcome, loader.stats().fitTests, std::chrono::duration<double>(Clock::now() - start).count()};
 }
 
-Run inWindow(const Case& c, uint64_t limit, std::chrono::microseconds interval) {
+Run inWindow(const BenchCase& c, uint64_t limit, std::chrono::microseconds interval) {
     ScriptedDialogs dlg;
     frmMain w(dlg);
     w.show();
@@ -115,23 +109,14 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<Case> cases;
-    cases.push_back({"sample", buildSamplePuzzle(), false});
-    cases.push_back({"sample, dead space", buildSamplePuzzle(), true});
-    for (uint64_t seed : {1, 2, 3}) {
-        CutSpec cut;
-        cut.seed = seed;
-        const std::string name = "4x4x4 / 8 blocks, seed " + std::to_string(seed);
-        cases.push_back({name, cutBox(cut), false});
-        cases.push_back({name + ", dead", cutBox(cut), true});
-    }
+    const std::vector<BenchCase> cases = loaderBenchCases();
 
     std::printf("LOAD in the window (events every %ld ms) against headless, stop after %llu fit tests\n",
                 intervalMs, static_cast<unsigned long long>(limit));
     std::printf("%-32s %-9s %12s %9s %9s %7s %7s %9s\n", "puzzle", "outcome", "fit tests", "headless", "window",
                 "ratio", "rounds", "in events");
     double sumHeadless = 0, sumWindow = 0;
-    for (const Case& c : cases) {
+    for (const BenchCase& c : cases) {
         Run h = headless(c, limit);
         Run w = inWindow(c, limit, std::chrono::milliseconds(intervalMs));
         for (int r = 1; r < repeat; ++r) {

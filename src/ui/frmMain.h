@@ -11,7 +11,7 @@
 //   frmMain_Panels.cpp  view drag, layer panels and their clicks
 //   frmMain_Make.cpp    making blocks from a completed body
 //   frmMain_MakePiece.cpp making single blocks
-//   frmMain_Pending.cpp handlers still to be written by their owners
+//   frmMain_File.cpp    the file menu and giving up
 
 #include "editor/CellCount.h"
 #include "model/Puzzle.h"
