@@ -49,6 +49,29 @@ bool confirmMakerEnd(frmMain& w, const char* title, int unusedCells) {
                     MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
 }
 
+void endMaker(frmMain& w, QAction* maker, QAction* otherMaker) {
+    w.lblPiece_count->clear();
+    w.m_puzzle.G_iCell_Total = fncPiece_CountAll(w.m_puzzle);
+    w.mnuFileSaveAs->setEnabled(true);
+    w.cmdReset->setEnabled(false);
+    w.cmdShuffle->setEnabled(false);
+    w.cmdSet->hide();
+    w.cmdSetCancel->hide();
+    w.mnu2D_Panel->setEnabled(true);
+    w.mnuAautoMove->setEnabled(true);
+    w.setChecked(maker, false);
+    otherMaker->setEnabled(true);
+    w.mnuHelpHelp->setEnabled(true);
+    w.mnu2D_Panel_Click();
+    w.subBoxCtl_Enable(true);
+    w.cmdClear_Click();
+    w.stsBar_SetText(2, QStringLiteral("プレイ・モード"));
+    w.stsBar_SetText(4, QString());
+    w.vscDY->setEnabled(true);
+    w.hscDX->setEnabled(true);
+    w.pictMain->setEnabled(true);
+}
+
 int16_t frmMain::fncCell_Check(const PieceCubes& cubes, int16_t limit) {
     return ::tessaro::fncCell_Check(cubes, limit, m_dialogs, [this](const std::string& s) {
         lblPiece_count->setText(QString::fromStdString(s));
@@ -60,25 +83,7 @@ void frmMain::mnuMake_Click() {
     if (isChecked(mnuMake)) {
         // ---- ending ----
         if (!confirmMakerEnd(*this, kMakeTitle, bodyMakerCellsLeft(P))) return;
-        P.G_iCell_Total = fncPiece_CountAll(P);
-        mnuFileSaveAs->setEnabled(true);
-        cmdReset->setEnabled(false);
-        cmdShuffle->setEnabled(false);
-        cmdSet->hide();
-        cmdSetCancel->hide();
-        mnu2D_Panel->setEnabled(true);
-        mnuAautoMove->setEnabled(true);
-        setChecked(mnuMake, false);
-        mnuMakePiece->setEnabled(true);
-        mnuHelpHelp->setEnabled(true);
-        mnu2D_Panel_Click();
-        subBoxCtl_Enable(true);
-        cmdClear_Click();
-        stsBar_SetText(2, QStringLiteral("プレイ・モード"));
-        stsBar_SetText(4, QString());
-        vscDY->setEnabled(true);
-        hscDX->setEnabled(true);
-        pictMain->setEnabled(true);
+        endMaker(*this, mnuMake, mnuMakePiece);
         return;
     }
 

@@ -24,25 +24,7 @@ void frmMain::mnuMakePiece_Click() {
     if (isChecked(mnuMakePiece)) {
         // ---- ending ----
         if (!confirmMakerEnd(*this, kMakePieceTitle, m_iCell_Limit - fncPiece_CountAll(P))) return;
-        lblPiece_count->clear();
-        P.G_iCell_Total = fncPiece_CountAll(P);
-        mnuFileSaveAs->setEnabled(true);
-        cmdSet->hide();
-        cmdReset->setEnabled(false);
-        cmdShuffle->setEnabled(false);
-        mnu2D_Panel->setEnabled(true);
-        mnuAautoMove->setEnabled(true);
-        setChecked(mnuMakePiece, false);
-        mnuMake->setEnabled(true);
-        mnuHelpHelp->setEnabled(true);
-        mnu2D_Panel_Click();
-        subBoxCtl_Enable(true);
-        cmdClear_Click();
-        stsBar_SetText(2, QStringLiteral("プレイ・モード"));
-        stsBar_SetText(4, QString());
-        vscDY->setEnabled(true);
-        hscDX->setEnabled(true);
-        pictMain->setEnabled(true);
+        endMaker(*this, mnuMakePiece, mnuMake);
         return;
     }
 

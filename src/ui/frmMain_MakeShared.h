@@ -15,5 +15,7 @@ QString makerBoxSizeText(const Puzzle& p);
 void selectMakerBlock(frmMain& w, int b);
 // The notice about loose blocks or unused cells, if any, then the end question.
 bool confirmMakerEnd(frmMain& w, const char* title, int unusedCells);
+// Back to play from either maker: Save As on, panels off, box cleared, view controls on.
+void endMaker(frmMain& w, QAction* maker, QAction* otherMaker);
 
 }  // namespace tessaro
