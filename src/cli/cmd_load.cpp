@@ -155,6 +155,9 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
         if (opts->password) {
             if (const auto refused = checkPassword(*opts->password))
                 throw CLI::ValidationError("--password", refused->description);
+            // The record keeps 16 characters; a longer password would not open the answer later.
+            if (trimSpaces(*opts->password).size() > kPasswordChars)
+                throw CLI::ValidationError("--password", "パスワードは 16 文字以内にしてください。");
         }
         std::string error;
         auto loaded = readPuzzleSource(opts->source, error);

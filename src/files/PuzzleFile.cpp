@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <new>
 
 namespace tessaro {
 
@@ -162,6 +163,13 @@ std::string folderOf(const std::string& path)
 
 }  // namespace
 
+FileError unexpectedFileError(int label, const std::exception& e)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return {label, 7, "メモリが不足しています。"};
+    return {label, 51, std::string("内部エラーです。（") + e.what() + "）"};
+}
+
 std::optional<FileError> checkPassword(const std::string& password)
 {
     std::string_view pw = trimSpaces(password);
@@ -191,41 +199,47 @@ std::optional<FileError> encodeRecord(const Puzzle& p, const std::string& versio
         return refused;
     out.fill(0);
 
-    putText(out, rec::kVersion, cp932Field(utf8ToCp932(trimSpaces(version)), 16));
+    int step = 100;  // preparing the version text
+    try {
+        putText(out, rec::kVersion, cp932Field(utf8ToCp932(trimSpaces(version)), 16));
 
-    uint8_t key[kPasswordChars];
-    for (size_t i = 0; i < kPasswordChars; ++i) {
-        int k = static_cast<int>(rnd.next() * 128.0f) + 64;
-        key[i] = static_cast<uint8_t>(std::clamp(k, 64, 191));
-        out[rec::kKey + i] = key[i];
-    }
+        uint8_t key[kPasswordChars];
+        for (size_t i = 0; i < kPasswordChars; ++i) {
+            int k = static_cast<int>(rnd.next() * 128.0f) + 64;
+            key[i] = static_cast<uint8_t>(std::clamp(k, 64, 191));
+            out[rec::kKey + i] = key[i];
+        }
 
-    std::string pw(trimSpaces(p.G_sPassword).substr(0, kPasswordChars));
-    pw.resize(kPasswordChars, ' ');
-    for (size_t i = 0; i < kPasswordChars; ++i) {
-        int c = static_cast<unsigned char>(pw[i]);
-        out[rec::kPassword + i] = static_cast<uint8_t>((c + 127 + static_cast<int>(i) + 1) ^ key[i]);
-    }
+        std::string pw(trimSpaces(p.G_sPassword).substr(0, kPasswordChars));
+        pw.resize(kPasswordChars, ' ');
+        for (size_t i = 0; i < kPasswordChars; ++i) {
+            int c = static_cast<unsigned char>(pw[i]);
+            out[rec::kPassword + i] = static_cast<uint8_t>((c + 127 + static_cast<int>(i) + 1) ^ key[i]);
+        }
 
-    putInt16s(out, rec::kPieceMade, p.G_iPiece_Made);
-    putInt16s(out, rec::kPiece, p.G_iPiece);
-    putText(out, rec::kComment, cp932Field(utf8ToCp932(trimSpaces(p.G_sComment)), kCommentBytes));
-    putInt16(out, rec::kCellsX, p.G_iCells_X);
-    putInt16(out, rec::kCellsY, p.G_iCells_Y);
-    putInt16(out, rec::kCellsZ, p.G_iCells_Z);
-    putInt16s(out, rec::kBox, p.G_iBox);
-    putInt16s(out, rec::kBoxNo, p.G_iBox_No);
-    for (size_t i = 0; i < p.G_lBox_Color.size(); ++i)
-        putInt32(out, rec::kBoxColor + 4 * i, p.G_lBox_Color[i]);
-    putInt16(out, rec::kCellTotal, p.G_iCell_Total);
-    putInt16(out, rec::kCellFilled, p.G_iCell_Filled);
-    putInt16s(out, rec::kLoaded, p.G_iLoaded);
-    putInt32(out, rec::kRotate, p.GE_lRotate);
-    putInt16s(out, rec::kRotation, p.GE_iRotation);
-    for (size_t n = 0; n < kBlocks; ++n) {
-        putInt16(out, rec::kInfoPiece + 6 * n, p.G_Info_Piece[n].iNo);
-        putInt16(out, rec::kInfoPiece + 6 * n + 2, p.G_Info_Piece[n].iFace_ct);
-        putInt16(out, rec::kInfoPiece + 6 * n + 4, p.G_Info_Piece[n].iTurn_CtZ);
+        putInt16s(out, rec::kPieceMade, p.G_iPiece_Made);
+        putInt16s(out, rec::kPiece, p.G_iPiece);
+        step = 140;  // a text field is prepared under the label of the field before it
+        putText(out, rec::kComment, cp932Field(utf8ToCp932(trimSpaces(p.G_sComment)), kCommentBytes));
+        putInt16(out, rec::kCellsX, p.G_iCells_X);
+        putInt16(out, rec::kCellsY, p.G_iCells_Y);
+        putInt16(out, rec::kCellsZ, p.G_iCells_Z);
+        putInt16s(out, rec::kBox, p.G_iBox);
+        putInt16s(out, rec::kBoxNo, p.G_iBox_No);
+        for (size_t i = 0; i < p.G_lBox_Color.size(); ++i)
+            putInt32(out, rec::kBoxColor + 4 * i, p.G_lBox_Color[i]);
+        putInt16(out, rec::kCellTotal, p.G_iCell_Total);
+        putInt16(out, rec::kCellFilled, p.G_iCell_Filled);
+        putInt16s(out, rec::kLoaded, p.G_iLoaded);
+        putInt32(out, rec::kRotate, p.GE_lRotate);
+        putInt16s(out, rec::kRotation, p.GE_iRotation);
+        for (size_t n = 0; n < kBlocks; ++n) {
+            putInt16(out, rec::kInfoPiece + 6 * n, p.G_Info_Piece[n].iNo);
+            putInt16(out, rec::kInfoPiece + 6 * n + 2, p.G_Info_Piece[n].iFace_ct);
+            putInt16(out, rec::kInfoPiece + 6 * n + 4, p.G_Info_Piece[n].iTurn_CtZ);
+        }
+    } catch (const std::exception& e) {
+        return unexpectedFileError(step, e);
     }
     return std::nullopt;
 }
@@ -251,71 +265,77 @@ DecodeResult decodeRecord(std::string_view b, Puzzle& p)
     }
     b = b.substr(0, kRecordSize);
 
-    Puzzle q = p;  // staged: the model sees nothing of a refused file
-    std::string version = cp932ToUtf8(trimSpaces(b.substr(rec::kVersion, 16)));
+    int step = 110;
+    try {
+        Puzzle q = p;  // staged: the model sees nothing of a refused file
+        std::string version = cp932ToUtf8(trimSpaces(b.substr(rec::kVersion, 16)));
 
-    std::string pw;
-    for (size_t i = 0; i < kPasswordChars; ++i) {
-        int key = static_cast<uint8_t>(b[rec::kKey + i]);
-        int stored = static_cast<uint8_t>(b[rec::kPassword + i]);
-        int c = (stored ^ key) - 127 - static_cast<int>(i + 1);
-        if (c < 0)
-            return fail({121, 5,
-                         "プロシージャの呼び出し、または引数が不正です。（パスワードの " + std::to_string(i + 1) +
-                             " 文字目が壊れています）"});
-        pw.push_back(static_cast<char>(c));
-    }
-    q.G_sPassword = std::string(trimSpaces(pw));
-
-    auto pieceNamer = [](const char* name) { return [name](int i) { return pieceName(name, i); }; };
-    auto cellNamer = [](const char* name) { return [name](int i) { return cellName(name, i); }; };
-    auto indexNamer = [](const char* name) { return [name](int i) { return std::string(name) + "(" + std::to_string(i) + ")"; }; };
-
-    if (auto e = getInt16s(b, rec::kPieceMade, 130, 0, 1, pieceNamer("G_iPiece_Made"), q.G_iPiece_Made)) return fail(*e);
-    if (auto e = getInt16s(b, rec::kPiece, 140, 0, 1, pieceNamer("G_iPiece"), q.G_iPiece)) return fail(*e);
-
-    q.G_sComment = std::string(trimSpaces(cp932ToUtf8(b.substr(rec::kComment, kCommentBytes))));
-
-    struct Size { size_t at; int label; const char* name; int16_t* cells; };
-    for (Size s : {Size{rec::kCellsX, 160, "G_iCells_X", &q.G_iCells_X}, Size{rec::kCellsY, 170, "G_iCells_Y", &q.G_iCells_Y},
-                   Size{rec::kCellsZ, 180, "G_iCells_Z", &q.G_iCells_Z}}) {
-        int16_t v = getInt16(b, s.at);
-        if (v < 2 || v > kGrid)
-            return fail(badValue(s.label, s.name, v));
-        *s.cells = v;
-    }
-    q.G_iMax_X = static_cast<int16_t>(q.G_iCells_X - 1);
-    q.G_iMax_Y = static_cast<int16_t>(q.G_iCells_Y - 1);
-    q.G_iMax_Z = static_cast<int16_t>(q.G_iCells_Z - 1);
-
-    // 2 marks a body cell chosen while a maker runs; a save then keeps it.
-    if (auto e = getInt16s(b, rec::kBox, 190, 0, 2, cellNamer("G_iBox"), q.G_iBox)) return fail(*e);
-    if (auto e = getInt16s(b, rec::kBoxNo, 200, 0, kBlocks, cellNamer("G_iBox_No"), q.G_iBox_No)) return fail(*e);
-    for (size_t i = 0; i < q.G_lBox_Color.size(); ++i)
-        q.G_lBox_Color[i] = getInt32(b, rec::kBoxColor + 4 * i);
-    q.G_iCell_Total = getInt16(b, rec::kCellTotal);
-    q.G_iCell_Filled = getInt16(b, rec::kCellFilled);
-    if (auto e = getInt16s(b, rec::kLoaded, 240, 0, 1, indexNamer("G_iLoaded"), q.G_iLoaded)) return fail(*e);
-    q.GE_lRotate = getInt32(b, rec::kRotate);
-    if (q.GE_lRotate < 0)
-        return fail(badValue(250, "GE_lRotate", q.GE_lRotate));
-    if (auto e = getInt16s(b, rec::kRotation, 260, 0, kBlocks - 1, indexNamer("GE_iRotation"), q.GE_iRotation)) return fail(*e);
-    for (size_t n = 0; n < kBlocks; ++n) {
-        struct Part { size_t off; const char* name; int hi; int16_t* out; };
-        InfoPiece& info = q.G_Info_Piece[n];
-        for (Part f : {Part{0, "iNo", kBlocks, &info.iNo}, Part{2, "iFace_ct", 5, &info.iFace_ct},
-                       Part{4, "iTurn_CtZ", 3, &info.iTurn_CtZ}}) {
-            int16_t v = getInt16(b, rec::kInfoPiece + 6 * n + f.off);
-            if (v < 0 || v > f.hi)
-                return fail(badValue(270, "G_Info_Piece(" + std::to_string(n) + ")." + f.name, v));
-            *f.out = v;
+        std::string pw;
+        for (size_t i = 0; i < kPasswordChars; ++i) {
+            int key = static_cast<uint8_t>(b[rec::kKey + i]);
+            int stored = static_cast<uint8_t>(b[rec::kPassword + i]);
+            int c = (stored ^ key) - 127 - static_cast<int>(i + 1);
+            if (c < 0)
+                return fail({121, 5,
+                             "プロシージャの呼び出し、または引数が不正です。（パスワードの " + std::to_string(i + 1) +
+                                 " 文字目が壊れています）"});
+            pw.push_back(static_cast<char>(c));
         }
-    }
+        q.G_sPassword = std::string(trimSpaces(pw));
 
-    p = std::move(q);
-    result.kind = DecodeResult::Kind::Read;
-    result.version = std::move(version);
-    return result;
+        auto pieceNamer = [](const char* name) { return [name](int i) { return pieceName(name, i); }; };
+        auto cellNamer = [](const char* name) { return [name](int i) { return cellName(name, i); }; };
+        auto indexNamer = [](const char* name) { return [name](int i) { return std::string(name) + "(" + std::to_string(i) + ")"; }; };
+
+        if (auto e = getInt16s(b, rec::kPieceMade, 130, 0, 1, pieceNamer("G_iPiece_Made"), q.G_iPiece_Made)) return fail(*e);
+        if (auto e = getInt16s(b, rec::kPiece, 140, 0, 1, pieceNamer("G_iPiece"), q.G_iPiece)) return fail(*e);
+
+        step = 150;
+        q.G_sComment = std::string(trimSpaces(cp932ToUtf8(b.substr(rec::kComment, kCommentBytes))));
+
+        struct Size { size_t at; int label; const char* name; int16_t* cells; };
+        for (Size s : {Size{rec::kCellsX, 160, "G_iCells_X", &q.G_iCells_X}, Size{rec::kCellsY, 170, "G_iCells_Y", &q.G_iCells_Y},
+                       Size{rec::kCellsZ, 180, "G_iCells_Z", &q.G_iCells_Z}}) {
+            int16_t v = getInt16(b, s.at);
+            if (v < 2 || v > kGrid)
+                return fail(badValue(s.label, s.name, v));
+            *s.cells = v;
+        }
+        q.G_iMax_X = static_cast<int16_t>(q.G_iCells_X - 1);
+        q.G_iMax_Y = static_cast<int16_t>(q.G_iCells_Y - 1);
+        q.G_iMax_Z = static_cast<int16_t>(q.G_iCells_Z - 1);
+
+        // 2 marks a body cell chosen while a maker runs; a save then keeps it.
+        if (auto e = getInt16s(b, rec::kBox, 190, 0, 2, cellNamer("G_iBox"), q.G_iBox)) return fail(*e);
+        if (auto e = getInt16s(b, rec::kBoxNo, 200, 0, kBlocks, cellNamer("G_iBox_No"), q.G_iBox_No)) return fail(*e);
+        for (size_t i = 0; i < q.G_lBox_Color.size(); ++i)
+            q.G_lBox_Color[i] = getInt32(b, rec::kBoxColor + 4 * i);
+        q.G_iCell_Total = getInt16(b, rec::kCellTotal);
+        q.G_iCell_Filled = getInt16(b, rec::kCellFilled);
+        if (auto e = getInt16s(b, rec::kLoaded, 240, 0, 1, indexNamer("G_iLoaded"), q.G_iLoaded)) return fail(*e);
+        q.GE_lRotate = getInt32(b, rec::kRotate);
+        if (q.GE_lRotate < 0)
+            return fail(badValue(250, "GE_lRotate", q.GE_lRotate));
+        if (auto e = getInt16s(b, rec::kRotation, 260, 0, kBlocks - 1, indexNamer("GE_iRotation"), q.GE_iRotation)) return fail(*e);
+        for (size_t n = 0; n < kBlocks; ++n) {
+            struct Part { size_t off; const char* name; int hi; int16_t* out; };
+            InfoPiece& info = q.G_Info_Piece[n];
+            for (Part f : {Part{0, "iNo", kBlocks, &info.iNo}, Part{2, "iFace_ct", 5, &info.iFace_ct},
+                           Part{4, "iTurn_CtZ", 3, &info.iTurn_CtZ}}) {
+                int16_t v = getInt16(b, rec::kInfoPiece + 6 * n + f.off);
+                if (v < 0 || v > f.hi)
+                    return fail(badValue(270, "G_Info_Piece(" + std::to_string(n) + ")." + f.name, v));
+                *f.out = v;
+            }
+        }
+
+        p = std::move(q);
+        result.kind = DecodeResult::Kind::Read;
+        result.version = std::move(version);
+        return result;
+    } catch (const std::exception& e) {
+        return fail(unexpectedFileError(step, e));
+    }
 }
 
 bool subFile_put(const Puzzle& p, const std::string& path)
@@ -324,7 +344,9 @@ bool subFile_put(const Puzzle& p, const std::string& path)
     return subFile_put(p, path, rnd);
 }
 
-bool subFile_put(const Puzzle& p, const std::string& path, UniformRandom& rnd)
+namespace {
+
+bool putRecord(const Puzzle& p, const std::string& path, UniformRandom& rnd)
 {
     auto fail = [](const FileError& e) {
         logStepError(kPutPlace, e.number, e.label, e.description);
@@ -349,6 +371,9 @@ bool subFile_put(const Puzzle& p, const std::string& path, UniformRandom& rnd)
     bool existed = stat(target.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
         return fail(ioError(100, EISDIR, true));
+    // The rename below would replace a file the user may not write; refuse it as opening it would.
+    if (existed && access(target.c_str(), W_OK) != 0)
+        return fail(ioError(100, errno, true));
 
     std::string temp;
     int fd = -1;
@@ -393,7 +418,7 @@ bool subFile_put(const Puzzle& p, const std::string& path, UniformRandom& rnd)
     return true;
 }
 
-std::string fncFile_get(Puzzle& p, const std::string& path)
+std::string getRecord(Puzzle& p, const std::string& path)
 {
     auto fail = [](const FileError& e) {
         logStepError(kGetPlace, e.number, e.label, e.description);
@@ -439,6 +464,30 @@ std::string fncFile_get(Puzzle& p, const std::string& path)
         break;
     }
     return fail(r.error);
+}
+
+}  // namespace
+
+bool subFile_put(const Puzzle& p, const std::string& path, UniformRandom& rnd)
+{
+    try {
+        return putRecord(p, path, rnd);
+    } catch (const std::exception& e) {
+        const FileError err = unexpectedFileError(100, e);
+        logStepError(kPutPlace, err.number, err.label, err.description);
+        return false;
+    }
+}
+
+std::string fncFile_get(Puzzle& p, const std::string& path)
+{
+    try {
+        return getRecord(p, path);
+    } catch (const std::exception& e) {
+        const FileError err = unexpectedFileError(100, e);
+        logStepError(kGetPlace, err.number, err.label, err.description);
+        return {};
+    }
 }
 
 }  // namespace tessaro

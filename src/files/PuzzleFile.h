@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +53,10 @@ struct FileError {
     int number = 0;
     std::string description;
 };
+
+// Anything else that goes wrong during a step (no memory, no code page 932
+// converter): error 7 for memory, otherwise 51 with the exception's text.
+FileError unexpectedFileError(int label, const std::exception& e);
 
 // Whether the format can hold the password (trimmed, first 16 characters):
 // position i (1-based) takes a single-byte code c only when c + 127 + i <= 255.

@@ -3,6 +3,7 @@
 #include "ui/frmMain.h"
 
 #include "app/AppEnv.h"
+#include "app/ErrLog.h"
 #include "files/PuzzleFile.h"
 #include "model/Figure.h"
 #include "ui/FilePrompts.h"
@@ -44,130 +45,164 @@ std::string boxSizeText(const Puzzle& p) {
     return std::to_string(p.G_iCells_X) + "×" + std::to_string(p.G_iCells_Y) + "×" + std::to_string(p.G_iCells_Z);
 }
 
+// Whatever fails in a handler itself (the reader and writer report their own
+// errors) ends the command with a log entry naming the step it was in.
+void logHandlerError(const char* place, int step, const std::exception& e) {
+    const FileError err = unexpectedFileError(step, e);
+    logStepError(place, err.number, err.label, err.description);
+}
+
 }  // namespace
 
 void frmMain::mnuFileOpen_Click() {
     if (m_bSearching) return;
-    if (isChecked(mnuMake) || isChecked(mnuMakePiece)) {
-        if (msgBox("パズルを開く", "作成中のブロックが、破棄されます。よろしいですか？", MsgIcon::Question,
-                   MsgButtons::YesNo) != MsgResult::Yes)
+    int step = 1;
+    try {
+        if (isChecked(mnuMake) || isChecked(mnuMakePiece)) {
+            if (msgBox("パズルを開く", "作成中のブロックが、破棄されます。よろしいですか？", MsgIcon::Question,
+                       MsgButtons::YesNo) != MsgResult::Yes)
+                return;
+            cmdSet->hide();
+            cmdSetCancel->hide();
+            setChecked(mnuMake, false);
+            setChecked(mnuMakePiece, false);
+            for (QAction* a : {mnu2D_Panel, mnuAautoMove, mnuHelpHelp, mnuMake, mnuMakePiece}) a->setEnabled(true);
+            // Only ever off: the makers check the panels, but a toggle must not turn them on.
+            if (isChecked(mnu2D_Panel)) mnu2D_Panel_Click();
+            subBoxCtl_Enable(true);
+            hscDX->setEnabled(true);
+            vscDY->setEnabled(true);
+            pictMain->setEnabled(true);
+            // What the makers' own endings also undo: Reset here would hand out
+            // the made state of the next puzzle without its password.
+            cmdReset->setEnabled(false);
+            cmdShuffle->setEnabled(false);
+            lblPiece_count->clear();
+            stsBar_SetText(2, QStringLiteral("プレイ・モード"));
+            stsBar_SetText(4, QString());
+            cmdClear_Click();
+        }
+
+        step = 2;
+        const auto chosen = m_dialogs.openFile(G_sData_Path + "/*.bin", kFilter, kExt);
+        if (!chosen) {
+            m_sFile_Path.clear();
             return;
+        }
+        const std::string path = *chosen;
+
+        // Read beside the puzzle in hand, so a file that is refused changes
+        // nothing: not the blocks, not the box, not the password that guards them.
+        step = 3;
+        Puzzle read = m_puzzle;
+        const std::string result = fncFile_get(read, path);
+        step = 4;
+        if (result == kNgVersion) {
+            msgBox("読み出し不可能なパズル", "バージョンが特定できませんでした。", MsgIcon::Critical);
+            return;
+        }
+        if (result.empty()) {
+            msgBox("読み出し不可能なパズル", kOpenFailed, MsgIcon::Critical);
+            return;
+        }
+
+        step = 5;
+        cmdClear_Click();
+        read.G_iWork = m_puzzle.G_iWork;  // Clear's, as the file does not hold it
+        m_puzzle = std::move(read);
+        m_sFile_Path = path;
+        Puzzle& P = m_puzzle;
+        P.G_sFile_Title = fileTitle(path);
+        P.G_sFile_Version = result;
+
+        // Off before the play state is set up: the panel's switch enables the
+        // block buttons wholesale, also for a block that is loaded.
+        if (isChecked(mnuAautoMove)) {
+            mnuAautoMove_Click();
+            mnuAautoMove->setEnabled(true);
+        }
+        // A give-up earned on the previous puzzle does not carry over.
+        cmdReset->setEnabled(false);
+
+        stsBar_SetText(1, qs(result));
+        stsBar_SetText(2, QStringLiteral("プレイ・モード"));
+        stsBar_SetText(3, qs(boxSizeText(P)));
+        stsBar_SetText(4, qs(P.G_sComment));
+        selectListEntry(0);
+        lblSum->setText(QStringLiteral("%1 : %2").arg(P.G_iCell_Filled).arg(P.G_iCell_Total));
         cmdSet->hide();
         cmdSetCancel->hide();
-        setChecked(mnuMake, false);
-        setChecked(mnuMakePiece, false);
-        for (QAction* a : {mnu2D_Panel, mnuAautoMove, mnuHelpHelp, mnuMake, mnuMakePiece}) a->setEnabled(true);
-        // Only ever off: the makers check the panels, but a toggle must not turn them on.
-        if (isChecked(mnu2D_Panel)) mnu2D_Panel_Click();
-        subBoxCtl_Enable(true);
-        hscDX->setEnabled(true);
-        vscDY->setEnabled(true);
-        pictMain->setEnabled(true);
-        // What the makers' own endings also undo: Reset here would hand out
-        // the made state of the next puzzle without its password.
-        cmdReset->setEnabled(false);
-        cmdShuffle->setEnabled(false);
-        lblPiece_count->clear();
-        stsBar_SetText(2, QStringLiteral("プレイ・モード"));
-        stsBar_SetText(4, QString());
-        cmdClear_Click();
+        for (int n = 0; n < kBlocks; ++n) {
+            if (P.G_iLoaded[static_cast<size_t>(n)] != 1) continue;
+            optPiece[static_cast<size_t>(n)]->show();
+            optPiece[static_cast<size_t>(n)]->setChecked(true);
+        }
+        mnuFileSave->setEnabled(true);
+        m_iPiece = 0;
+        subPiece_Show(m_iPiece);
+        subDrawMain();
+        subShowRotation();
+    } catch (const std::exception& e) {
+        logHandlerError("frmMain.mnuFileOpen_Click() ", step, e);
     }
-
-    const auto chosen = m_dialogs.openFile(G_sData_Path + "/*.bin", kFilter, kExt);
-    if (!chosen) {
-        m_sFile_Path.clear();
-        return;
-    }
-    const std::string path = *chosen;
-
-    // Read beside the puzzle in hand, so a file that is refused changes
-    // nothing: not the blocks, not the box, not the password that guards them.
-    Puzzle read = m_puzzle;
-    const std::string result = fncFile_get(read, path);
-    if (result == kNgVersion) {
-        msgBox("読み出し不可能なパズル", "バージョンが特定できませんでした。", MsgIcon::Critical);
-        return;
-    }
-    if (result.empty()) {
-        msgBox("読み出し不可能なパズル", kOpenFailed, MsgIcon::Critical);
-        return;
-    }
-
-    cmdClear_Click();
-    read.G_iWork = m_puzzle.G_iWork;  // Clear's, as the file does not hold it
-    m_puzzle = std::move(read);
-    m_sFile_Path = path;
-    Puzzle& P = m_puzzle;
-    P.G_sFile_Title = fileTitle(path);
-    P.G_sFile_Version = result;
-
-    // Off before the play state is set up: the panel's switch enables the
-    // block buttons wholesale, also for a block that is loaded.
-    if (isChecked(mnuAautoMove)) {
-        mnuAautoMove_Click();
-        mnuAautoMove->setEnabled(true);
-    }
-    // A give-up earned on the previous puzzle does not carry over.
-    cmdReset->setEnabled(false);
-
-    stsBar_SetText(1, qs(result));
-    stsBar_SetText(2, QStringLiteral("プレイ・モード"));
-    stsBar_SetText(3, qs(boxSizeText(P)));
-    stsBar_SetText(4, qs(P.G_sComment));
-    selectListEntry(0);
-    lblSum->setText(QStringLiteral("%1 : %2").arg(P.G_iCell_Filled).arg(P.G_iCell_Total));
-    cmdSet->hide();
-    cmdSetCancel->hide();
-    for (int n = 0; n < kBlocks; ++n) {
-        if (P.G_iLoaded[static_cast<size_t>(n)] != 1) continue;
-        optPiece[static_cast<size_t>(n)]->show();
-        optPiece[static_cast<size_t>(n)]->setChecked(true);
-    }
-    mnuFileSave->setEnabled(true);
-    m_iPiece = 0;
-    subPiece_Show(m_iPiece);
-    subDrawMain();
-    subShowRotation();
 }
 
 void frmMain::mnuFileSaveAs_Click() {
     if (m_bSearching) return;
-    Puzzle& P = m_puzzle;
-    const auto comment = askCommentAndPassword(m_dialogs, P);
-    if (!comment) return;
+    int step = 1;
+    try {
+        Puzzle& P = m_puzzle;
+        const auto comment = askCommentAndPassword(m_dialogs, P);
+        if (!comment) return;
 
-    const auto chosen = m_dialogs.saveFile(G_sData_Path + "/Test.bin", kFilter, kExt);
-    if (!chosen) return;
-    const std::string path = *chosen;
+        step = 3;
+        const auto chosen = m_dialogs.saveFile(G_sData_Path + "/Test.bin", kFilter, kExt);
+        if (!chosen) return;
+        const std::string path = *chosen;
 
-    cmdShuffle_Click();
-    P.G_iCell_Filled = fncBox_Count(P.G_iBox);
-    P.G_sComment = *comment;
-    stsBar_SetText(4, qs(P.G_sComment));
-    if (!subFile_put(P, path)) {
-        // Save keeps aiming at the last file that was really written.
-        msgBox("名前を付けて保存", kSaveFailed, MsgIcon::Critical);
-        return;
+        step = 4;
+        cmdShuffle_Click();
+        step = 5;
+        P.G_iCell_Filled = fncBox_Count(P.G_iBox);
+        P.G_sComment = *comment;
+        stsBar_SetText(4, qs(P.G_sComment));
+        step = 6;
+        if (!subFile_put(P, path)) {
+            // Save keeps aiming at the last file that was really written.
+            msgBox("名前を付けて保存", kSaveFailed, MsgIcon::Critical);
+            return;
+        }
+        step = 7;
+        P.G_sFile_Title = fileTitle(path);
+        m_sFile_Path = path;
+        step = 8;
+        msgBox("名前を付けて保存", kDone, MsgIcon::Information);
+        mnuFileSave->setEnabled(true);
+    } catch (const std::exception& e) {
+        logHandlerError("frmMain.mnuFileSaveAs_Click() ", step, e);
     }
-    P.G_sFile_Title = fileTitle(path);
-    m_sFile_Path = path;
-    msgBox("名前を付けて保存", kDone, MsgIcon::Information);
-    mnuFileSave->setEnabled(true);
 }
 
 void frmMain::mnuFileSave_Click() {
     if (m_bSearching) return;
     if (m_sFile_Path.empty()) return;
-    Puzzle& P = m_puzzle;
-    if (msgBox("[ " + P.G_sFile_Title + " ] の上書き保存", "上書き保存しますか？", MsgIcon::Question,
-               MsgButtons::OkCancel) != MsgResult::Ok)
-        return;
-    P.G_iCell_Filled = fncBox_Count(P.G_iBox);
-    if (!subFile_put(P, m_sFile_Path)) {
-        msgBox("パズル上書き保存", kSaveFailed, MsgIcon::Critical);
-        return;
+    int step = 2;
+    try {
+        Puzzle& P = m_puzzle;
+        if (msgBox("[ " + P.G_sFile_Title + " ] の上書き保存", "上書き保存しますか？", MsgIcon::Question,
+                   MsgButtons::OkCancel) != MsgResult::Ok)
+            return;
+        step = 3;
+        P.G_iCell_Filled = fncBox_Count(P.G_iBox);
+        if (!subFile_put(P, m_sFile_Path)) {
+            msgBox("パズル上書き保存", kSaveFailed, MsgIcon::Critical);
+            return;
+        }
+        step = 4;
+        msgBox("パズル上書き保存", kDone, MsgIcon::Information);
+    } catch (const std::exception& e) {
+        logHandlerError("frmMain.mnuFileSave_Click() ", step, e);
     }
-    msgBox("パズル上書き保存", kDone, MsgIcon::Information);
 }
 
 void frmMain::mnuHelpHelp_Click() {

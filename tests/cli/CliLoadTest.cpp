@@ -121,6 +121,9 @@ TEST(CliLoad, BadUsageAndUnwritableTargets) {
     const CliResult pw = runCli(dir, "load --sample --out '" + dir.file("x.bin") + "' --password '~~~~~~~~~~~~~~~~'");
     EXPECT_EQ(pw.code, 2);
     EXPECT_TRUE(pw.out.empty());
+    // So is one longer than the record's 16 characters, which would come back cut.
+    EXPECT_EQ(runCli(dir, "load --sample --out '" + dir.file("x.bin") + "' --password ABCDEFGHIJKLMNOPQ").code, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.bin")));
 
     const CliResult missing = runCli(dir, "load '" + dir.file("none.bin") + "'");
     EXPECT_EQ(missing.code, 1);
