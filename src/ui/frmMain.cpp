@@ -304,8 +304,6 @@ void frmMain::createAutoPanel() {
     cmdMove = makeButton(f, "cmdMove", QStringLiteral("LOAD"), QStringLiteral("自動で装填する"), 120, 1020);
 
     // Eight slots side by side; each a column of colour, block, load number, face, turn.
-    const QString rowTip[4] = {QStringLiteral("ブロック№"), QStringLiteral("装填順"), QStringLiteral("ピース面　№"),
-                               QStringLiteral("Turn-Z")};
     const int slotLeft = 1080, slotPitch = 480, top = 240;
     for (int i = 0; i < 8; ++i) {
         const size_t k = static_cast<size_t>(i);
@@ -314,18 +312,17 @@ void frmMain::createAutoPanel() {
         sq->setObjectName(QStringLiteral("shpPiece%1").arg(i));
         sq->setGeometry(twipsRect(left + 30, top, 375, 375));
         shpPiece[k] = sq;
-        auto slotLabel = [&](const char* base, int row, const QString& tip) {
+        auto slotLabel = [&](const char* base, int row) {
             auto* l = new QLabel(f);
             l->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(base)).arg(i));
             l->setGeometry(twipsRect(left, top + 420 + 255 * row, 435, 255));
             l->setAlignment(Qt::AlignCenter);
-            l->setToolTip(tip);
             return l;
         };
-        lblIP[k] = slotLabel("lblIP", 0, rowTip[0]);
-        lblNo[k] = slotLabel("lblNo", 1, rowTip[1]);
-        lblFaceV[k] = slotLabel("lblFaceV", 2, rowTip[2]);
-        lblTurn_CtZ[k] = slotLabel("lblTurn_CtZ", 3, rowTip[3]);
+        lblIP[k] = slotLabel("lblIP", 0);
+        lblNo[k] = slotLabel("lblNo", 1);
+        lblFaceV[k] = slotLabel("lblFaceV", 2);
+        lblTurn_CtZ[k] = slotLabel("lblTurn_CtZ", 3);
     }
     lblAtOnce = makeLabel(f, "lblAtOnce", QString(), 120, 2160, 5160, 255);
     lblAtOnce->setFrameShape(QFrame::Panel);

@@ -137,8 +137,13 @@ void WindowLoaderHost::flush(bool drawViews) {
         QStringList items;
         items.reserve(static_cast<qsizetype>(lines_.size()));
         for (const std::string& l : lines_) items << QString::fromStdString(l);
-        w_.listRotate->addItems(items);
-        w_.listRotate->scrollToBottom();
+        // A puzzle whose blocks cannot fill its box adds a line per attempt, many
+        // thousands a second: only the latest lines are kept, or memory runs out.
+        constexpr int kMaxLines = 100000;
+        QListWidget* list = w_.listRotate;
+        list->addItems(items);
+        if (list->count() > kMaxLines) list->model()->removeRows(0, list->count() - kMaxLines);
+        list->scrollToBottom();
         w_.lblAtOnce->setText(items.back());
         lines_.clear();
     }

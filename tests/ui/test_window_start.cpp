@@ -221,6 +221,8 @@ TEST_F(StartTest, LayoutOfTheControls) {
         EXPECT_EQ(o->parentWidget(), find<QWidget>("framePiece"));
         EXPECT_EQ(o->text(), QString::number(i + 1));
         EXPECT_EQ(o->geometry(), QRect((120 + 600 * i) / 15, 16, 25, 17));
+        // The loader's slots carry no tooltips of their own.
+        for (QLabel* l : {w.lblIP[i], w.lblNo[i], w.lblFaceV[i], w.lblTurn_CtZ[i]}) EXPECT_EQ(l->toolTip(), "");
     }
     // Layer panels: 375-twip squares on a 360 pitch.
     EXPECT_EQ(find<QWidget>("shpA0")->geometry(), QRect(96, 120, 25, 25));
