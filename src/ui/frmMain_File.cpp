@@ -8,6 +8,7 @@
 #include "model/Figure.h"
 #include "ui/FilePrompts.h"
 #include "ui/GiveUp.h"
+#include "ui/frmMain_MakeShared.h"
 #include "viewqt/CubePicture.h"
 
 #include <QAction>
@@ -40,10 +41,6 @@ constexpr const char* kOpenFailed =
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 std::string fileTitle(const std::string& path) { return std::filesystem::path(path).filename().string(); }
-
-std::string boxSizeText(const Puzzle& p) {
-    return std::to_string(p.G_iCells_X) + "×" + std::to_string(p.G_iCells_Y) + "×" + std::to_string(p.G_iCells_Z);
-}
 
 // Whatever fails in a handler itself (the reader and writer report their own
 // errors) ends the command with a log entry naming the step it was in.
@@ -126,7 +123,7 @@ void frmMain::mnuFileOpen_Click() {
 
         stsBar_SetText(1, qs(result));
         stsBar_SetText(2, QStringLiteral("プレイ・モード"));
-        stsBar_SetText(3, qs(boxSizeText(P)));
+        stsBar_SetText(3, boxSizeText(P));
         stsBar_SetText(4, qs(P.G_sComment));
         selectListEntry(0);
         lblSum->setText(QStringLiteral("%1 : %2").arg(P.G_iCell_Filled).arg(P.G_iCell_Total));

@@ -27,7 +27,7 @@ bool showCellCountDialog(frmMain& w) {
     return frmInput::showModal(w.m_puzzle, &w);
 }
 
-QString makerBoxSizeText(const Puzzle& p) {
+QString boxSizeText(const Puzzle& p) {
     return QStringLiteral("%1×%2×%3").arg(p.G_iCells_X).arg(p.G_iCells_Y).arg(p.G_iCells_Z);
 }
 
@@ -103,7 +103,7 @@ void frmMain::mnuMake_Click() {
     subShowPanels(true, true);
     setChecked(mnuMake, true);
     stsBar_SetText(2, QStringLiteral("ブロック作成"));
-    stsBar_SetText(3, makerBoxSizeText(P));
+    stsBar_SetText(3, boxSizeText(P));
     stsBar_SetText(4, QStringLiteral("２Ｄパネルのマス目をクリックし、[Set]ボタンをクリックします。"));
     for (QPushButton* b : {cmdOrg, cmdLoad, cmdCancel, cmdOrgPZ, cmdClear, cmdRemove}) b->setEnabled(false);
     for (QPushButton* b : cmdTurn) b->setEnabled(false);

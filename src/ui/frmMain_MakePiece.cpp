@@ -61,7 +61,7 @@ void frmMain::mnuMakePiece_Click() {
     subShowPanels(false, true);
     setChecked(mnuMakePiece, true);
     stsBar_SetText(2, QStringLiteral("ブロック作成"));
-    stsBar_SetText(3, makerBoxSizeText(P));
+    stsBar_SetText(3, boxSizeText(P));
     stsBar_SetText(4, QStringLiteral("ブロックを選択して、２Ｄパネルのマス目をクリックします。"));
     vscDY->setEnabled(false);
     hscDX->setEnabled(false);

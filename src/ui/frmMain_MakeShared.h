@@ -1,5 +1,5 @@
 #pragma once
-// Small steps the two makers share (frmMain_Make.cpp, frmMain_MakePiece.cpp).
+// Small steps the two makers share (frmMain_Make.cpp, frmMain_MakePiece.cpp), and Open the box size.
 
 #include "ui/frmMain.h"
 
@@ -10,7 +10,7 @@ namespace tessaro {
 // The cell-count dialog, or the test's answer to it; true when closed with OK.
 bool showCellCountDialog(frmMain& w);
 // "X×Y×Z" for the status bar.
-QString makerBoxSizeText(const Puzzle& p);
+QString boxSizeText(const Puzzle& p);
 // Block b becomes the block being made: list, current block and preview.
 void selectMakerBlock(frmMain& w, int b);
 // The notice about loose blocks or unused cells, if any, then the end question.

@@ -3,45 +3,18 @@
 #include "files/PuzzleFile.h"
 #include "files/PuzzleTestData.h"
 #include "files/ShiftJis.h"
+#include "cli/RunCli.h"
 #include "files/TestSupport.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
 
 using namespace tessaro;
 using namespace tessaro::test;
-
-namespace {
-
-struct CliResult {
-    int code = -1;
-    std::string out, err;
-};
-
-CliResult runCli(const TempDir& dir, const std::string& args)
-{
-    CliResult r;
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string cmd = std::string("'") + TESSARO_CLI_PATH + "' " + args + " 2>'" + errFile + "'";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (!pipe)
-        return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
-        r.out.append(buf, n);
-    const int status = pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = readBytes(errFile);
-    return r;
-}
-
-}  // namespace
 
 TEST(CliInfoFile, AGoodFileAsJson)
 {

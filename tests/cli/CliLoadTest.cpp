@@ -2,13 +2,13 @@
 // continued from it, and the refusals.
 #include "app/AppEnv.h"
 #include "files/PuzzleFile.h"
+#include "cli/RunCli.h"
 #include "files/TestSupport.h"
 #include "model/Figure.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 
@@ -16,26 +16,6 @@ using namespace tessaro;
 using namespace tessaro::test;
 
 namespace {
-
-struct CliResult {
-    int code = -1;
-    std::string out, err;
-};
-
-CliResult runCli(const TempDir& dir, const std::string& args) {
-    CliResult r;
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string cmd = std::string("'") + TESSARO_CLI_PATH + "' " + args + " 2>'" + errFile + "'";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    const int status = pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = readBytes(errFile);
-    return r;
-}
 
 const char* const kSampleLine = " 0, 0, 1  1, 0, 2  2, 0, 0  3, 1, 2  4, 1, 2  5, 1, 3  6, 0, 3 ";
 

@@ -1,36 +1,17 @@
 // Runs the built tessaro-cli and checks its output and exit codes.
+#include "cli/RunCli.h"
+
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
-namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out;
-};
-
-CliRun runCli(const std::string& args) {
-    CliRun r;
-    const std::string cmd = std::string("'") + TESSARO_CLI_PATH + "' " + args + " 2>/dev/null";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    const int status = pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-}  // namespace
+using tessaro::test::CliResult;
+using tessaro::test::runCli;
 
 TEST(CliInfo, SampleAsJson) {
-    const CliRun r = runCli("info --sample --json");
+    const CliResult r = runCli("info --sample --json");
     ASSERT_EQ(r.code, 0);
     const nlohmann::json j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["version"], "");
@@ -52,7 +33,7 @@ TEST(CliInfo, SampleAsJson) {
 }
 
 TEST(CliInfo, SummaryAndExitCodes) {
-    const CliRun summary = runCli("info --sample");
+    const CliResult summary = runCli("info --sample");
     EXPECT_EQ(summary.code, 0);
     EXPECT_NE(summary.out.find("3×3×3"), std::string::npos);
     EXPECT_NE(summary.out.find("0 : 27"), std::string::npos);
@@ -62,7 +43,7 @@ TEST(CliInfo, SummaryAndExitCodes) {
     EXPECT_EQ(runCli("info --sample --bogus").code, 2);
     EXPECT_EQ(runCli("").code, 2);                          // no command
     EXPECT_EQ(runCli("--help").code, 0);
-    const CliRun file = runCli("info /nonexistent/puzzle.bin");
+    const CliResult file = runCli("info /nonexistent/puzzle.bin");
     EXPECT_EQ(file.code, 1);
     EXPECT_TRUE(file.out.empty());
 }
