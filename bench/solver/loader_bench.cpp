@@ -6,7 +6,7 @@
 // --limit stops each search after N fit tests (default 300 million); --per-call
 // makes the host answer every yield point itself (as a host that does not batch
 // them); --reference times the plain step-by-step walk instead (use a small limit).
-#include "BenchCases.h"
+#include "BenchSupport.h"
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
 #include "solver/ReferenceLoader.h"
@@ -21,26 +21,6 @@
 using namespace tessaro;
 
 namespace {
-
-// Never yields to anything; stops after `limit` fit tests like --max-fit-tests.
-class BenchHost final : public LoaderHost {
-public:
-    BenchHost(uint64_t limit, bool batched) : limit_(limit), batched_(batched) {}
-    bool yieldPoint(const LoaderModel&) override { return ++yields_ > limit_; }
-    uint64_t yieldPoints(const LoaderModel& model) override {
-        if (!batched_) return yieldPoint(model) ? 0 : 1;
-        // Everything up to the limit passes quietly; the call after it stops.
-        if (yields_ >= limit_) return 0;
-        const uint64_t k = limit_ - yields_;
-        yields_ = limit_;
-        return k;
-    }
-
-private:
-    uint64_t limit_;
-    bool batched_;
-    uint64_t yields_ = 0;
-};
 
 template <class Loader>
 void runCase(const BenchCase& c, uint64_t limit, bool batched) {

@@ -9,7 +9,7 @@
 // --repeat runs each search that many times both ways and keeps the fastest
 // of each (default 3), since a busy machine only ever adds time.
 
-#include "BenchCases.h"
+#include "BenchSupport.h"
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
 #include "ui/frmMain.h"
@@ -33,23 +33,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Never yields to anything; stops after `limit` fit tests.
-class HeadlessHost final : public LoaderHost {
-public:
-    explicit HeadlessHost(uint64_t limit) : limit_(limit) {}
-    bool yieldPoint(const LoaderModel&) override { return ++yields_ > limit_; }
-    uint64_t yieldPoints(const LoaderModel&) override {
-        if (yields_ >= limit_) return 0;
-        const uint64_t k = limit_ - yields_;
-        yields_ = limit_;
-        return k;
-    }
-
-private:
-    uint64_t limit_;
-    uint64_t yields_ = 0;
-};
-
 struct Run {
     LoaderOutcome outcome;
     uint64_t fitTests;
@@ -61,7 +44,7 @@ struct Run {
 Run headless(const BenchCase& c, uint64_t limit) {
     Puzzle p = c.puzzle;
     AutoLoader loader;
-    HeadlessHost host(limit);
+    BenchHost host(limit, true);
     LoaderOptions options;
     options.checkDeadSpace = c.deadSpace;
     const auto start = Clock::now();

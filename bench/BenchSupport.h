@@ -1,9 +1,12 @@
 #pragma once
-// The puzzles every loader benchmark runs, so headless and window figures compare.
+// What every loader benchmark shares: its puzzles, so headless and window figures
+// compare, and a host that never yields.
 
 #include "model/Figure.h"
+#include "solver/LoaderHost.h"
 #include "solver/RandomCut.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,26 @@ struct BenchCase {
     std::string name;
     Puzzle puzzle;
     bool deadSpace;
+};
+
+// Never yields to anything; stops after `limit` fit tests like --max-fit-tests.
+class BenchHost final : public LoaderHost {
+public:
+    BenchHost(uint64_t limit, bool batched) : limit_(limit), batched_(batched) {}
+    bool yieldPoint(const LoaderModel&) override { return ++yields_ > limit_; }
+    uint64_t yieldPoints(const LoaderModel& model) override {
+        if (!batched_) return yieldPoint(model) ? 0 : 1;
+        // Everything up to the limit passes quietly; the call after it stops.
+        if (yields_ >= limit_) return 0;
+        const uint64_t k = limit_ - yields_;
+        yields_ = limit_;
+        return k;
+    }
+
+private:
+    uint64_t limit_;
+    bool batched_;
+    uint64_t yields_ = 0;
 };
 
 // The sample and three 4x4x4 boxes cut into eight blocks (fixed seeds), each
