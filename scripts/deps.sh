@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Tessaro needs; quick and silent when all are present.
 set -euo pipefail
-pkgs=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev
       libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-ipafont-gothic
       xvfb xauth xdotool imagemagick)
 missing=()

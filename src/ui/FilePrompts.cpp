@@ -14,12 +14,34 @@ constexpr const char* kPasswordPrompt =
     "パスワードを設定しないと、ブロックの再編集が出来なくなります。\r\n"
     "また、「参った・・・」で、解答を拝めなくなります。";
 
+constexpr const char* kCommentPrompt = "コメントを入力してください\r\n（全角２０文字以内）";
+
 }  // namespace
 
+std::string firstCharNotInCp932(std::string_view utf8) {
+    for (size_t i = 0; i < utf8.size();) {
+        size_t len = 1;
+        while (i + len < utf8.size() && (static_cast<unsigned char>(utf8[i + len]) & 0xC0) == 0x80) ++len;
+        const std::string_view ch = utf8.substr(i, len);
+        // The converter writes "?" for what it cannot hold.
+        if (ch != "?" && utf8ToCp932(ch).find('?') != std::string::npos) return std::string(ch);
+        i += len;
+    }
+    return {};
+}
+
 std::optional<std::string> askCommentAndPassword(Dialogs& dlg, Puzzle& p) {
-    std::string comment =
-        dlg.input(kSaveAsTitle, "コメントを入力してください\r\n（全角２０文字以内）", p.G_sComment);
-    if (comment.empty()) return std::nullopt;
+    std::string comment = dlg.input(kSaveAsTitle, kCommentPrompt, p.G_sComment);
+    for (;;) {
+        if (comment.empty()) return std::nullopt;
+        const std::string bad = firstCharNotInCp932(comment);
+        if (bad.empty()) break;
+        // The file would hold "?" in its place: say so while it can be changed.
+        dlg.message(kSaveAsTitle,
+                    "「" + bad + "」は、パズルファイルに保存できない文字です。\r\n別のコメントを入力してください。",
+                    MsgIcon::Exclamation);
+        comment = dlg.input(kSaveAsTitle, kCommentPrompt, comment);
+    }
 
     // An empty first answer (also Cancel) means no password: the save goes on.
     std::string answer = dlg.input(kSaveAsTitle, kPasswordPrompt, p.G_sPassword);

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tessaro {
 
@@ -15,6 +16,11 @@ namespace tessaro {
 // password prompt. G_sPassword takes the trimmed answer as soon as the file
 // can hold it; a password it cannot hold is explained and asked again, so
 // nothing gets shuffled or written with a password that would be lost.
+// A comment with a character the file cannot hold is refused the same way,
+// naming the character, and asked again with the typed text as its default.
 std::optional<std::string> askCommentAndPassword(Dialogs& dlg, Puzzle& p);
+
+// The first character of a UTF-8 text that code page 932 has no code for, or "".
+std::string firstCharNotInCp932(std::string_view utf8);
 
 }  // namespace tessaro

@@ -86,8 +86,7 @@ std::optional<std::string> runFileDialog(QWidget* parent, bool save, const std::
     dlg.setDefaultSuffix(QString::fromStdString(defaultExt));
     if (save) {
         dlg.setAcceptMode(QFileDialog::AcceptSave);
-        dlg.setFileMode(QFileDialog::AnyFile);
-        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dlg.setFileMode(QFileDialog::AnyFile);  // the dialog asks before replacing a file
     } else {
         dlg.setAcceptMode(QFileDialog::AcceptOpen);
         dlg.setFileMode(QFileDialog::ExistingFile);

@@ -626,6 +626,20 @@ bool frmMain::event(QEvent* e) {
 }
 
 void frmMain::closeEvent(QCloseEvent* e) {
+    // Work made in a maker and never saved is offered for saving first; a
+    // running search is stopped before the question, as Save As waits for it.
+    if (m_bMadeUnsaved && !isChecked(mnuMake) && !isChecked(mnuMakePiece)) {
+        if (m_bSearching) {
+            m_bCloseAfterSearch = true;
+            bStopRequest = true;
+            e->ignore();
+            return;
+        }
+        if (!askToSaveMadePuzzle("終了")) {
+            e->ignore();
+            return;
+        }
+    }
     Form_QueryUnload();
     e->accept();
     Form_Unload();

@@ -63,6 +63,11 @@ public:
     std::string m_sFile_Path;    // the current puzzle file; empty for the sample
     float sngDragX = 0, sngDragY = 0;
     int16_t m_iCell_Limit = 0;   // cell limit of the single-block maker
+    // A maker ended and its puzzle has not been written since: closing, Open and
+    // a new maker ask to save it first.
+    bool m_bMadeUnsaved = false;
+    // Save As is off while a maker runs; ended by Open, a maker gives it back this.
+    bool m_bSaveAsBeforeMaker = false;
     // Shows the cell-count dialog (frmInput) over the puzzle and returns
     // G_bInput_OK; empty means the real modal dialog. Tests answer it here.
     CellCountPrompt frmInput_Show;
@@ -238,6 +243,9 @@ public:
     void mnuFileSaveAs_Click();
     void mnuFileSave_Click();
     void mnuHelpHelp_Click();
+    // Before work made in a maker is replaced: asks to save it (Yes runs Save
+    // As). False when the command must stop: Cancel, or Save As not completed.
+    bool askToSaveMadePuzzle(const std::string& title);
 
     // ---- small helpers shared by the handler files ----
     static bool isChecked(const QAction* a);
@@ -268,10 +276,15 @@ private:
     void createStatusBar();
     void wireEvents();
     void setSearching(bool on);
+    // Save As's work; true when the file was written.
+    bool saveAsFile();
+    // The filled box cells against the blocks' total, in lblSum.
+    void showBoxCount();
 
     std::array<QLabel*, 4> stsPanels_{};
     bool m_bSearching = false;
     bool m_bShownOnce = false;
+    bool m_bCloseAfterSearch = false;  // closed during a search: asked once it has stopped
     std::chrono::microseconds m_yieldInterval{10000};
     uint64_t m_fitTestLimit = 0;
     std::unique_ptr<AutoLoader> m_loader;
@@ -280,7 +293,7 @@ private:
     uint64_t m_lastEventRounds = 0;
     double m_lastEventSeconds = 0;
     // Menu and button states kept aside while a search runs.
-    std::array<bool, 12> m_savedEnabled{};
+    std::array<bool, 13> m_savedEnabled{};
 };
 
 }  // namespace tessaro

@@ -168,12 +168,18 @@ void frmMain::mnuAautoMove_Click() {
     lstPiece->setEnabled(!on);
     subBoxCtl_Enable(!on);
     subPieceCtl_Enable(!on);
+    // Cancel takes out the block last loaded by hand: the search moves the
+    // blocks in the meantime, so it goes off with the hand controls.
+    cmdCancel->setEnabled(false);
     if (on) {
         frameAuto->move(framePiece->pos());
         frameAuto->show();
         frameAuto->raise();
     } else {
         frameAuto->hide();
+        // Back by hand on the block the list shows: its preview and its buttons,
+        // not the last block the search drew.
+        selectListEntry(std::max(lstPiece->currentRow(), 0));
     }
 }
 
@@ -210,13 +216,18 @@ void frmMain::cmdMove_Click() {
     m_lastEventRounds = host.eventRounds();
     m_lastEventSeconds = host.eventSeconds();
     setSearching(false);
+    if (m_bCloseAfterSearch) {
+        // Closed while searching, with made work to ask about: now it can be saved.
+        m_bCloseAfterSearch = false;
+        close();
+    }
 }
 
 void frmMain::setSearching(bool on) {
     // While a search runs nothing may change the puzzle it drives: the commands
     // that would are held disabled and given back their state afterwards.
     QAction* actions[] = {mnuFileOpen, mnuFileSaveAs, mnuFileSave, mnuAautoMove, mnuMake, mnuMakePiece, mnuHelpHelp};
-    QWidget* widgets[] = {cmdInit, cmdMove, chkDedSpace, cmdReset, cmdShuffle};
+    QWidget* widgets[] = {cmdInit, cmdMove, chkDedSpace, cmdReset, cmdShuffle, cmdCancel};
     static_assert(std::size(actions) + std::size(widgets) == std::tuple_size_v<decltype(m_savedEnabled)>);
     size_t k = 0;
     if (on) {

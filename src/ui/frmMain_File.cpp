@@ -55,30 +55,8 @@ void frmMain::mnuFileOpen_Click() {
     if (m_bSearching) return;
     int step = 1;
     try {
-        if (isChecked(mnuMake) || isChecked(mnuMakePiece)) {
-            if (msgBox("パズルを開く", "作成中のブロックが、破棄されます。よろしいですか？", MsgIcon::Question,
-                       MsgButtons::YesNo) != MsgResult::Yes)
-                return;
-            cmdSet->hide();
-            cmdSetCancel->hide();
-            setChecked(mnuMake, false);
-            setChecked(mnuMakePiece, false);
-            for (QAction* a : {mnu2D_Panel, mnuAautoMove, mnuHelpHelp, mnuMake, mnuMakePiece}) a->setEnabled(true);
-            // Only ever off: the makers check the panels, but a toggle must not turn them on.
-            if (isChecked(mnu2D_Panel)) mnu2D_Panel_Click();
-            subBoxCtl_Enable(true);
-            hscDX->setEnabled(true);
-            vscDY->setEnabled(true);
-            pictMain->setEnabled(true);
-            // What the makers' own endings also undo: Reset here would hand out
-            // the made state of the next puzzle without its password.
-            cmdReset->setEnabled(false);
-            cmdShuffle->setEnabled(false);
-            lblPiece_count->clear();
-            stsBar_SetText(2, QStringLiteral("プレイ・モード"));
-            stsBar_SetText(4, QString());
-            cmdClear_Click();
-        }
+        const bool making = isChecked(mnuMake) || isChecked(mnuMakePiece);
+        if (!making && !askToSaveMadePuzzle("パズルを開く")) return;
 
         step = 2;
         const auto chosen = m_dialogs.openFile(G_sData_Path + "/*.bin", kFilter, kExt);
@@ -103,11 +81,41 @@ void frmMain::mnuFileOpen_Click() {
             return;
         }
 
+        // A maker's blocks are given up only for a puzzle that was read whole:
+        // asked before the dialog, a Yes followed by Cancel would leave the
+        // half-made blocks in play under the old total.
+        if (making) {
+            if (msgBox("パズルを開く", "作成中のブロックが、破棄されます。よろしいですか？", MsgIcon::Question,
+                       MsgButtons::YesNo) != MsgResult::Yes)
+                return;
+            cmdSet->hide();
+            cmdSetCancel->hide();
+            setChecked(mnuMake, false);
+            setChecked(mnuMakePiece, false);
+            for (QAction* a : {mnu2D_Panel, mnuAautoMove, mnuHelpHelp, mnuMake, mnuMakePiece}) a->setEnabled(true);
+            mnuFileSaveAs->setEnabled(m_bSaveAsBeforeMaker);
+            // Only ever off: the makers check the panels, but a toggle must not turn them on.
+            if (isChecked(mnu2D_Panel)) mnu2D_Panel_Click();
+            subBoxCtl_Enable(true);
+            hscDX->setEnabled(true);
+            vscDY->setEnabled(true);
+            pictMain->setEnabled(true);
+            // What the makers' own endings also undo: Reset here would hand out
+            // the made state of the next puzzle without its password.
+            cmdReset->setEnabled(false);
+            cmdShuffle->setEnabled(false);
+            lblPiece_count->clear();
+            stsBar_SetText(2, QStringLiteral("プレイ・モード"));
+            stsBar_SetText(4, QString());
+            cmdClear_Click();
+        }
+
         step = 5;
         cmdClear_Click();
         read.G_iWork = m_puzzle.G_iWork;  // Clear's, as the file does not hold it
         m_puzzle = std::move(read);
         m_sFile_Path = path;
+        m_bMadeUnsaved = false;
         Puzzle& P = m_puzzle;
         P.G_sFile_Title = fileTitle(path);
         P.G_sFile_Version = result;
@@ -146,15 +154,31 @@ void frmMain::mnuFileOpen_Click() {
 
 void frmMain::mnuFileSaveAs_Click() {
     if (m_bSearching) return;
+    saveAsFile();
+}
+
+bool frmMain::saveAsFile() {
+    Puzzle& P = m_puzzle;
+    // A Save As that does not end with the file written leaves the puzzle in
+    // hand as it was: password, comment, orientations.
+    const Puzzle before = P;
+    const QString shownComment = stsBar_Panel(4)->text();
+    auto undo = [&] {
+        P = before;
+        stsBar_SetText(4, shownComment);
+        subPiece_Show(m_iPiece);
+    };
     int step = 1;
     try {
-        Puzzle& P = m_puzzle;
         const auto comment = askCommentAndPassword(m_dialogs, P);
-        if (!comment) return;
+        if (!comment) return false;
 
         step = 3;
         const auto chosen = m_dialogs.saveFile(G_sData_Path + "/Test.bin", kFilter, kExt);
-        if (!chosen) return;
+        if (!chosen) {
+            undo();
+            return false;
+        }
         const std::string path = *chosen;
 
         step = 4;
@@ -166,17 +190,31 @@ void frmMain::mnuFileSaveAs_Click() {
         step = 6;
         if (!subFile_put(P, path)) {
             // Save keeps aiming at the last file that was really written.
+            undo();
             msgBox("名前を付けて保存", kSaveFailed, MsgIcon::Critical);
-            return;
+            return false;
         }
         step = 7;
         P.G_sFile_Title = fileTitle(path);
         m_sFile_Path = path;
+        m_bMadeUnsaved = false;
         step = 8;
         msgBox("名前を付けて保存", kDone, MsgIcon::Information);
         mnuFileSave->setEnabled(true);
+        return true;
     } catch (const std::exception& e) {
         logHandlerError("frmMain.mnuFileSaveAs_Click() ", step, e);
+        undo();
+        return false;
+    }
+}
+
+bool frmMain::askToSaveMadePuzzle(const std::string& title) {
+    if (!m_bMadeUnsaved) return true;
+    switch (msgBox(title, "作成したパズルを保存しますか？", MsgIcon::Question, MsgButtons::YesNoCancel)) {
+        case MsgResult::Yes: return saveAsFile();
+        case MsgResult::No: return true;
+        default: return false;
     }
 }
 
@@ -196,6 +234,7 @@ void frmMain::mnuFileSave_Click() {
             return;
         }
         step = 4;
+        m_bMadeUnsaved = false;
         msgBox("パズル上書き保存", kDone, MsgIcon::Information);
     } catch (const std::exception& e) {
         logHandlerError("frmMain.mnuFileSave_Click() ", step, e);

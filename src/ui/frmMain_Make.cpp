@@ -49,10 +49,17 @@ bool confirmMakerEnd(frmMain& w, const char* title, int unusedCells) {
                     MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
 }
 
+void disableSaveAsWhileMaking(frmMain& w) {
+    // Half-made blocks and a box of marked cells are no puzzle to write.
+    w.m_bSaveAsBeforeMaker = w.mnuFileSaveAs->isEnabled();
+    w.mnuFileSaveAs->setEnabled(false);
+}
+
 void endMaker(frmMain& w, QAction* maker, QAction* otherMaker) {
     w.lblPiece_count->clear();
     w.m_puzzle.G_iCell_Total = fncPiece_CountAll(w.m_puzzle);
     w.mnuFileSaveAs->setEnabled(true);
+    w.m_bMadeUnsaved = true;
     w.cmdReset->setEnabled(false);
     w.cmdShuffle->setEnabled(false);
     w.cmdSet->hide();
@@ -88,6 +95,7 @@ void frmMain::mnuMake_Click() {
     }
 
     // ---- entering ----
+    if (!askToSaveMadePuzzle(kMakeTitle)) return;
     if (msgBox(kMakeTitle, "ブロックを作成しますか？\r\n＜注意＞プレイ中のブロック情報は、初期化されます。\r\n",
                MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return;
@@ -97,6 +105,7 @@ void frmMain::mnuMake_Click() {
     mnuAautoMove->setEnabled(false);
     mnuMakePiece->setEnabled(false);
     mnuFileSave->setEnabled(false);
+    disableSaveAsWhileMaking(*this);
     lblSum->clear();
     if (isChecked(mnuAautoMove)) mnuAautoMove_Click();
     setChecked(mnu2D_Panel, true);

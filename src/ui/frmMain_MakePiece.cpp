@@ -29,25 +29,24 @@ void frmMain::mnuMakePiece_Click() {
     }
 
     // ---- entering ----
+    if (!askToSaveMadePuzzle(kMakePieceTitle)) return;
     const MsgResult answer = msgBox(kMakePieceTitle, "ブロック単体を作成します。\r\nプレイ中のブロック情報を、初期化しますか？",
                                     MsgIcon::Question, MsgButtons::YesNoCancel);
     if (answer == MsgResult::Cancel) return;
-    if (answer == MsgResult::Yes) {
-        subPiece_ClearAll(P);
-    } else if (!P.G_sFile_Version.empty()) {
+    // The blocks are emptied only once the box size is given: a cancelled
+    // command leaves the puzzle in hand as it was.
+    bool emptyBlocks = answer == MsgResult::Yes;
+    if (answer == MsgResult::No && !P.G_sFile_Version.empty()) {
         // The blocks of an opened puzzle are its maker's: editing them takes its password.
         if (!P.G_sPassword.empty()) {
             if (!fncPassword_Check(m_dialogs, P)) return;
         } else {
             msgBox(kMakePieceTitle, "パスワードが設定されていませんので、編集はできません！", MsgIcon::Exclamation);
-            subPiece_ClearAll(P);
+            emptyBlocks = true;
         }
     }
-    if (!showCellCountDialog(*this)) {
-        // Blocks emptied above stay empty; the preview must not go on showing them.
-        subPiece_Show(m_iPiece);
-        return;
-    }
+    if (!showCellCountDialog(*this)) return;
+    if (emptyBlocks) subPiece_ClearAll(P);
     m_iCell_Limit = pieceMakerLimit(P);
     lblPiece_count->setText(QString::fromStdString(pieceMakerStartCount(m_iCell_Limit)));
     if (isChecked(mnuAautoMove)) mnuAautoMove_Click();
@@ -56,6 +55,7 @@ void frmMain::mnuMakePiece_Click() {
     mnuAautoMove->setEnabled(false);
     mnuMake->setEnabled(false);
     mnuFileSave->setEnabled(false);
+    disableSaveAsWhileMaking(*this);
     lblSum->clear();
     setChecked(mnu2D_Panel, true);
     subShowPanels(false, true);

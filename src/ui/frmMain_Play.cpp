@@ -26,10 +26,12 @@ void frmMain::lstPiece_Click() {
         return;
     }
     const bool isFree = m_puzzle.G_iLoaded[static_cast<size_t>(n)] == 0;
-    cmdLoad->setEnabled(isFree);
+    // Automatic mode keeps the hand controls off whatever block is chosen.
+    const bool byHand = !isChecked(mnuAautoMove);
+    cmdLoad->setEnabled(isFree && byHand);
     cmdCancel->setEnabled(false);
     if (isFree) m_iPiece = static_cast<int16_t>(n);
-    subPieceCtl_Enable(isFree);
+    subPieceCtl_Enable(isFree && byHand);
     subPiece_Show(n);
 }
 
@@ -71,6 +73,7 @@ void frmMain::cmdCancel_Click() {
     subPieceCtl_Enable(true);
     optPiece[static_cast<size_t>(b)]->hide();
     selectFirstVisibleOption();
+    showBoxCount();
 }
 
 void frmMain::cmdRemove_Click() {
@@ -86,6 +89,7 @@ void frmMain::cmdRemove_Click() {
     m_puzzle.G_iLoaded[static_cast<size_t>(r)] = 0;
     subBox_UnloadPiece(m_puzzle, r);
     subDrawMain();
+    showBoxCount();
 
     for (const QRadioButton* o : optPiece)
         if (isShown(o)) return;
@@ -102,13 +106,13 @@ void frmMain::cmdClear_Click() {
     subDrawMain();
     m_iPiece = 0;
     lblSum->clear();
-    // Block 1 is the current block now: the list and the preview say so too,
-    // or Load and the block buttons would act on a block other than the one shown.
-    {
-        const QSignalBlocker block(lstPiece);
-        lstPiece->setCurrentRow(0);
-    }
-    subPiece_Show(m_iPiece);
+    // Block 1 is the current block now: the list, the preview and the buttons
+    // are those of a click on it, or Load would stay off for a free block.
+    selectListEntry(0);
+}
+
+void frmMain::showBoxCount() {
+    lblSum->setText(QStringLiteral("%1 : %2").arg(fncBox_Count(m_puzzle.G_iBox)).arg(m_puzzle.G_iCell_Total));
 }
 
 // ---- orientation ----

@@ -4,6 +4,7 @@
 #include "app/AppEnv.h"
 #include "app/SingleInstance.h"
 #include "ui/QtDialogs.h"
+#include "ui/Translations.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(12);
     QApplication::setFont(font);
+    tessaro::installQtTranslations(app);
 
     tessaro::QtDialogs dialogs;
     // The refusals at start-up come before there is a window to own them.

@@ -14,6 +14,11 @@ constexpr QSize kPictureSize(kPictureWidth / kTwipsPerPixel, kPictureHeight / kT
 CubePicture::CubePicture(QWidget* parent) : QWidget(parent) {
     setFixedSize(kPictureSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // White, not the window's grey (0xEFEFEF), which swallows the lightest
+    // shades: block 1's 0xE0E0E0 tops and the body's free cells.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
 }
 
 QSize CubePicture::sizeHint() const { return kPictureSize; }

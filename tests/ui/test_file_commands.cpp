@@ -2,6 +2,8 @@
 // data folder of its own.
 
 #include "WindowFixture.h"
+#include "editor/BodyMaker.h"
+#include "editor/CellCount.h"
 #include "app/AppEnv.h"
 #include "files/PuzzleFile.h"
 #include "model/Figure.h"
@@ -279,39 +281,64 @@ TEST_F(FileTest, SaveAsWithoutCommentWritesNothingAndSaveKeepsOrientations) {
     EXPECT_EQ(readBytes(file), bytes);
 }
 
-TEST_F(FileTest, OpenWhileAMakerRuns) {
-    // The maker's state as it runs (the makers themselves are tested with the editor).
-    w.setChecked(w.mnuMake, true);
-    w.cmdSet->show();
-    w.cmdSetCancel->show();
-    w.mnuHelpHelp->setEnabled(false);
-    w.cmdReset->setEnabled(true);
-    const Puzzle before = w.m_puzzle;
+TEST_F(FileTest, OpenDuringAMakerAsksOnlyOnceAPuzzleWasReadWhole) {
+    makerEnded();
+    const fs::path good = folders.data() / "good.bin";
+    saveAs("良い", "", good);
+    const Puzzle onDisk = readFile(good);
+    const fs::path damaged = folders.data() / "damaged.bin";
+    writeBytes(damaged, readBytes(good).substr(0, 1000));
 
-    dlg.answerMessage(MsgResult::No);
+    // The body maker on a 2x2x2 box; blocks 1 and 2 get two cells each.
+    w.frmInput_Show = [](Puzzle& p) {
+        p.G_iCells_X = p.G_iCells_Y = p.G_iCells_Z = 2;
+        p.G_iMax_X = p.G_iMax_Y = p.G_iMax_Z = 1;
+        return G_bInput_OK = true;
+    };
+    dlg.answerMessage(MsgResult::Yes);
+    w.mnuMake->trigger();
+    ASSERT_TRUE(w.mnuMake->isChecked());
+    for (int b = 0; b < 2; ++b) {
+        choose(b + 1);
+        bodyMakerToggle(w.m_puzzle, {0, b, 0}, b);
+        bodyMakerToggle(w.m_puzzle, {1, b, 0}, b);
+        click("cmdSet");
+    }
+    const Puzzle making = w.m_puzzle;
+
+    // Cancel, or a file that cannot be read: nothing is asked and the maker goes on.
+    dlg.clear();
+    dlg.answerOpen(std::nullopt);
     w.mnuFileOpen->trigger();
-    ASSERT_EQ(dlg.count(), 1u);
-    expectMessage(*dlg.last(), "パズルを開く", "作成中のブロックが、破棄されます。よろしいですか？",
-                  MsgIcon::Question, MsgButtons::YesNo);
+    open(damaged);
+    for (const auto& r : dlg.messages()) EXPECT_NE(r.title, "パズルを開く") << r;
     EXPECT_TRUE(w.mnuMake->isChecked());
     EXPECT_TRUE(shown("cmdSet"));
-    EXPECT_EQ(w.m_puzzle, before);
+    EXPECT_EQ(w.m_puzzle, making);
 
-    // Yes ends the maker, then the dialog is cancelled.
+    // A puzzle read whole: asked; No keeps the maker and its blocks.
+    dlg.clear();
+    dlg.answerMessage(MsgResult::No);
+    open(good);
+    ASSERT_EQ(dlg.count(), 2u);
+    expectMessage(dlg.records()[1], "パズルを開く", "作成中のブロックが、破棄されます。よろしいですか？",
+                  MsgIcon::Question, MsgButtons::YesNo);
+    EXPECT_TRUE(w.mnuMake->isChecked());
+    EXPECT_EQ(w.m_puzzle, making);
+
+    // Yes: the maker ends and the file is played, its total agreeing with its blocks.
     dlg.answerMessage(MsgResult::Yes);
-    dlg.answerOpen(std::nullopt);
-    w.m_sFile_Path = "somewhere.bin";
-    w.mnuFileOpen->trigger();
-    EXPECT_EQ(dlg.last()->kind, DialogRecord::Kind::Open);
+    open(good);
     EXPECT_FALSE(w.mnuMake->isChecked());
     EXPECT_FALSE(shown("cmdSet"));
     EXPECT_FALSE(shown("cmdSetCancel"));
-    for (QAction* a : {w.mnu2D_Panel, w.mnuAautoMove, w.mnuHelpHelp, w.mnuMake, w.mnuMakePiece})
+    for (QAction* a : {w.mnu2D_Panel, w.mnuAautoMove, w.mnuHelpHelp, w.mnuMake, w.mnuMakePiece, w.mnuFileSaveAs})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     for (const char* name : kBoxControls) EXPECT_TRUE(enabled(name)) << name;
     EXPECT_FALSE(enabled("cmdReset"));
-    EXPECT_EQ(w.m_sFile_Path, "");
-    EXPECT_EQ(w.m_puzzle.G_iPiece, before.G_iPiece);
+    EXPECT_EQ(w.m_sFile_Path, good.string());
+    EXPECT_EQ(w.m_puzzle.G_iPiece, onDisk.G_iPiece);
+    EXPECT_EQ(w.m_puzzle.G_iCell_Total, fncPiece_CountAll(w.m_puzzle));
     EXPECT_EQ(dlg.unscripted(), 0);
 }
 
@@ -391,13 +418,17 @@ TEST_F(FileTest, FailedWritesAreToldAndKeepTheOldFile) {
     EXPECT_NE(folders.log().find("frmMain.subFile_put() "), std::string::npos);
 
     // Save As into a folder that does not exist: told, and Save keeps its target.
+    // Nothing of the failed command stays: not the comment, the password nor the shuffle.
+    const Puzzle before = w.m_puzzle;
+    const QString comment = status(4);
     dlg.clear();
-    saveAs("二回目", "", folders.data() / "missing" / "x.bin");
+    saveAs("二回目", "Neu2", folders.data() / "missing" / "x.bin");
     ASSERT_EQ(dlg.count(), 5u);
     EXPECT_EQ(dlg.records()[4].title, kSaveAsTitle);
     EXPECT_EQ(dlg.records()[4].icon, MsgIcon::Critical);
     EXPECT_EQ(w.m_sFile_Path, longName.string());
-    EXPECT_EQ(w.m_puzzle.G_sFile_Title, longName.filename().string());
+    EXPECT_EQ(w.m_puzzle, before);
+    EXPECT_EQ(status(4), comment);
     EXPECT_FALSE(fs::exists(folders.data() / "missing"));
 }
 
@@ -413,6 +444,98 @@ TEST_F(FileTest, UnstorablePasswordIsRefusedBeforeAnythingHappens) {
     EXPECT_EQ(dlg.records()[3].kind, DialogRecord::Kind::Input);
     EXPECT_EQ(w.m_puzzle, before);
     EXPECT_TRUE(fs::is_empty(folders.data()));
+}
+
+TEST_F(FileTest, ACommentTheFileCannotHoldIsAskedAgain) {
+    makerEnded();
+    const fs::path file = folders.data() / "comment.bin";
+    dlg.answerInput("箱😀です");
+    dlg.answerInput("箱です");
+    dlg.answerInput("");
+    dlg.answerSave(file.string());
+    w.mnuFileSaveAs->trigger();
+    ASSERT_EQ(dlg.count(), 6u);
+    expectMessage(dlg.records()[1], kSaveAsTitle,
+                  "「😀」は、パズルファイルに保存できない文字です。\r\n別のコメントを入力してください。",
+                  MsgIcon::Exclamation);
+    EXPECT_EQ(dlg.records()[2].defaultText, "箱😀です");  // to be mended, not typed again
+    EXPECT_EQ(readFile(file).G_sComment, "箱です");
+    EXPECT_EQ(dlg.unscripted(), 0);
+}
+
+TEST_F(FileTest, MadeWorkIsOfferedForSavingBeforeItIsLost) {
+    const fs::path other = folders.data() / "other.bin";
+    makerEnded();
+    saveAs("別", "", other);
+    const char* const kQuestion = "作成したパズルを保存しますか？";
+    auto makeOne = [this] {
+        w.frmInput_Show = [](Puzzle&) { return G_bInput_OK = true; };
+        dlg.answerMessage(MsgResult::Yes);  // start
+        dlg.answerMessage(MsgResult::Yes);  // end
+        w.mnuMakePiece->trigger();
+        w.mnuMakePiece->trigger();
+        ASSERT_FALSE(w.mnuMakePiece->isChecked());
+        ASSERT_TRUE(w.m_bMadeUnsaved);
+    };
+
+    // Opening another puzzle: Cancel stops it; No lets it go on.
+    makeOne();
+    const Puzzle made = w.m_puzzle;
+    dlg.clear();
+    dlg.answerMessage(MsgResult::Cancel);
+    w.mnuFileOpen->trigger();
+    ASSERT_EQ(dlg.count(), 1u);
+    expectMessage(dlg.records()[0], "パズルを開く", kQuestion, MsgIcon::Question, MsgButtons::YesNoCancel);
+    EXPECT_EQ(w.m_puzzle, made);
+    dlg.answerMessage(MsgResult::No);
+    open(other);
+    EXPECT_EQ(w.m_puzzle.G_sComment, "別");
+    // Play in an opened file asks nothing.
+    choose(1);
+    click("cmdLoad");
+    dlg.clear();
+    w.mnuFileOpen->trigger();
+    EXPECT_EQ(dlg.records()[0].kind, DialogRecord::Kind::Open);
+
+    // A new maker: Yes runs Save As; when that does not complete, the maker does not start.
+    makeOne();
+    dlg.clear();
+    dlg.answerMessage(MsgResult::Yes);
+    dlg.answerInput("");  // Save As's comment prompt cancelled
+    w.mnuMake->trigger();
+    EXPECT_FALSE(w.mnuMake->isChecked());
+    EXPECT_EQ(dlg.count(), 2u);
+    // Yes with Save As completed: saved, then the maker's own question.
+    const fs::path kept = folders.data() / "kept.bin";
+    dlg.clear();
+    dlg.answerMessage(MsgResult::Yes);
+    dlg.answerInput("作った");
+    dlg.answerInput("");
+    dlg.answerSave(kept.string());
+    dlg.answerMessage(MsgResult::No);
+    w.mnuMake->trigger();
+    EXPECT_EQ(readFile(kept).G_sComment, "作った");
+    EXPECT_EQ(dlg.last()->title, "【 ﾂｰﾙ 】完成体を元にブロック作成");
+    EXPECT_FALSE(w.m_bMadeUnsaved);
+
+    // Closing: Cancel keeps the window; Yes saves, then it closes.
+    makeOne();
+    bool unloaded = false;
+    QObject::connect(&w, &frmMain::unloaded, [&] { unloaded = true; });
+    dlg.clear();
+    dlg.answerMessage(MsgResult::Cancel);
+    EXPECT_FALSE(w.close());
+    EXPECT_FALSE(unloaded);
+    expectMessage(dlg.records()[0], "終了", kQuestion, MsgIcon::Question, MsgButtons::YesNoCancel);
+    const fs::path last = folders.data() / "last.bin";
+    dlg.answerMessage(MsgResult::Yes);
+    dlg.answerInput("閉じる前");
+    dlg.answerInput("");
+    dlg.answerSave(last.string());
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(unloaded);
+    EXPECT_EQ(readFile(last).G_sComment, "閉じる前");
+    EXPECT_EQ(dlg.unscripted(), 0);
 }
 
 }  // namespace

@@ -2,15 +2,19 @@
 // what each button answers. The boxes are answered from a timer, as a user would.
 
 #include "ui/QtDialogs.h"
+#include "ui/Translations.h"
 #include "ui/testing/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -130,6 +134,60 @@ TEST(QtDialogs, FileDialogsStartInTheFolderWithTheFilter) {
     EXPECT_TRUE(proposed.endsWith(QStringLiteral("Test.bin"))) << proposed.toStdString();
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(*saved, (QDir(folder).absolutePath() + "/Mine.bin").toStdString());
+}
+
+TEST(QtDialogs, QtsOwnTextsAreJapanese) {
+    ASSERT_TRUE(installQtTranslations(*QCoreApplication::instance())) << "qt6-translations-l10n missing";
+    QtDialogs dlg;
+    QStringList buttons;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        for (QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            buttons << box->button(b)->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    dlg.message("t", "x", MsgIcon::Question, MsgButtons::YesNoCancel);
+    ASSERT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(buttons[0].startsWith(QStringLiteral("はい"))) << buttons[0].toStdString();
+    EXPECT_TRUE(buttons[1].startsWith(QStringLiteral("いいえ"))) << buttons[1].toStdString();
+    EXPECT_TRUE(buttons[2].startsWith(QStringLiteral("キャンセル"))) << buttons[2].toStdString();
+
+    QString lookIn, fileName;
+    whenShown<QFileDialog>([&](QFileDialog* d) {
+        lookIn = d->labelText(QFileDialog::LookIn);
+        fileName = d->labelText(QFileDialog::FileName);
+        d->reject();
+    });
+    dlg.openFile(QDir::tempPath().toStdString(), "(*.bin)|*.bin", "bin");
+    EXPECT_NE(lookIn, QStringLiteral("Look in:"));
+    EXPECT_NE(fileName, QStringLiteral("File &name:"));
+    EXPECT_FALSE(lookIn.isEmpty());
+}
+
+TEST(QtDialogs, SaveAsksBeforeReplacingAFile) {
+    installQtTranslations(*QCoreApplication::instance());
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("Old.bin"));
+    QFile(old).open(QIODevice::WriteOnly);
+    QtDialogs dlg;
+    QStringList asked;
+    whenShown<QFileDialog>([&](QFileDialog* d) {
+        d->selectFile(QStringLiteral("Old.bin"));
+        // No: the dialog stays for another name; then Yes.
+        for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            whenShown<QMessageBox>([&asked, answer](QMessageBox* box) {
+                asked << box->text();
+                box->button(answer)->click();
+            });
+            QMetaObject::invokeMethod(d, "accept");  // the dialog's own Save button
+            EXPECT_EQ(d->isVisible(), answer == QMessageBox::No);
+        }
+    });
+    const auto saved = dlg.saveFile((dir.path() + "/Test.bin").toStdString(), "(*.bin)|*.bin", "bin");
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("Old.bin"))) << asked[0].toStdString();
+    EXPECT_FALSE(asked[0].contains(QStringLiteral("already exists"))) << asked[0].toStdString();
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(*saved, QFileInfo(old).absoluteFilePath().toStdString());
 }
 
 TEST(QtDialogs, FilterTextsConverted) {

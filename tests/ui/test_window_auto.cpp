@@ -6,6 +6,7 @@
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
 #include "ui/ShapeSquare.h"
+#include "viewqt/CubePicture.h"
 
 #include <QGroupBox>
 #include <QSignalSpy>
@@ -121,6 +122,44 @@ TEST_F(AutoTest, TheMenuSwapsThePanelsAndTheControls) {
     EXPECT_TRUE(enabled("lstPiece"));
     for (const char* name : kPieceControls) EXPECT_TRUE(enabled(name)) << name;
     for (const char* name : kBoxControls) EXPECT_TRUE(enabled(name)) << name;
+}
+
+TEST_F(AutoTest, CancelIsOffInAutomaticModeAndWhileSearching) {
+    action("mnuAautoMove")->trigger();
+    choose(1);
+    click("cmdLoad");
+    ASSERT_TRUE(enabled("cmdCancel"));
+    action("mnuAautoMove")->trigger();
+    EXPECT_FALSE(enabled("cmdCancel"));
+    // A Cancel pressed during the search would hand the user the cube it moves.
+    bool cancelThen = true;
+    atRound(20, [&] {
+        cancelThen = enabled("cmdCancel");
+        click("cmdCancel");
+        click("cmdStop");
+    });
+    click("cmdMove");
+    EXPECT_FALSE(cancelThen);
+    EXPECT_FALSE(enabled("cmdCancel"));
+    EXPECT_FALSE(enabled("cmdLoad"));
+    for (const char* name : kPieceControls) EXPECT_FALSE(enabled(name)) << name;
+}
+
+TEST_F(AutoTest, LeavingAutomaticModeIsAClickOnTheBlockTheListShows) {
+    click("cmdMove");
+    ASSERT_EQ(w.lastOutcome(), LoaderOutcome::Solved);
+    action("mnuAautoMove")->trigger();
+    // The list shows block 1: so do the number, the preview (not the block the
+    // search drew last) and the buttons (the search marks no block loaded).
+    EXPECT_EQ(find<QListWidget>("lstPiece")->currentRow(), 0);
+    EXPECT_EQ(w.m_iPiece, 0);
+    EXPECT_EQ(text("lblPiece"), "1");
+    const QImage preview = w.pictPiece->toImage();
+    w.subPiece_Show(0);
+    EXPECT_EQ(w.pictPiece->toImage(), preview);
+    EXPECT_TRUE(enabled("cmdLoad"));
+    EXPECT_FALSE(enabled("cmdCancel"));
+    for (const char* name : kPieceControls) EXPECT_TRUE(enabled(name)) << name;
 }
 
 TEST_F(AutoTest, LoadPacksTheSampleAsTheHeadlessSearchDoes) {

@@ -311,6 +311,10 @@ TEST_F(MakeTest, BodyMakerFromEnteringToAPackedPuzzle) {
     EXPECT_TRUE(w.optPiece[2]->isHidden());
     EXPECT_TRUE(enabled("hscDX"));
     EXPECT_TRUE(enabled("pictMain"));
+    // Block 1 chosen for the user, with the buttons of a click on it.
+    EXPECT_EQ(find<QListWidget>("lstPiece")->currentRow(), 0);
+    EXPECT_TRUE(enabled("cmdLoad"));
+    for (const char* name : kPieceControls) EXPECT_TRUE(enabled(name)) << name;
 
     // Played by hand: each block as made lands where it was cut from.
     dlg.clear();
@@ -323,6 +327,40 @@ TEST_F(MakeTest, BodyMakerFromEnteringToAPackedPuzzle) {
 
     packAutomatically(8);
     EXPECT_EQ(dlg.unscripted(), 0);
+}
+
+TEST_F(MakeTest, NothingCanBeSavedWhileAMakerRuns) {
+    // A first puzzle made: Save As is on.
+    enterBodyMaker("2", "2", "2");
+    endMaker("mnuMake");
+    ASSERT_TRUE(action("mnuFileSaveAs")->isEnabled());
+    // Marked cells and half-made blocks are no puzzle: both makers switch saving off.
+    dlg.answerMessage(MsgResult::No);  // not saving the first one
+    enterBodyMaker("2", "2", "2");
+    EXPECT_FALSE(action("mnuFileSaveAs")->isEnabled());
+    EXPECT_FALSE(action("mnuFileSave")->isEnabled());
+    endMaker("mnuMake");
+    EXPECT_TRUE(action("mnuFileSaveAs")->isEnabled());
+    dlg.answerMessage(MsgResult::No);
+    dlg.answerMessage(MsgResult::Yes);
+    answerCells("2", "2", "2");
+    action("mnuMakePiece")->trigger();
+    ASSERT_TRUE(action("mnuMakePiece")->isChecked());
+    EXPECT_FALSE(action("mnuFileSaveAs")->isEnabled());
+    endMaker("mnuMakePiece");
+    EXPECT_TRUE(action("mnuFileSaveAs")->isEnabled());
+}
+
+TEST_F(MakeTest, FreeCellsAndTheLightestShadesStandOut) {
+    enterBodyMaker("2", "2", "2");
+    // A free cell (0xE7E7E7) against the window's 0xEFEFEF: a darker ring inside the border.
+    const QImage square0 = square(Panel::B, 0)->grab().toImage();
+    const int window = w.palette().color(QPalette::Window).lightness();
+    EXPECT_LT(square0.pixelColor(1, square0.height() / 2).lightness(), window - 40);
+    EXPECT_EQ(square0.pixelColor(square0.width() / 2, square0.height() / 2), QColor(0xE7, 0xE7, 0xE7));
+    // The views on white, where block 1's 0xE0E0E0 tops still show.
+    EXPECT_EQ(w.pictMain->toImage().pixelColor(2, 2), QColor(Qt::white));
+    EXPECT_EQ(w.pictPiece->toImage().pixelColor(2, 2), QColor(Qt::white));
 }
 
 TEST_F(MakeTest, EndingTheBodyMakerWithCellsLeftWarnsThenDiscardsThem) {
@@ -458,16 +496,15 @@ TEST_F(MakeTest, SingleBlockMakerDrawsUpToTheLimitAndPlays) {
 TEST_F(MakeTest, SingleBlockMakerKeepsOrEmptiesTheBlocksAsAnswered) {
     const Puzzle sample = w.m_puzzle;
     ASSERT_TRUE(square(Panel::E, 0)->fillSolid());
-    // Yes, then Cancel in the dialog: empty blocks, still in play.
+    // Yes, then Cancel in the dialog: a cancelled command keeps the blocks, still in play.
     dlg.answerMessage(MsgResult::Yes);
     answerCells("3", "3", "3", false);
     action("mnuMakePiece")->trigger();
     EXPECT_FALSE(action("mnuMakePiece")->isChecked());
-    EXPECT_EQ(fncPiece_CountAll(w.m_puzzle), 0);
-    for (int16_t v : w.m_puzzle.G_iPiece_Made) ASSERT_EQ(v, 0);
+    EXPECT_EQ(w.m_puzzle, sample);
     EXPECT_EQ(status(2), "サンプル");
     EXPECT_TRUE(action("mnuMake")->isEnabled());
-    EXPECT_FALSE(square(Panel::E, 0)->fillSolid());  // the preview shows the emptied block
+    EXPECT_TRUE(square(Panel::E, 0)->fillSolid());
 
     // Cancel in the question: nothing at all.
     w.m_puzzle = sample;
@@ -554,15 +591,26 @@ TEST_F(MakeTest, EditingAnOpenedPuzzlesBlocksTakesItsPassword) {
     EXPECT_EQ(w.m_puzzle.G_sPassword, "Tessa1");
     endMaker("mnuMakePiece");
 
-    // Without a password: the refusal, then a fresh start with empty blocks.
+    // Without a password: the refusal, then a fresh start with empty blocks...
+    w.m_bMadeUnsaved = false;  // as after saving what was made
     w.m_puzzle.G_sPassword.clear();
+    const Puzzle noPassword = w.m_puzzle;
+    dlg.clear();
+    dlg.answerMessage(MsgResult::No);
+    answerCells("3", "3", "3", false);
+    action("mnuMakePiece")->trigger();
+    // ...but only once the box size is given: Cancel there leaves the blocks,
+    // so neither Save nor play ever sees them emptied under the old total.
+    ASSERT_EQ(dlg.count(), 2u);
+    expectMessage(dlg.records()[1], kPieceTitle, "パスワードが設定されていませんので、編集はできません！",
+                  MsgIcon::Exclamation);
+    EXPECT_FALSE(action("mnuMakePiece")->isChecked());
+    EXPECT_EQ(w.m_puzzle, noPassword);
+
     dlg.clear();
     dlg.answerMessage(MsgResult::No);
     answerCells("3", "3", "3");
     action("mnuMakePiece")->trigger();
-    ASSERT_GE(dlg.count(), 2u);
-    expectMessage(dlg.records()[1], kPieceTitle, "パスワードが設定されていませんので、編集はできません！",
-                  MsgIcon::Exclamation);
     EXPECT_TRUE(action("mnuMakePiece")->isChecked());
     EXPECT_EQ(fncPiece_CountAll(w.m_puzzle), 0);
     EXPECT_EQ(dlg.unscripted(), 0);

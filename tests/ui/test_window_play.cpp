@@ -126,11 +126,11 @@ TEST_F(PlayTest, DeadCellWarningKeepsTheBlockLoaded) {
     EXPECT_EQ(text("lblSum"), "6 : 27");
     EXPECT_TRUE(enabled("cmdCancel"));
 
-    // Cancel takes it out again; the count stays as it was.
+    // Cancel takes it out again; the count follows the box.
     click("cmdCancel");
     EXPECT_EQ(w.m_puzzle.G_iLoaded[5], 0);
     EXPECT_EQ(filled(), 4);
-    EXPECT_EQ(text("lblSum"), "6 : 27");
+    EXPECT_EQ(text("lblSum"), "4 : 27");
     EXPECT_TRUE(w.optPiece[5]->isHidden());
     EXPECT_TRUE(w.optPiece[3]->isChecked());
     EXPECT_TRUE(enabled("cmdLoad"));
@@ -157,11 +157,12 @@ TEST_F(PlayTest, UnloadChosenBlocksAndTheLast) {
     EXPECT_TRUE(w.optPiece[0]->isChecked());
     EXPECT_EQ(w.m_puzzle.G_iLoaded[2], 0);
     EXPECT_EQ(filled(), 7);
-    EXPECT_EQ(text("lblSum"), "12 : 27");  // not counted again
+    EXPECT_EQ(text("lblSum"), "7 : 27");  // counted again: never a stale count
     EXPECT_EQ(w.m_iPiece, 4);
 
     click("cmdRemove");  // block 1
     EXPECT_EQ(filled(), 2);
+    EXPECT_EQ(text("lblSum"), "2 : 27");
     EXPECT_TRUE(w.optPiece[4]->isChecked());
 
     // The last one: the box is cleared, the count emptied and block 1 chosen again.
@@ -223,7 +224,7 @@ TEST_F(PlayTest, ClearEmptiesTheBoxAndKeepsTheBlocks) {
     place(2, "X", 0, 0, 0);
     ASSERT_EQ(filled(), 10);
     const PieceCubes cubes = w.m_puzzle.G_iPiece;
-    choose(3);
+    choose(2);  // loaded: Load and the block buttons are off
     click("cmdClear");
     EXPECT_EQ(filled(), 0);
     EXPECT_EQ(w.m_puzzle.G_iBox_No, Grid{});
@@ -231,10 +232,14 @@ TEST_F(PlayTest, ClearEmptiesTheBoxAndKeepsTheBlocks) {
     EXPECT_EQ(w.m_puzzle.G_iPiece, cubes);
     for (QRadioButton* o : w.optPiece) EXPECT_TRUE(o->isHidden());
     EXPECT_EQ(text("lblSum"), "");
-    // Block 1 is the current block again, and the list and the preview say so.
+    // Block 1 is the current block again, and the list, the preview and the
+    // buttons say so, as after a click on it.
     EXPECT_EQ(w.m_iPiece, 0);
     EXPECT_EQ(find<QListWidget>("lstPiece")->currentRow(), 0);
     EXPECT_EQ(text("lblPiece"), "1");
+    EXPECT_TRUE(enabled("cmdLoad"));
+    EXPECT_FALSE(enabled("cmdCancel"));
+    for (const char* name : kPieceControls) EXPECT_TRUE(enabled(name)) << name;
 }
 
 TEST_F(PlayTest, TurnAndMoveButtonsActOnTheCurrentBlock) {
