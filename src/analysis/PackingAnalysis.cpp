@@ -25,7 +25,7 @@ struct PieceType {
     std::vector<uint64_t> placements;
 };
 
-std::string blockText(int number) { return "ブロック " + std::to_string(number); }
+std::string blockText(int number) { return "ブロック " + std::to_string(number) + " "; }
 
 uint64_t ceilDiv(uint64_t a, uint64_t b) { return a / b + (a % b != 0 ? 1 : 0); }
 
