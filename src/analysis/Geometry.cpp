@@ -119,7 +119,7 @@ bool faceConnected(uint64_t cells) {
 }
 
 BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
-    to_.fill(-1);
+    std::array<uint64_t, 64> to{};
     const int size[3] = {box.x, box.y, box.z};
     for (int z = 0; z < box.z; ++z)
         for (int y = 0; y < box.y; ++y)
@@ -130,17 +130,16 @@ BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
                     const int a = r.axis[i];
                     v[i] = r.sign[i] > 0 ? old[a] : size[a] - 1 - old[a];
                 }
-                const int from = x + 4 * y + 16 * z, to = v[0] + 4 * v[1] + 16 * v[2];
-                to_[from] = int8_t(to);
-                if (from != to) identity_ = false;
+                const int from = x + 4 * y + 16 * z, dest = v[0] + 4 * v[1] + 16 * v[2];
+                to[size_t(from)] = uint64_t(1) << dest;
+                if (from != dest) identity_ = false;
             }
+    for (int k = 0; k < 8; ++k)
+        for (int v = 1; v < 256; ++v)
+            byByte_[size_t(k)][size_t(v)] =
+                byByte_[size_t(k)][size_t(v & (v - 1))] | to[size_t(8 * k + std::countr_zero(unsigned(v)))];
 }
 
-uint64_t BoxSymmetry::apply(uint64_t m) const {
-    uint64_t out = 0;
-    for (; m != 0; m &= m - 1) out |= uint64_t(1) << to_[std::countr_zero(m)];
-    return out;
-}
 
 std::vector<BoxSymmetry> boxSymmetries(BoxSize box) {
     std::vector<BoxSymmetry> out;

@@ -45,11 +45,17 @@ bool faceConnected(uint64_t cells);
 class BoxSymmetry {
 public:
     BoxSymmetry(const Rotation& r, BoxSize box);
-    uint64_t apply(uint64_t cells) const;
+    // Cells outside the box are dropped.
+    uint64_t apply(uint64_t cells) const {
+        uint64_t out = 0;
+        for (int k = 0; cells != 0; ++k, cells >>= 8) out |= byByte_[k][cells & 0xFF];
+        return out;
+    }
     bool isIdentity() const { return identity_; }
 
 private:
-    std::array<int8_t, 64> to_{};
+    // The image of each value of each byte of a mask: a few lookups per mask.
+    std::array<std::array<uint64_t, 256>, 8> byByte_{};
     bool identity_ = true;
 };
 // The rotations that map the box onto itself, the identity first: 24 for a

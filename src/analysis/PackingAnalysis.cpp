@@ -69,10 +69,9 @@ struct PackingAnalysis::Data {
         return out;
     }
 
-    // For packings that rotation g maps onto themselves: each group of pieces that
-    // g permutes in a cycle, as one item; with onlyFixed, pieces that g fixes.
-    std::vector<Item> invariantItems(const BoxSymmetry& g, bool onlyFixed) const {
-        std::vector<Item> out;
+    // For the packings that rotation g maps onto themselves: `fixed` gets the
+    // pieces g fixes, `cycles` each group of pieces that g permutes in a cycle as one item.
+    void invariantItems(const BoxSymmetry& g, std::vector<Item>& fixed, std::vector<Item>& cycles) const {
         for (size_t t = 0; t < types.size(); ++t) {
             const int have = int(types[t].blocks.size());
             for (uint64_t p : types[t].placements) {
@@ -87,11 +86,12 @@ struct PackingAnalysis::Data {
                     cells |= q;
                     ++k;
                     q = g.apply(q);
-                } while (q != p);
-                if (ok && k <= have && (!onlyFixed || k == 1)) out.push_back({cells, uint8_t(t), uint8_t(k)});
+                } while (q != p && k < have);
+                if (!ok || q != p) continue;
+                cycles.push_back({cells, uint8_t(t), uint8_t(k)});
+                if (k == 1) fixed.push_back({cells, uint8_t(t), 1});
             }
         }
-        return out;
     }
 
     Packing toPacking(const std::vector<Item>& pieces) const {
@@ -416,8 +416,10 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     // packings each maps onto itself, so a packing that is its own rotation counts right.
     uint64_t fixedLabelled = typePackings, fixedUnlabelled = typePackings;
     for (size_t g = 1; g < d.group.size() && r.complete; ++g) {
-        const ItemSet fixedItems = d.makeItems(d.invariantItems(d.group[g], true));
-        const ItemSet cycleItems = d.makeItems(d.invariantItems(d.group[g], false));
+        std::vector<Item> fixed, cycles;
+        d.invariantItems(d.group[g], fixed, cycles);
+        const ItemSet fixedItems = d.makeItems(std::move(fixed));
+        const ItemSet cycleItems = d.makeItems(std::move(cycles));
         const auto a = countAll(fixedItems, d.root, options.cancel);
         const auto b = a ? countAll(cycleItems, d.root, options.cancel) : std::nullopt;
         if (!b) {
