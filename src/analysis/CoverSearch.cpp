@@ -42,6 +42,13 @@ bool regionsFit(const ItemSet& set, const std::array<uint8_t, kMaxTypes>& left, 
         for (int k = 0; k < left[t]; ++k) reachable |= reachable << set.typeSize(t);
     }
     uint64_t free = ~filled;
+    if (empties > 0) {
+        // With cells to spare a full region count seldom prunes: only cells shut in alone.
+        if ((reachable & 2) != 0) return true;
+        const uint64_t open = ((free << 1) & ~kPlaneX0) | ((free >> 1) & ~kPlaneX3) | ((free << 4) & ~kPlaneY0) |
+                              ((free >> 4) & ~kPlaneY3) | (free << 16) | (free >> 16);
+        return std::popcount(free & ~open) <= empties;
+    }
     int waste = 0;
     while (free != 0) {
         const uint64_t r = region(free & (~free + 1), free);
