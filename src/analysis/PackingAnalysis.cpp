@@ -451,11 +451,12 @@ std::optional<Packing> PackingAnalysis::findOne(const std::atomic<bool>* cancel)
     if (!d.problems.empty()) return std::nullopt;
     CoverSearch search(*d.items);
     search.start(d.root);
-    for (;;) {
+    while (!cancelled(cancel)) {
         const CoverSearch::Step step = search.run(1 << 14, false);
         if (step == CoverSearch::Step::Found) return d.toPacking(search.packing());
-        if (step == CoverSearch::Step::Done || cancelled(cancel)) return std::nullopt;
+        if (step == CoverSearch::Step::Done) return std::nullopt;
     }
+    return std::nullopt;
 }
 
 struct DistinctPackings::Walk {
@@ -491,6 +492,7 @@ std::optional<Packing> DistinctPackings::at(size_t index, const std::atomic<bool
     };
 
     while (seen_.size() <= index && !finished_) {
+        if (cancelled(cancel)) return std::nullopt;
         Walk& w = *walk_;
         if (w.part >= w.parts.size()) {
             finished_ = true;
@@ -506,10 +508,7 @@ std::optional<Packing> DistinctPackings::at(size_t index, const std::atomic<bool
             w.started = false;
             continue;
         }
-        if (step == CoverSearch::Step::Paused) {
-            if (cancelled(cancel)) return std::nullopt;
-            continue;
-        }
+        if (step == CoverSearch::Step::Paused) continue;
         // A class is shown once: by the member this search reaches whose pieces sort lowest.
         std::vector<uint64_t> masks;
         std::vector<uint8_t> types;
