@@ -1,0 +1,218 @@
+#include "analysis/CoverSearch.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace tessaro::analysis {
+
+namespace {
+
+constexpr uint64_t kFull = ~uint64_t(0);
+constexpr uint64_t kPlaneX0 = 0x1111111111111111ull;
+constexpr uint64_t kPlaneX3 = kPlaneX0 << 3;
+constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
+constexpr uint64_t kPlaneY3 = kPlaneY0 << 12;
+
+// The face-connected part of `free` that holds `seed`.
+inline uint64_t region(uint64_t seed, uint64_t free) {
+    uint64_t r = seed;
+    for (;;) {
+        const uint64_t next = (r | ((r << 1) & ~kPlaneX0) | ((r >> 1) & ~kPlaneX3) | ((r << 4) & ~kPlaneY0) |
+                               ((r >> 4) & ~kPlaneY3) | (r << 16) | (r >> 16)) &
+                              free;
+        if (next == r) return r;
+        r = next;
+    }
+}
+
+using Sums = unsigned __int128;
+
+inline int highestBit(Sums v) {
+    const uint64_t hi = uint64_t(v >> 64);
+    return hi != 0 ? 127 - std::countl_zero(hi) : 63 - std::countl_zero(uint64_t(v));
+}
+
+// Every empty region must be a sum of remaining pieces plus cells left empty.
+// Only sound while each remaining piece is face-connected, so lies in one region.
+bool regionsFit(const ItemSet& set, const std::array<uint8_t, kMaxTypes>& left, uint64_t filled, int empties) {
+    Sums reachable = 1;
+    for (int t = 0; t < set.types(); ++t) {
+        if (left[t] == 0) continue;
+        if (!set.connected(t)) return true;
+        for (int k = 0; k < left[t]; ++k) reachable |= reachable << set.typeSize(t);
+    }
+    uint64_t free = ~filled;
+    if (empties > 0) {
+        // With cells to spare a full region count seldom prunes: only cells shut in alone.
+        if ((reachable & 2) != 0) return true;
+        const uint64_t open = ((free << 1) & ~kPlaneX0) | ((free >> 1) & ~kPlaneX3) | ((free << 4) & ~kPlaneY0) |
+                              ((free >> 4) & ~kPlaneY3) | (free << 16) | (free >> 16);
+        return std::popcount(free & ~open) <= empties;
+    }
+    int waste = 0;
+    while (free != 0) {
+        const uint64_t r = region(free & (~free + 1), free);
+        free &= ~r;
+        const int s = std::popcount(r);
+        if ((reachable >> s) & 1) continue;
+        const Sums below = reachable & ((Sums(1) << (s + 1)) - 1);
+        waste += s - highestBit(below);
+        if (waste > empties) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const std::array<bool, kMaxTypes>& connected,
+                 std::vector<Item> items)
+    : types_(types), size_(typeSize), connected_(connected), items_(std::move(items)) {
+    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
+        const int ca = std::countr_zero(a.mask), cb = std::countr_zero(b.mask);
+        return ca != cb ? ca < cb : a.type < b.type;
+    });
+    // start_[c][t]: the first item of cell c with type t or above; [c][kMaxTypes] ends the cell.
+    auto key = [](const Item& it) { return std::countr_zero(it.mask) * (kMaxTypes + 1) + it.type; };
+    for (int c = 0; c < 64; ++c)
+        for (int t = 0; t <= kMaxTypes; ++t) {
+            const int k = c * (kMaxTypes + 1) + t;
+            start_[c][t] = uint32_t(std::partition_point(items_.begin(), items_.end(),
+                                                         [&](const Item& it) { return key(it) < k; }) -
+                                    items_.begin());
+        }
+}
+
+void CoverSearch::start(const SearchState& s) {
+    origin_ = s;
+    left_ = s.left;
+    leaves_ = 0;
+    met_ = false;
+    depth_ = 0;
+    rootLeaf_ = s.filled == kFull;
+    if (!rootLeaf_) push(s.filled, s.empties);
+}
+
+void CoverSearch::push(uint64_t filled, int empties) {
+    Frame& f = stack_[depth_++];
+    f.filled = filled;
+    f.cell = int8_t(std::countr_zero(~filled));
+    f.type = 0;
+    while (f.type < set_.types() && left_[f.type] == 0) ++f.type;
+    f.it = set_.begin(f.cell, f.type);
+    f.end = set_.end(f.cell, f.type);
+    f.empties = int8_t(empties);
+    f.emptyTried = false;
+    f.chosen = nullptr;
+}
+
+void CoverSearch::pop() {
+    --depth_;
+    if (depth_ == 0) return;
+    Frame& p = stack_[depth_ - 1];
+    if (p.chosen != nullptr) {
+        left_[p.chosen->type] = uint8_t(left_[p.chosen->type] + p.chosen->units);
+        p.chosen = nullptr;
+    }
+}
+
+void CoverSearch::recordPacking(const Item* last) {
+    met_ = true;
+    packing_.assign(origin_.placed.begin(), origin_.placed.begin() + origin_.placedCount);
+    for (int d = 0; d < depth_; ++d)
+        if (stack_[d].chosen != nullptr) packing_.push_back(*stack_[d].chosen);
+    if (last != nullptr) packing_.push_back(*last);
+}
+
+CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
+    if (rootLeaf_) {
+        rootLeaf_ = false;
+        ++leaves_;
+        recordPacking(nullptr);
+        if (!counting) return Step::Found;
+    }
+    const int types = set_.types();
+    while (depth_ > 0) {
+        Frame& f = stack_[depth_ - 1];
+        const Item* found = nullptr;
+        while (f.type < types) {
+            const uint8_t have = left_[f.type];
+            while (f.it != f.end) {
+                const Item* it = f.it++;
+                if ((it->mask & f.filled) == 0 && it->units <= have) {
+                    found = it;
+                    break;
+                }
+            }
+            if (found != nullptr) break;
+            do ++f.type;
+            while (f.type < types && left_[f.type] == 0);
+            if (f.type < types) {
+                f.it = set_.begin(f.cell, f.type);
+                f.end = set_.end(f.cell, f.type);
+            }
+        }
+        uint64_t next;
+        int empties = f.empties;
+        if (found != nullptr) {
+            next = f.filled | found->mask;
+            left_[found->type] = uint8_t(left_[found->type] - found->units);
+            if (next == kFull) {
+                ++leaves_;
+                if (!counting || !met_) recordPacking(found);
+                left_[found->type] = uint8_t(left_[found->type] + found->units);
+                if (!counting) return Step::Found;
+                continue;
+            }
+            if (!regionsFit(set_, left_, next, empties)) {
+                left_[found->type] = uint8_t(left_[found->type] + found->units);
+                continue;
+            }
+            f.chosen = found;
+        } else if (!f.emptyTried && f.empties > 0) {
+            f.emptyTried = true;
+            next = f.filled | (uint64_t(1) << f.cell);
+            --empties;
+            if (next == kFull) {
+                ++leaves_;
+                if (!counting || !met_) recordPacking(nullptr);
+                if (!counting) return Step::Found;
+                continue;
+            }
+            if (!regionsFit(set_, left_, next, empties)) continue;
+        } else {
+            pop();
+            continue;
+        }
+        push(next, empties);
+        if (--nodes == 0) return Step::Paused;
+    }
+    return Step::Done;
+}
+
+std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {
+    std::vector<SearchState> out;
+    if (s.filled == kFull) {
+        out.push_back(s);
+        return out;
+    }
+    const int cell = std::countr_zero(~s.filled);
+    for (int t = 0; t < set_.types(); ++t) {
+        for (const Item* it = set_.begin(cell, t); it != set_.end(cell, t); ++it) {
+            if ((it->mask & s.filled) != 0 || it->units > s.left[t]) continue;
+            SearchState c = s;
+            c.filled |= it->mask;
+            c.left[t] = uint8_t(c.left[t] - it->units);
+            c.placed[c.placedCount++] = *it;
+            if (c.filled == kFull || regionsFit(set_, c.left, c.filled, c.empties)) out.push_back(c);
+        }
+    }
+    if (s.empties > 0) {
+        SearchState c = s;
+        c.filled |= uint64_t(1) << cell;
+        --c.empties;
+        if (c.filled == kFull || regionsFit(set_, c.left, c.filled, c.empties)) out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace tessaro::analysis

@@ -1,0 +1,530 @@
+#include "analysis/PackingAnalysis.h"
+
+#include "analysis/CoverSearch.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace tessaro::analysis {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint64_t kFull = ~uint64_t(0);
+
+// Blocks of one shape: one piece type of the search.
+struct PieceType {
+    int size = 0;
+    bool connected = true;
+    std::vector<int> blocks;  // block indexes, ascending
+    std::vector<uint64_t> placements;
+};
+
+std::string blockText(int number) { return "ブロック " + std::to_string(number) + " "; }
+
+uint64_t ceilDiv(uint64_t a, uint64_t b) { return a / b + (a % b != 0 ? 1 : 0); }
+
+}  // namespace
+
+const char* problemKindName(ProblemKind kind) {
+    switch (kind) {
+    case ProblemKind::BadBox: return "bad_box";
+    case ProblemKind::NoBlocks: return "no_blocks";
+    case ProblemKind::TooManyCells: return "too_many_cells";
+    case ProblemKind::FitsNowhere: return "fits_nowhere";
+    case ProblemKind::KeptMismatch: return "kept_mismatch";
+    }
+    return "";
+}
+
+struct PackingAnalysis::Data {
+    BoxSize box;
+    std::vector<BlockInfo> blocks;
+    std::vector<Problem> problems;
+    std::array<uint64_t, kBlocks> kept{};  // cells of each kept block
+    std::vector<PieceType> types;
+    std::vector<BoxSymmetry> group;  // identity first
+    std::vector<int> chain;          // single-block types fixed, in turn, to break the symmetry
+    uint64_t labellings = 1;         // orders of equal blocks: product of their counts' factorials
+    SearchState root;
+    std::unique_ptr<ItemSet> items;
+
+    ItemSet makeItems(std::vector<Item> list) const {
+        std::array<int, kMaxTypes> size{};
+        std::array<bool, kMaxTypes> connected{};
+        for (size_t t = 0; t < types.size(); ++t) size[t] = types[t].size, connected[t] = types[t].connected;
+        return ItemSet(int(types.size()), size, connected, std::move(list));
+    }
+
+    // Every piece of one type in a fixed place of the box.
+    std::vector<Item> placementItems() const {
+        std::vector<Item> out;
+        for (size_t t = 0; t < types.size(); ++t)
+            for (uint64_t p : types[t].placements) out.push_back({p, uint8_t(t), 1});
+        return out;
+    }
+
+    // For the packings that rotation g maps onto themselves: `fixed` gets the
+    // pieces g fixes, `cycles` each group of pieces that g permutes in a cycle as one item.
+    void invariantItems(const BoxSymmetry& g, std::vector<Item>& fixed, std::vector<Item>& cycles) const {
+        for (size_t t = 0; t < types.size(); ++t) {
+            const int have = int(types[t].blocks.size());
+            for (uint64_t p : types[t].placements) {
+                uint64_t cells = 0, q = p;
+                int k = 0;
+                bool ok = true;
+                do {
+                    if ((q & cells) != 0 || q < p) {  // overlap, or the cycle is taken from its lowest piece
+                        ok = false;
+                        break;
+                    }
+                    cells |= q;
+                    ++k;
+                    q = g.apply(q);
+                } while (q != p && k < have);
+                if (!ok || q != p) continue;
+                cycles.push_back({cells, uint8_t(t), uint8_t(k)});
+                if (k == 1) fixed.push_back({cells, uint8_t(t), 1});
+            }
+        }
+    }
+
+    Packing toPacking(const std::vector<Item>& pieces) const {
+        Packing out = kept;
+        for (size_t t = 0; t < types.size(); ++t) {
+            std::vector<uint64_t> masks;
+            for (const Item& it : pieces)
+                if (it.type == t) masks.push_back(it.mask);
+            std::sort(masks.begin(), masks.end());
+            for (size_t i = 0; i < masks.size() && i < types[t].blocks.size(); ++i)
+                out[types[t].blocks[i]] = masks[i];
+        }
+        return out;
+    }
+
+    // The parts of the search that break the box's symmetry exactly: a block of
+    // its own shape is fixed at one place of each orbit of its places under the
+    // rotations left, and the part stands for the orbit's size.
+    std::vector<SearchState> symmetryParts() const {
+        std::vector<SearchState> states{root};
+        for (int t : chain) {
+            std::vector<SearchState> next;
+            for (const SearchState& s : states) {
+                if (std::popcount(s.group) <= 1) {
+                    next.push_back(s);
+                    continue;
+                }
+                for (uint64_t p : types[t].placements) {
+                    if ((p & s.filled) != 0) continue;
+                    uint32_t stabilizer = 0;
+                    bool lowest = true;
+                    for (uint32_t m = s.group; m != 0 && lowest; m &= m - 1) {
+                        const int g = std::countr_zero(m);
+                        const uint64_t image = group[g].apply(p);
+                        if (image < p) lowest = false;
+                        if (image == p) stabilizer |= uint32_t(1) << g;
+                    }
+                    if (!lowest) continue;
+                    SearchState c = s;
+                    c.filled |= p;
+                    c.left[t] = 0;
+                    c.weight *= uint64_t(std::popcount(s.group) / std::popcount(stabilizer));
+                    c.group = stabilizer;
+                    c.placed[c.placedCount++] = {p, uint8_t(t), 1};
+                    next.push_back(c);
+                }
+            }
+            states = std::move(next);
+        }
+        return states;
+    }
+
+    // Whether the search over symmetryParts() reaches this packing (pieces by type).
+    bool reachable(const std::vector<std::vector<uint64_t>>& byType) const {
+        uint32_t g = (uint32_t(1) << group.size()) - 1;
+        for (int t : chain) {
+            if (std::popcount(g) <= 1) break;
+            const uint64_t p = byType[t].front();
+            uint32_t stabilizer = 0;
+            for (uint32_t m = g; m != 0; m &= m - 1) {
+                const uint64_t image = group[std::countr_zero(m)].apply(p);
+                if (image < p) return false;
+                if (image == p) stabilizer |= uint32_t(1) << std::countr_zero(m);
+            }
+            g = stabilizer;
+        }
+        return true;
+    }
+};
+
+PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
+    auto d = std::make_shared<Data>();
+    d->box = {p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z};
+    const BoxSize box = d->box;
+    const bool boxOk = box.x >= 1 && box.x <= kGrid && box.y >= 1 && box.y <= kGrid && box.z >= 1 && box.z <= kGrid;
+    if (!boxOk)
+        d->problems.push_back({ProblemKind::BadBox, 0,
+                               "箱の大きさ（" + std::to_string(box.x) + "×" + std::to_string(box.y) + "×" +
+                                   std::to_string(box.z) + "）が正しくありません。各辺は 1 から 4 です。"});
+    const uint64_t boxMask = boxOk ? boxCells(box) : 0;
+
+    std::array<uint64_t, kBlocks> shape{};
+    int total = 0;
+    for (int b = 0; b < kBlocks; ++b) {
+        for (int c = 0; c < kCells; ++c)
+            if (p.G_iPiece[b + kBlocks * c] != 0) shape[b] |= uint64_t(1) << c;
+        total += std::popcount(shape[b]);
+    }
+
+    uint64_t keptCells = 0;
+    for (int b = 0; b < kBlocks && fromBox; ++b) {
+        if (shape[b] == 0 || p.G_iLoaded[b] == 0) continue;
+        uint64_t cells = 0;
+        for (int c = 0; c < kCells; ++c)
+            if (p.G_iBox[c] != 0 && p.G_iBox_No[c] == b + 1) cells |= uint64_t(1) << c;
+        if (cells == 0 || (cells & ~boxMask) != 0 || canonicalShape(cells) != canonicalShape(shape[b])) {
+            d->problems.push_back({ProblemKind::KeptMismatch, b + 1,
+                                   "箱の中の" + blockText(b + 1) + "のセルが、ブロックの形と合いません。"});
+            continue;
+        }
+        d->kept[b] = cells;
+        keptCells |= cells;
+    }
+
+    if (total == 0) d->problems.push_back({ProblemKind::NoBlocks, 0, "セルを持つブロックがありません。"});
+    if (boxOk && total > box.cells())
+        d->problems.push_back({ProblemKind::TooManyCells, 0,
+                               "ブロックのセルの合計（" + std::to_string(total) + "）が、箱のセルの数（" +
+                                   std::to_string(box.cells()) + "）より多くなっています。"});
+
+    std::vector<uint64_t> typeShape;
+    for (int b = 0; b < kBlocks; ++b) {
+        if (shape[b] == 0) continue;
+        BlockInfo info;
+        info.number = b + 1;
+        info.cells = std::popcount(shape[b]);
+        info.orientations = int(orientationsOf(shape[b]).size());
+        info.kept = d->kept[b] != 0;
+        if (info.kept) {
+            info.placements = 1;
+            d->blocks.push_back(info);
+            continue;
+        }
+        std::vector<uint64_t> places = boxOk ? placementsOf(shape[b], box, keptCells) : std::vector<uint64_t>{};
+        info.placements = int(places.size());
+        d->blocks.push_back(info);
+        if (boxOk && places.empty()) {
+            const bool alone = keptCells == 0 || placementsOf(shape[b], box, 0).empty();
+            d->problems.push_back({ProblemKind::FitsNowhere, b + 1,
+                                   blockText(b + 1) + (alone ? "は、どの向きでも箱に入りません。"
+                                                             : "は、箱の中のブロックを避けて置ける場所がありません。")});
+        }
+        const uint64_t canon = canonicalShape(shape[b]);
+        const auto found = std::find(typeShape.begin(), typeShape.end(), canon);
+        if (found == typeShape.end()) {
+            typeShape.push_back(canon);
+            PieceType t;
+            t.size = info.cells;
+            t.connected = faceConnected(shape[b]);
+            t.blocks = {b};
+            t.placements = std::move(places);
+            d->types.push_back(std::move(t));
+        } else {
+            d->types[size_t(found - typeShape.begin())].blocks.push_back(b);
+        }
+    }
+
+    if (boxOk) {
+        for (const BoxSymmetry& g : boxSymmetries(box)) {
+            bool keeps = true;
+            for (uint64_t cells : d->kept) keeps = keeps && g.apply(cells) == cells;
+            if (keeps) d->group.push_back(g);
+        }
+    }
+    if (d->group.empty()) d->group.push_back(BoxSymmetry(Rotation{}, box));
+
+    int freeCells = 0;
+    SearchState& root = d->root;
+    root.filled = ~boxMask | keptCells;
+    for (size_t t = 0; t < d->types.size(); ++t) {
+        const int n = int(d->types[t].blocks.size());
+        root.left[t] = uint8_t(n);
+        freeCells += n * d->types[t].size;
+        for (int k = 2; k <= n; ++k) d->labellings *= uint64_t(k);
+    }
+    root.empties = std::max(0, std::popcount(boxMask & ~keptCells) - freeCells);
+    root.group = (uint32_t(1) << d->group.size()) - 1;
+
+    // Fix first the single blocks whose places fall into the most nearly full orbits.
+    if (d->problems.empty() && d->group.size() > 1) {
+        struct Candidate {
+            int type;
+            double ratio;
+        };
+        std::vector<Candidate> candidates;
+        for (size_t t = 0; t < d->types.size(); ++t) {
+            if (d->types[t].blocks.size() != 1) continue;
+            size_t orbits = 0;
+            for (uint64_t p : d->types[t].placements) {
+                bool lowest = true;
+                for (const BoxSymmetry& g : d->group) lowest = lowest && g.apply(p) >= p;
+                orbits += lowest ? 1 : 0;
+            }
+            candidates.push_back({int(t), double(d->types[t].placements.size()) / double(std::max<size_t>(orbits, 1))});
+        }
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate& a, const Candidate& b) { return a.ratio > b.ratio; });
+        for (const Candidate& c : candidates) d->chain.push_back(c.type);
+    }
+    d->items = std::make_unique<ItemSet>(d->makeItems(d->placementItems()));
+    d_ = std::move(d);
+}
+
+const std::vector<BlockInfo>& PackingAnalysis::blocks() const { return d_->blocks; }
+const std::vector<Problem>& PackingAnalysis::problems() const { return d_->problems; }
+BoxSize PackingAnalysis::box() const { return d_->box; }
+int PackingAnalysis::symmetry() const { return int(d_->group.size()); }
+
+namespace {
+
+bool cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
+
+// Counts a small search to its end; nothing when cancelled.
+std::optional<uint64_t> countAll(const ItemSet& items, const SearchState& root, const std::atomic<bool>* cancel) {
+    CoverSearch search(items);
+    search.start(root);
+    while (search.run(1 << 14, true) != CoverSearch::Step::Done)
+        if (cancelled(cancel)) return std::nullopt;
+    return search.leaves();
+}
+
+struct alignas(64) WorkerCount {
+    std::atomic<uint64_t> found{0};
+};
+
+}  // namespace
+
+CountResult PackingAnalysis::count(const CountOptions& options) const {
+    const Data& d = *d_;
+    const auto started = Clock::now();
+    const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
+    CountResult r;
+    r.symmetry = int(d.group.size());
+    if (!d.problems.empty()) {
+        r.complete = true;
+        r.seconds = elapsed();
+        return r;
+    }
+    if (options.limit && *options.limit == 0) {
+        r.seconds = elapsed();
+        return r;
+    }
+
+    // Parts of the search, split further until there are enough to share out;
+    // the split keeps the search order, so the first packing is the same for any thread count.
+    std::vector<SearchState> parts = d.symmetryParts();
+    {
+        CoverSearch splitter(*d.items);
+        for (int round = 0; round < 4 && parts.size() < 512; ++round) {
+            std::vector<SearchState> next;
+            for (const SearchState& s : parts)
+                for (const SearchState& c : splitter.expand(s)) next.push_back(c);
+            parts = std::move(next);
+        }
+    }
+
+    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::max(1, std::min<int>(threads, int(std::max<size_t>(parts.size(), 1))));
+    const uint64_t labellings = d.labellings;
+    // With a limit the workers look at the total often, so that they stop soon after it.
+    const uint64_t batch = options.limit ? 512 : 8192;
+
+    std::atomic<size_t> nextPart{0};
+    std::atomic<size_t> partsDone{0};
+    std::atomic<bool> stop{false};
+    std::vector<WorkerCount> counts(static_cast<size_t>(threads));
+    std::mutex mutex;
+    std::condition_variable wake;
+    int running = threads;
+    size_t firstPart = parts.size();
+    std::optional<Packing> first;
+
+    const auto total = [&] {
+        uint64_t sum = 0;
+        for (const WorkerCount& c : counts) sum += c.found.load(std::memory_order_relaxed);
+        return sum;
+    };
+    const auto work = [&](WorkerCount& mine) {
+        CoverSearch search(*d.items);
+        uint64_t finished = 0;
+        for (;;) {
+            const size_t i = nextPart.fetch_add(1);
+            if (i >= parts.size() || stop.load(std::memory_order_relaxed)) break;
+            const SearchState& part = parts[i];
+            search.start(part);
+            bool ended = false;
+            while (!ended) {
+                ended = search.run(batch, true) == CoverSearch::Step::Done;
+                mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
+                if (cancelled(options.cancel)) stop.store(true);
+                if (options.limit && total() * labellings >= *options.limit) stop.store(true);
+                if (stop.load(std::memory_order_relaxed)) break;
+            }
+            if (search.metPacking()) {
+                std::lock_guard lock(mutex);
+                if (i < firstPart) {
+                    firstPart = i;
+                    first = d.toPacking(search.packing());
+                }
+            }
+            if (!ended) break;
+            finished += search.leaves() * part.weight;
+            partsDone.fetch_add(1);
+        }
+        std::lock_guard lock(mutex);
+        --running;
+        wake.notify_all();
+    };
+
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t) pool.emplace_back(work, std::ref(counts[size_t(t)]));
+    {
+        std::unique_lock lock(mutex);
+        const auto interval = std::chrono::duration<double>(std::max(0.01, options.progressInterval));
+        while (running > 0) {
+            wake.wait_for(lock, interval);
+            if (running > 0 && options.progress) {
+                const Progress now{total() * labellings, double(partsDone.load()) / double(std::max<size_t>(parts.size(), 1)), elapsed()};
+                lock.unlock();
+                options.progress(now);
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread& t : pool) t.join();
+
+    const uint64_t typePackings = total();
+    r.first = first;
+    r.complete = partsDone.load() == parts.size();
+
+    // Classes by Burnside's lemma: the average over the box rotations of the
+    // packings each maps onto itself, so a packing that is its own rotation counts right.
+    uint64_t fixedLabelled = typePackings, fixedUnlabelled = typePackings;
+    for (size_t g = 1; g < d.group.size() && r.complete; ++g) {
+        std::vector<Item> fixed, cycles;
+        d.invariantItems(d.group[g], fixed, cycles);
+        const ItemSet fixedItems = d.makeItems(std::move(fixed));
+        const ItemSet cycleItems = d.makeItems(std::move(cycles));
+        const auto a = countAll(fixedItems, d.root, options.cancel);
+        const auto b = a ? countAll(cycleItems, d.root, options.cancel) : std::nullopt;
+        if (!b) {
+            r.complete = false;
+            break;
+        }
+        fixedLabelled += *a;
+        fixedUnlabelled += *b;
+    }
+    const uint64_t order = d.group.size();
+    if (r.complete) {
+        r.solutions = typePackings * labellings;
+        r.distinct = fixedLabelled * labellings / order;
+        r.distinctUnlabelled = fixedUnlabelled / order;
+    } else {
+        // Lower bounds: a class holds at most as many packings as there are rotations.
+        r.solutions = typePackings * labellings;
+        if (options.limit) r.solutions = std::min(r.solutions, *options.limit);
+        r.distinct = ceilDiv(r.solutions, order);
+        r.distinctUnlabelled = std::min(r.distinct, ceilDiv(typePackings, order));
+    }
+    r.unique = r.complete && r.distinctUnlabelled == 1;
+    r.seconds = elapsed();
+    return r;
+}
+
+std::optional<Packing> PackingAnalysis::findOne(const std::atomic<bool>* cancel) const {
+    const Data& d = *d_;
+    if (!d.problems.empty()) return std::nullopt;
+    CoverSearch search(*d.items);
+    search.start(d.root);
+    while (!cancelled(cancel)) {
+        const CoverSearch::Step step = search.run(1 << 14, false);
+        if (step == CoverSearch::Step::Found) return d.toPacking(search.packing());
+        if (step == CoverSearch::Step::Done) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+struct DistinctPackings::Walk {
+    explicit Walk(const PackingAnalysis::Data& d) : parts(d.symmetryParts()), search(*d.items) {}
+    std::vector<SearchState> parts;
+    size_t part = 0;
+    bool started = false;
+    CoverSearch search;
+};
+
+DistinctPackings::DistinctPackings(const PackingAnalysis& analysis) : d_(analysis.d_) {
+    if (d_->problems.empty())
+        walk_ = std::make_unique<Walk>(*d_);
+    else
+        finished_ = true;
+}
+
+DistinctPackings::~DistinctPackings() = default;
+
+std::optional<Packing> DistinctPackings::at(size_t index, const std::atomic<bool>* cancel) {
+    const PackingAnalysis::Data& d = *d_;
+    using Key = std::vector<uint64_t>;
+    const auto byType = [&](const std::vector<uint64_t>& masks, const std::vector<uint8_t>& types) {
+        std::vector<std::vector<uint64_t>> out(d.types.size());
+        for (size_t i = 0; i < masks.size(); ++i) out[types[i]].push_back(masks[i]);
+        for (auto& v : out) std::sort(v.begin(), v.end());
+        return out;
+    };
+    const auto keyOf = [](const std::vector<std::vector<uint64_t>>& groups) {
+        Key k;
+        for (const auto& v : groups) k.insert(k.end(), v.begin(), v.end());
+        return k;
+    };
+
+    while (seen_.size() <= index && !finished_) {
+        if (cancelled(cancel)) return std::nullopt;
+        Walk& w = *walk_;
+        if (w.part >= w.parts.size()) {
+            finished_ = true;
+            break;
+        }
+        if (!w.started) {
+            w.search.start(w.parts[w.part]);
+            w.started = true;
+        }
+        const CoverSearch::Step step = w.search.run(1 << 14, false);
+        if (step == CoverSearch::Step::Done) {
+            ++w.part;
+            w.started = false;
+            continue;
+        }
+        if (step == CoverSearch::Step::Paused) continue;
+        // A class is shown once: by the member this search reaches whose pieces sort lowest.
+        std::vector<uint64_t> masks;
+        std::vector<uint8_t> types;
+        for (const Item& it : w.search.packing()) masks.push_back(it.mask), types.push_back(it.type);
+        const Key own = keyOf(byType(masks, types));
+        bool lowest = true;
+        for (size_t g = 1; g < d.group.size() && lowest; ++g) {
+            std::vector<uint64_t> turned;
+            for (uint64_t m : masks) turned.push_back(d.group[g].apply(m));
+            const auto groups = byType(turned, types);
+            if (d.reachable(groups) && keyOf(groups) < own) lowest = false;
+        }
+        if (lowest) seen_.push_back(d.toPacking(w.search.packing()));
+    }
+    if (index < seen_.size()) return seen_[index];
+    return std::nullopt;
+}
+
+}  // namespace tessaro::analysis

@@ -1,0 +1,239 @@
+// tessaro-cli solve: counts every packing of a puzzle, the distinct ones and the
+// uniqueness verdict, after the checks that tell what rules a packing out.
+#include "analysis/PackingAnalysis.h"
+#include "cli/CliCommand.h"
+#include "cli/PuzzleSource.h"
+
+#include <nlohmann/json.hpp>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <bit>
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+namespace tessaro::cli {
+
+namespace {
+
+using namespace tessaro::analysis;
+
+struct SolveOptions {
+    PuzzleSourceOptions source;
+    std::optional<uint64_t> limit;
+    bool fromBox = false;
+    int threads = 0;
+    bool json = false;
+    bool quiet = false;
+};
+
+// Ctrl+C stops the search once; a second one ends the program as usual.
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void onInterrupt(int) { g_interrupted.store(true); }
+
+class InterruptStops {
+public:
+    InterruptStops() {
+        g_interrupted.store(false);
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+    }
+    ~InterruptStops() { sigaction(SIGINT, &previous_, nullptr); }
+
+private:
+    struct sigaction previous_ {};
+};
+
+// A progress line on stderr once a search has run a second.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool enabled) : enabled_(enabled), terminal_(isatty(STDERR_FILENO) != 0) {}
+
+    void show(const Progress& p) {
+        if (!enabled_ || p.seconds < 1.0 || p.seconds - lastShown_ < (terminal_ ? 1.0 : 10.0)) return;
+        lastShown_ = p.seconds;
+        shown_ = true;
+        std::ostringstream line;
+        line << "探索中… 詰め方 " << p.solutions << " 通り、約 " << int(p.done * 100) << "%、"
+             << static_cast<long long>(p.seconds) << " 秒";
+        if (terminal_)
+            std::cerr << "\r" << line.str() << "\x1b[K" << std::flush;
+        else
+            std::cerr << line.str() << "\n";
+    }
+    void finish() {
+        if (shown_ && terminal_) std::cerr << "\n";
+    }
+
+private:
+    bool enabled_;
+    bool terminal_;
+    bool shown_ = false;
+    double lastShown_ = 0;
+};
+
+nlohmann::json cellsJson(uint64_t cells) {
+    nlohmann::json out = nlohmann::json::array();
+    for (; cells != 0; cells &= cells - 1) {
+        const int c = std::countr_zero(cells);
+        out.push_back({c & 3, (c >> 2) & 3, c >> 4});
+    }
+    return out;
+}
+
+nlohmann::json toJson(const PackingAnalysis& a, const CountResult& r) {
+    nlohmann::json blocks = nlohmann::json::array();
+    for (const BlockInfo& b : a.blocks())
+        blocks.push_back({{"number", b.number}, {"cells", b.cells}, {"orientations", b.orientations},
+                          {"placements", b.placements}});
+    nlohmann::json problems = nlohmann::json::array();
+    for (const Problem& p : a.problems()) {
+        nlohmann::json j = {{"kind", problemKindName(p.kind)}, {"message", p.message}};
+        if (p.block != 0) j["block"] = p.block;
+        problems.push_back(j);
+    }
+    nlohmann::json first = nullptr;
+    if (r.first) {
+        first = nlohmann::json::array();
+        for (uint64_t cells : *r.first) first.push_back(cellsJson(cells));
+    }
+    return {
+        {"solutions", r.solutions},
+        {"distinct", r.distinct},
+        {"distinct_unlabelled", r.distinctUnlabelled},
+        {"unique", r.unique},
+        {"complete", r.complete},
+        {"symmetry", r.symmetry},
+        {"seconds", r.seconds},
+        {"blocks", blocks},
+        {"problems", problems},
+        {"first", first},
+    };
+}
+
+// The box's layers side by side, back (z = 0) first; a block's number per cell, '.' for an empty one.
+std::string drawLayers(const Packing& packing, BoxSize box) {
+    const int width = std::max(box.x, 3);
+    std::ostringstream out;
+    out << " ";
+    for (int z = 0; z < box.z; ++z) {
+        std::string head = "z=" + std::to_string(z);
+        head.resize(size_t(width), ' ');
+        out << " " << head;
+    }
+    out << "\n";
+    for (int y = 0; y < box.y; ++y) {
+        out << " ";
+        for (int z = 0; z < box.z; ++z) {
+            std::string row;
+            for (int x = 0; x < box.x; ++x) {
+                char ch = '.';
+                for (int b = 0; b < kBlocks; ++b)
+                    if (packing[b] & bitOf(x, y, z)) ch = char('1' + b);
+                row += ch;
+            }
+            row.resize(size_t(width), ' ');
+            out << " " << row;
+        }
+        out << "\n";
+    }
+    return out.str();
+}
+
+std::string summary(const PackingAnalysis& a, const CountResult& r, bool fromBox) {
+    const BoxSize box = a.box();
+    std::ostringstream out;
+    int cells = 0;
+    for (const BlockInfo& b : a.blocks()) cells += b.cells;
+    out << "箱: " << box.x << "×" << box.y << "×" << box.z << "（" << box.cells() << " セル）、ブロック "
+        << a.blocks().size() << " 個（" << cells << " セル）\n";
+    if (fromBox) {
+        out << "箱の中のブロックを固定:";
+        bool any = false;
+        for (const BlockInfo& b : a.blocks())
+            if (b.kept) out << " " << b.number, any = true;
+        out << (any ? "\n" : " なし\n");
+    }
+    out << "ブロック  セル  向き  置き方\n";
+    for (const BlockInfo& b : a.blocks()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "  %d      %4d  %4d  %6d\n", b.number, b.cells, b.orientations, b.placements);
+        out << line;
+    }
+    if (!a.problems().empty()) {
+        out << "問題:\n";
+        for (const Problem& p : a.problems()) out << "  " << p.message << "\n";
+    }
+    const char* bound = r.complete ? "" : " 以上";
+    out << "詰め方（ブロックを区別）: " << r.solutions << " 通り" << bound << "\n";
+    out << "異なる詰め方（箱の回転を除く）: " << r.distinct << " 通り" << bound << "\n";
+    out << "異なる詰め方（同じ形のブロックも区別しない）: " << r.distinctUnlabelled << " 通り" << bound << "\n";
+    out << "判定: ";
+    if (!r.complete)
+        out << "途中で止めたため、数は下限です";
+    else if (r.solutions == 0)
+        out << "詰め方はありません";
+    else if (r.unique)
+        out << "詰め方はただ一つです";
+    else
+        out << "詰め方は " << r.distinctUnlabelled << " 通りあります";
+    out << "\n";
+    out << "箱の回転: " << r.symmetry << " 通り\n";
+    out << "時間: " << r.seconds << " 秒\n";
+    if (r.first) out << "最初の詰め方（層 z ごと、上が y = 0）:\n" << drawLayers(*r.first, box);
+    return out.str();
+}
+
+}  // namespace
+
+void registerSolveCommand(CLI::App& app, CliContext& ctx) {
+    auto opts = std::make_shared<SolveOptions>();
+    CLI::App* cmd = app.add_subcommand("solve", "全ての詰め方を数え、唯一解かどうかを判定する");
+    addPuzzleSourceOptions(*cmd, opts->source);
+    cmd->add_option("--limit", opts->limit, "N 通り見つけたら止める（数は下限になる）")->check(CLI::NonNegativeNumber);
+    cmd->add_flag("--from-box", opts->fromBox, "箱の中のブロックをそのままにして、残りの詰め方を数える");
+    cmd->add_option("--threads", opts->threads, "スレッド数（0 は全てのコア）")->check(CLI::NonNegativeNumber);
+    cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
+    cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
+    cmd->callback([opts, &ctx] {
+        checkPuzzleSource(opts->source);
+        std::string error;
+        auto loaded = readPuzzleSource(opts->source, error);
+        if (!loaded) {
+            std::cerr << "tessaro-cli: " << error << "\n";
+            ctx.exitCode = kExitUnreadable;
+            return;
+        }
+        const PackingAnalysis analysis(loaded->puzzle, opts->fromBox);
+        ProgressLine progress(!opts->quiet);
+        CountOptions options;
+        options.limit = opts->limit;
+        options.threads = opts->threads;
+        options.cancel = &g_interrupted;
+        options.progress = [&progress](const Progress& p) { progress.show(p); };
+        CountResult result;
+        {
+            InterruptStops interrupts;
+            result = analysis.count(options);
+        }
+        progress.finish();
+        if (opts->json)
+            std::cout << toJson(analysis, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                      << "\n";
+        else
+            std::cout << summary(analysis, result, opts->fromBox);
+        ctx.exitCode = kExitOk;
+    });
+}
+
+}  // namespace tessaro::cli

@@ -1,0 +1,163 @@
+// Box symmetries, the checks before searching, stopping early and the thread split.
+#include "AnalysisTestUtil.h"
+#include "analysis/PackingAnalysis.h"
+#include "solver/RandomCut.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+
+using namespace tessaro;
+using namespace tessaro::analysis;
+using namespace tessaro::test;
+
+namespace {
+
+const CellList kOne = {{0, 0, 0}};
+
+bool hasProblem(const PackingAnalysis& a, ProblemKind kind, int block) {
+    for (const Problem& p : a.problems())
+        if (p.kind == kind && p.block == block && !p.message.empty()) return true;
+    return false;
+}
+
+Puzzle sampleWithout(int b) {
+    Puzzle p = buildSamplePuzzle();
+    removeBlock(p, b);
+    return p;
+}
+
+}  // namespace
+
+TEST(Analysis, BoxRotationsForEveryKindOfBox) {
+    const struct {
+        int x, y, z, rotations;
+    } boxes[] = {{4, 4, 4, 24}, {3, 3, 3, 24}, {2, 2, 2, 24}, {4, 4, 2, 8}, {2, 4, 4, 8}, {3, 2, 3, 8},
+                 {2, 3, 4, 4},  {4, 3, 2, 4},  {1, 2, 3, 4},  {2, 2, 1, 8}};
+    for (const auto& b : boxes) {
+        const PackingAnalysis a(makePuzzle(b.x, b.y, b.z, {kOne}));
+        EXPECT_EQ(a.symmetry(), b.rotations) << b.x << "x" << b.y << "x" << b.z;
+    }
+    // A kept cell in a corner leaves the turns about the diagonal through it; one in the centre leaves all.
+    Puzzle corner = makePuzzle(3, 3, 3, {kOne, kOne});
+    keepInBox(corner, 0, uint64_t(1) << 0);
+    EXPECT_EQ(PackingAnalysis(corner, true).symmetry(), 3);
+    EXPECT_EQ(PackingAnalysis(corner, false).symmetry(), 24);
+    Puzzle centre = makePuzzle(3, 3, 3, {kOne, kOne});
+    keepInBox(centre, 0, uint64_t(1) << 21);  // (1, 1, 1)
+    EXPECT_EQ(PackingAnalysis(centre, true).symmetry(), 24);
+}
+
+TEST(Analysis, ProblemsBeforeSearching) {
+    const CellList bar4 = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}};
+    const CellList domino = {{0, 0, 0}, {1, 0, 0}};
+    const PackingAnalysis tooLong(makePuzzle(3, 3, 3, {domino, bar4}));
+    EXPECT_TRUE(hasProblem(tooLong, ProblemKind::FitsNowhere, 2));
+    ASSERT_EQ(tooLong.blocks().size(), 2u);
+    EXPECT_EQ(tooLong.blocks()[0].orientations, 3);
+    EXPECT_EQ(tooLong.blocks()[0].placements, 54);
+    EXPECT_EQ(tooLong.blocks()[1].placements, 0);
+    const CountResult none = tooLong.count();
+    EXPECT_EQ(none.solutions, 0u);
+    EXPECT_TRUE(none.complete);
+    EXPECT_FALSE(none.first);
+
+    EXPECT_TRUE(hasProblem(PackingAnalysis(makePuzzle(2, 2, 1, {bar4, kOne})), ProblemKind::TooManyCells, 0));
+    EXPECT_TRUE(hasProblem(PackingAnalysis(makePuzzle(2, 2, 2, {})), ProblemKind::NoBlocks, 0));
+    EXPECT_TRUE(hasProblem(PackingAnalysis(makePuzzle(5, 2, 2, {kOne})), ProblemKind::BadBox, 0));
+
+    // A loaded block whose box cells are not its shape; without --from-box the box does not matter.
+    Puzzle bent = makePuzzle(2, 2, 2, {domino, domino});
+    keepInBox(bent, 1, 0x1 | 0x10);  // (0,0,0) and (0,1,0) are a domino: fine
+    EXPECT_TRUE(PackingAnalysis(bent, true).problems().empty());
+    keepInBox(bent, 0, 0x2 | 0x80);  // (1,0,0) and (3,1,0): apart, and outside the box
+    EXPECT_TRUE(hasProblem(PackingAnalysis(bent, true), ProblemKind::KeptMismatch, 1));
+    EXPECT_TRUE(PackingAnalysis(bent, false).problems().empty());
+    // Kept blocks that leave no place for another block.
+    const CellList bar3 = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+    Puzzle blocked = makePuzzle(3, 2, 1, {kOne, kOne, bar3});
+    keepInBox(blocked, 0, 0x2);   // (1, 0, 0)
+    keepInBox(blocked, 1, 0x20);  // (1, 1, 0)
+    const PackingAnalysis crowded(blocked, true);
+    EXPECT_TRUE(hasProblem(crowded, ProblemKind::FitsNowhere, 3));
+    EXPECT_TRUE(PackingAnalysis(blocked, false).problems().empty());
+    EXPECT_FALSE(crowded.findOne());
+}
+
+TEST(Analysis, StopsAtTheLimitOrWhenCancelled) {
+    const PackingAnalysis a(buildSamplePuzzle());
+    CountOptions opts;
+    opts.limit = 5;
+    const CountResult r = a.count(opts);
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(r.solutions, 5u);
+    EXPECT_GE(r.distinct, 1u);
+    EXPECT_LE(r.distinctUnlabelled, r.distinct);
+    EXPECT_FALSE(r.unique);
+    EXPECT_TRUE(r.first);
+
+    opts.limit = 0;
+    EXPECT_EQ(a.count(opts).solutions, 0u);
+    EXPECT_FALSE(a.count(opts).complete);
+
+    std::atomic<bool> cancel{true};
+    CountOptions cancelled;
+    cancelled.cancel = &cancel;
+    EXPECT_FALSE(a.count(cancelled).complete);
+    EXPECT_FALSE(a.findOne(&cancel));
+    DistinctPackings walk(a);
+    EXPECT_FALSE(walk.at(0, &cancel));
+    cancel = false;
+    EXPECT_TRUE(walk.at(3, &cancel));
+    EXPECT_EQ(walk.found(), 4u);  // only as far as asked
+    EXPECT_FALSE(walk.finished());
+}
+
+TEST(Analysis, SameCountsForAnyThreadCount) {
+    CutSpec cut;
+    cut.seed = 2;
+    for (const Puzzle& p : {sampleWithout(6), cutBox(cut)}) {
+        const PackingAnalysis a(p);
+        CountResult base;
+        for (int threads : {1, 2, 4}) {
+            CountOptions opts;
+            opts.threads = threads;
+            const CountResult r = a.count(opts);
+            if (threads == 1) {
+                base = r;
+                EXPECT_TRUE(r.complete);
+                EXPECT_GT(r.solutions, 0u);
+                continue;
+            }
+            EXPECT_EQ(r.solutions, base.solutions) << threads;
+            EXPECT_EQ(r.distinct, base.distinct) << threads;
+            EXPECT_EQ(r.distinctUnlabelled, base.distinctUnlabelled) << threads;
+            EXPECT_EQ(r.first, base.first) << threads;
+        }
+    }
+}
+
+TEST(Analysis, CompletesAPartialPacking) {
+    const PackingAnalysis whole(buildSamplePuzzle());
+    const auto packing = whole.findOne();
+    ASSERT_TRUE(packing);
+    // Blocks 1 and 2 where a packing has them: the completions include that packing.
+    Puzzle p = buildSamplePuzzle();
+    keepInBox(p, 0, (*packing)[0]);
+    keepInBox(p, 1, (*packing)[1]);
+    const PackingAnalysis part(p, true);
+    const auto hint = part.findOne();
+    ASSERT_TRUE(hint);
+    EXPECT_EQ((*hint)[0], (*packing)[0]);
+    EXPECT_EQ((*hint)[1], (*packing)[1]);
+    uint64_t all = 0;
+    for (uint64_t m : *hint) {
+        EXPECT_EQ(all & m, 0u);
+        all |= m;
+    }
+    EXPECT_EQ(std::popcount(all), 27);
+    const CountResult r = part.count();
+    EXPECT_TRUE(r.complete);
+    EXPECT_GE(r.solutions, 1u);
+    EXPECT_LT(r.solutions, whole.count().solutions);
+}

@@ -1,0 +1,84 @@
+// tessaro-cli solve: the JSON keys and counts, the text summary, and the exit codes.
+#include "AnalysisTestUtil.h"
+#include "analysis/PackingAnalysis.h"
+#include "cli/RunCli.h"
+#include "files/PuzzleFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace tessaro;
+using namespace tessaro::test;
+
+TEST(CliSolve, SampleAsJson) {
+    const CliResult r = runCli("solve --sample --json");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    std::set<std::string> keys;
+    for (const auto& [k, v] : j.items()) keys.insert(k);
+    EXPECT_EQ(keys, (std::set<std::string>{"solutions", "distinct", "distinct_unlabelled", "unique", "complete",
+                                           "symmetry", "seconds", "blocks", "problems", "first"}));
+    EXPECT_EQ(j["solutions"], 22464);
+    EXPECT_EQ(j["distinct"], 936);
+    EXPECT_EQ(j["distinct_unlabelled"], 156);
+    EXPECT_EQ(j["unique"], false);
+    EXPECT_EQ(j["complete"], true);
+    EXPECT_EQ(j["symmetry"], 24);
+    EXPECT_EQ(j["problems"], nlohmann::json::array());
+    ASSERT_EQ(j["blocks"].size(), 7u);
+    EXPECT_EQ(j["blocks"][4], (nlohmann::json{{"number", 5}, {"cells", 2}, {"orientations", 12}, {"placements", 48}}));
+    ASSERT_EQ(j["first"].size(), 8u);
+    EXPECT_EQ(j["first"][7], nlohmann::json::array());
+    std::set<std::vector<int>> cells;
+    for (const auto& block : j["first"])
+        for (const auto& c : block) cells.insert(c.get<std::vector<int>>());
+    EXPECT_EQ(cells.size(), 27u);
+    EXPECT_EQ(*cells.rbegin(), (std::vector<int>{2, 2, 2}));
+}
+
+TEST(CliSolve, TextLimitAndFromBox) {
+    TempDir dir;
+    const CliResult text = runCli(dir, "solve --sample --quiet --threads 1");
+    ASSERT_EQ(text.code, 0) << text.err;
+    EXPECT_NE(text.out.find("詰め方（ブロックを区別）: 22464 通り"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("判定: 詰め方は 156 通りあります"), std::string::npos);
+    EXPECT_NE(text.out.find("z=0"), std::string::npos);
+
+    const nlohmann::json limited = nlohmann::json::parse(runCli(dir, "solve --sample --limit 3 --json").out);
+    EXPECT_EQ(limited["solutions"], 3);
+    EXPECT_EQ(limited["complete"], false);
+
+    // Four bars in a 3x2x2 box lie along x; with one kept on an edge, the three others fill the
+    // other rows in 3! ways, which the one rotation that keeps the edge pairs off.
+    const CellList bar3 = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+    Puzzle p = makePuzzle(3, 2, 2, {bar3, bar3, bar3, bar3});
+    keepInBox(p, 0, 0x7);
+    const std::string file = dir.file("kept.bin");
+    ASSERT_TRUE(subFile_put(p, file));
+    const CliResult keptRun = runCli(dir, "solve '" + file + "' --from-box --json");
+    ASSERT_EQ(keptRun.code, 0) << keptRun.err;
+    const nlohmann::json kept = nlohmann::json::parse(keptRun.out);
+    EXPECT_EQ(kept["solutions"], 6);
+    EXPECT_EQ(kept["distinct"], 3);
+    EXPECT_EQ(kept["distinct_unlabelled"], 1);
+    EXPECT_EQ(kept["unique"], true);
+    EXPECT_EQ(kept["symmetry"], 2);
+    EXPECT_EQ(kept["first"][0], nlohmann::json::parse("[[0,0,0],[1,0,0],[2,0,0]]"));
+    const nlohmann::json free = nlohmann::json::parse(runCli(dir, "solve '" + file + "' --json").out);
+    EXPECT_EQ(free["solutions"], 24);
+    EXPECT_EQ(free["symmetry"], 8);
+}
+
+TEST(CliSolve, ExitCodes) {
+    EXPECT_EQ(runCli("solve --sample --limit -1").code, 2);
+    EXPECT_EQ(runCli("solve --sample --limit many").code, 2);
+    EXPECT_EQ(runCli("solve --sample --threads -2").code, 2);
+    EXPECT_EQ(runCli("solve").code, 2);
+    const CliResult missing = runCli("solve /nonexistent/none.bin --json");
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err, "");
+}
