@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace tessaro {
 
@@ -334,7 +335,7 @@ std::optional<FileError> saveInPlace(const SavePlan& plan, std::span<const uint8
         return fail(ioError(9990, errno, true));
     std::string back(bytes.size(), '\0');
     if (!preadAll(fd, reinterpret_cast<uint8_t*>(back.data()), back.size(), 0) ||
-        !std::equal(back.begin(), back.end(), bytes.begin(), bytes.end()))
+        std::memcmp(back.data(), bytes.data(), bytes.size()) != 0)
         return fail({9990, 57, "書き込んだ内容を読み戻して確かめられませんでした。"});
     if (close(fd) != 0)
         return ioError(9990, errno, true);
