@@ -438,15 +438,12 @@ TEST_F(PuzzleFileTest, AFailedSaveLeavesTheOldFileByteForByte)
     EXPECT_EQ(readBytes(target), old);
     EXPECT_EQ(files(), (std::vector<std::string>{"folder.bin", "keep.bin"}));
 
-    // A file the user may not write stays, though its folder would take a new one
-    // (root may write anything, so only an ordinary user sees the refusal).
-    if (geteuid() != 0) {
-        fs::permissions(target, fs::perms::owner_read);
-        EXPECT_FALSE(subFile_put(changed, target));
-        EXPECT_TRUE(lastEntry().starts_with("frmMain.subFile_put() 70 Line 100:")) << lastEntry();
-        EXPECT_EQ(readBytes(target), old);
-        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-    }
+    // A read-only file stays, though its folder would take a new one (root included).
+    fs::permissions(target, fs::perms::owner_read);
+    EXPECT_FALSE(subFile_put(changed, target));
+    EXPECT_TRUE(lastEntry().starts_with("frmMain.subFile_put() 70 Line 100:")) << lastEntry();
+    EXPECT_EQ(readBytes(target), old);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
     // Whatever failed, a good save still replaces the file whole.
     ASSERT_TRUE(subFile_put(changed, target));
