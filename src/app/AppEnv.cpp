@@ -1,5 +1,6 @@
 #include "app/AppEnv.h"
 
+#include "app/ErrLog.h"
 #include "app/Ini.h"
 #include "app/SingleInstance.h"
 #include "app/VersionInfo.h"
@@ -92,6 +93,9 @@ bool startUp(InstanceLock& lock, const std::string& appFolder, const std::string
     }
     G_sVersion = versionText();
     G_sApp_Path = withTrailingSlash(appFolder.empty() ? programFolder() : appFolder);
+    // Started without the lock: the user need not be stopped, but the log says so.
+    if (!lock.held() && !lock.problem().empty())
+        appendErrLog("Line 0:多重起動を確認できません。（" + lock.problem() + "）", "InstanceLock.acquire() 75");
     if (!fncSetting_get()) {
         lock.release();
         return false;

@@ -46,6 +46,7 @@ bool prepareDataFolder();
 // version, program folder (`appFolder`, empty = the executable's), Init.ini,
 // data folder. True when the window should be shown; false after the refusal
 // message ("起動時エラー" or "初期設定ファイル異常") went to the message handler.
+// A lock that cannot be used at all does not stop the start; Error_Log.TXT gets a line.
 bool startUp(InstanceLock& lock, const std::string& appFolder = {}, const std::string& lockPath = {});
 
 }  // namespace tessaro

@@ -4,8 +4,10 @@
 #include "files/ShiftJis.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 
 namespace tessaro {
@@ -18,27 +20,38 @@ std::string errLogLine(const std::tm& when, const std::string& detail, const std
     return stamp + place + " " + detail + "\r\n";
 }
 
-void subErrLog_put(const std::string& detail, const std::string& place)
+void appendErrLog(const std::string& detail, const std::string& place)
 {
-    try {
-        showCriticalMessage(place, "Error " + detail);
-    } catch (...) {
-    }
     try {
         std::time_t now = std::time(nullptr);
         std::tm local{};
         localtime_r(&now, &local);
         std::string line = utf8ToCp932(errLogLine(local, detail, place));
         std::string file = G_sApp_Path + kErrLogFileName;
-        int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        // Never blocks: a pipe or device in the log's place must not hang the program.
+        int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
         if (fd < 0)
             return;
-        // One write keeps the line whole even when two copies append at once.
-        ssize_t written = write(fd, line.data(), line.size());
-        (void)written;
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            // Over a file-size limit the write fails instead of the signal ending the program.
+            std::signal(SIGXFSZ, SIG_IGN);
+            // One write keeps the line whole even when two copies append at once.
+            ssize_t written = write(fd, line.data(), line.size());
+            (void)written;
+        }
         close(fd);
     } catch (...) {
     }
+}
+
+void subErrLog_put(const std::string& detail, const std::string& place)
+{
+    try {
+        showCriticalMessage(place, "Error " + detail);
+    } catch (...) {
+    }
+    appendErrLog(detail, place);
 }
 
 void logStepError(const std::string& procedure, int errorNumber, int label, const std::string& description)

@@ -14,6 +14,11 @@ inline constexpr const char* kErrLogFileName = "Error_Log.TXT";
 // G_sApp_Path + "Error_Log.TXT". Never fails: trouble with the log is ignored.
 void subErrLog_put(const std::string& detail, const std::string& place);
 
+// The log line alone, for trouble the user need not be stopped for. Writes
+// only to a regular file (a pipe or device in its place gets nothing) and
+// never blocks.
+void appendErrLog(const std::string& detail, const std::string& place);
+
 // What the file procedures log: place = procedure + error number (the
 // procedure's name ends with a blank, as "frmMain.subFile_put() "), detail =
 // "Line " + step label + ":" + description.

@@ -3,11 +3,12 @@
 #include "app/AppEnv.h"
 #include "files/ShiftJis.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 
 namespace tessaro {
 
@@ -40,22 +41,44 @@ bool sameName(std::string_view a, std::string_view b)
 
 constexpr size_t kValueBytes = 126;  // a 127-byte buffer with its terminating zero
 
-}  // namespace
-
-std::string fncIni_get(const std::string& section, const std::string& key, const std::string& file)
+// The first kIniReadLimit bytes of a regular file, cut after its last whole line
+// when there is more; nothing for anything else. Never blocks on a pipe.
+std::string readHead(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
         return {};
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
-    bool utf8 = false;
-    if (content.starts_with("\xEF\xBB\xBF")) {
-        content.erase(0, 3);
-        utf8 = true;
-    } else {
-        utf8 = isValidUtf8(content);
+    std::string content;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        content.resize(kIniReadLimit + 1);
+        size_t have = 0;
+        while (have < content.size()) {
+            ssize_t n = read(fd, content.data() + have, content.size() - have);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            have += static_cast<size_t>(n);
+        }
+        content.resize(have);
+        if (have > kIniReadLimit) {
+            size_t lastLine = content.rfind('\n', kIniReadLimit - 1);
+            content.resize(lastLine == std::string::npos ? 0 : lastLine + 1);
+        }
     }
+    close(fd);
+    return content;
+}
+
+std::string iniValue(const std::string& section, const std::string& key, const std::string& file)
+{
+    std::string content = readHead(file);
+
+    // A BOM does not make the rest UTF-8: what is not valid UTF-8 is Shift-JIS, as in a file without one.
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.erase(0, 3);
+    bool utf8 = isValidUtf8(content);
     if (!utf8)
         content = cp932ToUtf8(content);
 
@@ -98,6 +121,18 @@ std::string fncIni_get(const std::string& section, const std::string& key, const
         return cp932ToUtf8(cutCp932(bytes, kValueBytes));
     }
     return {};
+}
+
+}  // namespace
+
+std::string fncIni_get(const std::string& section, const std::string& key, const std::string& file)
+{
+    // A settings file never ends the program: no memory or no converter reads as "no value".
+    try {
+        return iniValue(section, key, file);
+    } catch (...) {
+        return {};
+    }
 }
 
 bool fncSetting_get()

@@ -1,6 +1,7 @@
 #pragma once
 // Init.ini, the settings file beside the program.
 
+#include <cstddef>
 #include <string>
 
 namespace tessaro {
@@ -8,14 +9,17 @@ namespace tessaro {
 inline constexpr const char* kIniFileName = "Init.ini";
 inline constexpr const char* kIniSection = "フォルダPath";
 inline constexpr const char* kIniDataKey = "DATA_Folda_Path";
+inline constexpr size_t kIniReadLimit = 1 << 20;
 
 // Profile read: the value of `key` in `section` of `file`; "" when the file,
 // the section or the key is missing. Section and key compare without regard to
 // ASCII letter case and to blanks around them; the first matching section and
 // key count. The value loses surrounding blanks and one pair of enclosing
 // quotes, ends at a zero byte and keeps at most 126 bytes of the file's
-// encoding (cut at a character boundary). The file may be Shift-JIS or UTF-8;
-// names and result are UTF-8.
+// encoding (cut at a character boundary). The file may be Shift-JIS or UTF-8
+// (with or without a BOM; a file that is not valid UTF-8 throughout is
+// Shift-JIS); names and result are UTF-8. Only the first kIniReadLimit bytes
+// are read (a settings file is small), and nothing goes wrong beyond "".
 std::string fncIni_get(const std::string& section, const std::string& key, const std::string& file);
 
 // G_sData_Path from G_sApp_Path + "Init.ini". A missing file shows

@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "cli/PuzzleJson.h"
 #include "cli/PuzzleSource.h"
+#include "cli/TerminalText.h"
 #include "model/Figure.h"
 
 #include <iostream>
@@ -19,8 +20,9 @@ struct InfoOptions {
 
 std::string summary(const Puzzle& p, const std::string& version) {
     std::ostringstream out;
-    out << "バージョン: " << (version.empty() ? "（なし）" : version) << "\n";
-    if (!p.G_sComment.empty()) out << "コメント: " << p.G_sComment << "\n";
+    // Texts from the file may hold control characters: shown escaped, never sent raw to the terminal.
+    out << "バージョン: " << (version.empty() ? "（なし）" : escapeControls(version)) << "\n";
+    if (!p.G_sComment.empty()) out << "コメント: " << escapeControls(p.G_sComment) << "\n";
     out << "箱: " << p.G_iCells_X << "×" << p.G_iCells_Y << "×" << p.G_iCells_Z << "（"
         << p.G_iCells_X * p.G_iCells_Y * p.G_iCells_Z << " セル）\n";
     out << "ブロック: " << fncPiece_CountUsed(p) << " 個、セル合計 " << fncPiece_CountAll(p) << "\n";

@@ -5,15 +5,18 @@
 #include "cli/PuzzleSource.h"
 #include "app/AppEnv.h"
 #include "files/PuzzleFile.h"
+#include "files/SaveFile.h"
 #include "files/ShiftJis.h"
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
+#include <csignal>
+#include <cstdint>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -26,6 +29,7 @@ namespace {
 struct LoadOptions {
     PuzzleSourceOptions source;
     bool deadSpace = false;
+    std::string maxFitTestsText;
     std::optional<uint64_t> maxFitTests;
     std::string out;
     std::optional<std::string> comment;
@@ -33,6 +37,37 @@ struct LoadOptions {
     bool json = false;
     bool quiet = false;
 };
+
+// Set by SIGINT or SIGTERM during the search: read at the next yield point, like STOP.
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void onStopSignal(int signo) { g_stopSignal = signo; }
+
+// Until the search ends, Ctrl+C and SIGTERM stop it instead of the program; a
+// second one ends the program as usual (the handler resets itself).
+void catchStopSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = onStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+constexpr const char* kMaxFitTestsRange = "0 から 18446744073709551615 までの整数を指定してください";
+
+// Decimal digits only, within 64 bits: nothing is read as "unlimited" or wrapped.
+std::optional<uint64_t> parseCount(const std::string& text) {
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const uint64_t d = static_cast<uint64_t>(c - '0');
+        if (v > (UINT64_MAX - d) / 10) return std::nullopt;
+        v = v * 10 + d;
+    }
+    return v;
+}
 
 // Never yields to anything. Stops at the yield point before fit test N+1 for
 // --max-fit-tests N, and shows a progress line on stderr while a search runs long.
@@ -47,13 +82,13 @@ public:
     bool yieldPoint(const LoaderModel&) override {
         ++yields_;
         tick();
-        return max_ && yields_ > *max_;
+        return g_stopSignal != 0 || (max_ && yields_ > *max_);
     }
 
     // Yield points pass in batches up to the limit or the next look at the clock.
     uint64_t yieldPoints(const LoaderModel&) override {
         tick();
-        if (max_ && yields_ >= *max_) {
+        if (g_stopSignal != 0 || (max_ && yields_ >= *max_)) {
             ++yields_;
             return 0;
         }
@@ -143,8 +178,10 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
     CLI::App* cmd = app.add_subcommand("load", "自動移動（LOAD）を実行する");
     addPuzzleSourceOptions(*cmd, opts->source);
     cmd->add_flag("--dead-space", opts->deadSpace, "デッド・スペース（八方塞がり）をチェックする");
-    cmd->add_option("--max-fit-tests", opts->maxFitTests, "N 回の適合テストの後で停止する（STOP）")
-        ->check(CLI::NonNegativeNumber);
+    cmd->add_option("--max-fit-tests", opts->maxFitTestsText, "N 回の適合テストの後で停止する（STOP）")
+        ->check(CLI::Validator(
+            [](const std::string& text) { return parseCount(text) ? std::string() : std::string(kMaxFitTestsRange); },
+            "N", "count"));
     auto* out = cmd->add_option("--out", opts->out, "最後の状態をパズルファイルに保存する");
     cmd->add_option("--comment", opts->comment, "保存するコメント（--out と共に）")->needs(out);
     cmd->add_option("--password", opts->password, "保存する解答パスワード（--out と共に）")->needs(out);
@@ -152,6 +189,7 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->callback([opts, &ctx] {
         checkPuzzleSource(opts->source);
+        if (!opts->maxFitTestsText.empty()) opts->maxFitTests = parseCount(opts->maxFitTestsText);
         if (opts->password) {
             if (const auto refused = checkPassword(*opts->password))
                 throw CLI::ValidationError("--password", refused->description);
@@ -168,11 +206,9 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
         }
         if (!opts->out.empty()) {
             // Refuse a target that cannot be written before a long search, not after it.
-            const std::filesystem::path target(opts->out);
-            std::error_code ec;
-            const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-            if (!std::filesystem::is_directory(folder, ec) || std::filesystem::is_directory(target, ec)) {
-                std::cerr << "tessaro-cli: " << opts->out << ": 保存先のフォルダがありません\n";
+            if (const auto refused = checkSaveTarget(opts->out)) {
+                std::cerr << "tessaro-cli: " << opts->out << ": 保存できません（Line " << refused->label << ":"
+                          << refused->description << "）\n";
                 ctx.exitCode = kExitUnreadable;
                 return;
             }
@@ -184,9 +220,13 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
         LoaderOptions options;
         options.checkDeadSpace = opts->deadSpace;
         const auto start = std::chrono::steady_clock::now();
+        catchStopSignals();
         const LoaderOutcome outcome = loader.cmdMove_Click(p, host, options);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         host.finish();
+        if (g_stopSignal != 0 && !opts->quiet)
+            std::cerr << "tessaro-cli: " << (g_stopSignal == SIGINT ? "Ctrl+C" : "SIGTERM")
+                      << " を受けて探索を停止しました\n";
 
         if (!opts->out.empty()) {
             p.G_iCell_Filled = fncBox_Count(p.G_iBox);

@@ -2,6 +2,7 @@
 
 #include "app/AppEnv.h"
 #include "app/ErrLog.h"
+#include "files/SaveFile.h"
 #include "files/ShiftJis.h"
 
 #include <fcntl.h>
@@ -35,35 +36,6 @@ constexpr Field kFields[] = {
     {rec::kRotate, 4, 250},     {rec::kRotation, 16, 260},   {rec::kInfoPiece, 48, 270},
 };
 static_assert(rec::kInfoPiece + 48 == kRecordSize);
-
-// Each kind of failure has one fixed error number, so log lines can be told apart by it.
-FileError ioError(int label, int err, bool writing)
-{
-    switch (err) {
-    case ENOENT:
-        return writing ? FileError{label, 76, "パスが見つかりません。"} : FileError{label, 53, "ファイルが見つかりません。"};
-    case ENOTDIR:
-        return {label, 76, "パスが見つかりません。"};
-    case EACCES:
-    case EPERM:
-        return {label, 70, "アクセスが拒否されました。"};
-    case EROFS:
-        return {label, 70, "読み取り専用の場所には書き込めません。"};
-    case ENOSPC:
-    case EDQUOT:
-        return {label, 61, "ディスクの空き容量が不足しています。"};
-    case EFBIG:
-        return {label, 61, "ファイルサイズの上限を超えるため書き込めません。"};
-    case EISDIR:
-        return {label, 75, "フォルダーはファイルとして使えません。"};
-    case ENAMETOOLONG:
-        return {label, 52, "ファイル名が長すぎます。"};
-    case EIO:
-        return {label, 57, "デバイス I/O エラーが発生しました。"};
-    default:
-        return {label, 75, "パスまたはファイルにアクセスできません。（errno " + std::to_string(err) + "）"};
-    }
-}
 
 void putInt16(Record& r, size_t at, int16_t v)
 {
@@ -110,6 +82,13 @@ FileError badValue(int label, const std::string& what, long value)
     return {label, 321, "ファイル形式が無効です。（" + what + " = " + std::to_string(value) + "）"};
 }
 
+FileError badCount(int label, const std::string& what, long value, const std::string& actualIs, long actual)
+{
+    return {label, 321,
+            "ファイル形式が無効です。（" + what + " = " + std::to_string(value) + "、" + actualIs + " " +
+                std::to_string(actual) + " 個）"};
+}
+
 std::string cellName(const char* name, int i)
 {
     int x = i % kGrid, y = (i / kGrid) % kGrid, z = i / (kGrid * kGrid);
@@ -138,37 +117,7 @@ std::optional<FileError> getInt16s(std::string_view b, size_t at, int label, int
     return std::nullopt;
 }
 
-bool writeAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-std::string folderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
-
-FileError unexpectedFileError(int label, const std::exception& e)
-{
-    if (dynamic_cast<const std::bad_alloc*>(&e))
-        return {label, 7, "メモリが不足しています。"};
-    return {label, 51, std::string("内部エラーです。（") + e.what() + "）"};
-}
 
 std::optional<FileError> checkPassword(const std::string& password)
 {
@@ -184,6 +133,9 @@ std::optional<FileError> checkPassword(const std::string& password)
                              "オーバーフローしました。パスワードの " + std::to_string(i) + " 文字目「" +
                                  std::string(pw.substr(pos, len)) + "」は半角英数字ではないため保存できません。"};
         }
+        if (c < 0x20 || c == 0x7F)
+            return FileError{120, 6,
+                             "パスワードの " + std::to_string(i) + " 文字目は制御文字のため保存できません。"};
         if (c + 127 + i > 255)
             return FileError{120, 6,
                              "オーバーフローしました。パスワードの " + std::to_string(i) + " 文字目「" +
@@ -228,8 +180,8 @@ std::optional<FileError> encodeRecord(const Puzzle& p, const std::string& versio
         putInt16s(out, rec::kBoxNo, p.G_iBox_No);
         for (size_t i = 0; i < p.G_lBox_Color.size(); ++i)
             putInt32(out, rec::kBoxColor + 4 * i, p.G_lBox_Color[i]);
-        putInt16(out, rec::kCellTotal, p.G_iCell_Total);
-        putInt16(out, rec::kCellFilled, p.G_iCell_Filled);
+        putInt16(out, rec::kCellTotal, fncPiece_CountAll(p));
+        putInt16(out, rec::kCellFilled, fncBox_Count(p.G_iBox));
         putInt16s(out, rec::kLoaded, p.G_iLoaded);
         putInt32(out, rec::kRotate, p.GE_lRotate);
         putInt16s(out, rec::kRotation, p.GE_iRotation);
@@ -275,10 +227,11 @@ DecodeResult decodeRecord(std::string_view b, Puzzle& p)
             int key = static_cast<uint8_t>(b[rec::kKey + i]);
             int stored = static_cast<uint8_t>(b[rec::kPassword + i]);
             int c = (stored ^ key) - 127 - static_cast<int>(i + 1);
-            if (c < 0)
+            // Below 0 is damage; a control character could never be typed at the give-up prompt.
+            if (c < 0x20 || c == 0x7F)
                 return fail({121, 5,
                              "プロシージャの呼び出し、または引数が不正です。（パスワードの " + std::to_string(i + 1) +
-                                 " 文字目が壊れています）"});
+                                 (c < 0 ? " 文字目が壊れています）" : " 文字目が制御文字です）")});
             pw.push_back(static_cast<char>(c));
         }
         q.G_sPassword = std::string(trimSpaces(pw));
@@ -308,10 +261,21 @@ DecodeResult decodeRecord(std::string_view b, Puzzle& p)
         // 2 marks a body cell chosen while a maker runs; a save then keeps it.
         if (auto e = getInt16s(b, rec::kBox, 190, 0, 2, cellNamer("G_iBox"), q.G_iBox)) return fail(*e);
         if (auto e = getInt16s(b, rec::kBoxNo, 200, 0, kBlocks, cellNamer("G_iBox_No"), q.G_iBox_No)) return fail(*e);
-        for (size_t i = 0; i < q.G_lBox_Color.size(); ++i)
+        for (size_t i = 0; i < q.G_lBox_Color.size(); ++i) {
             q.G_lBox_Color[i] = getInt32(b, rec::kBoxColor + 4 * i);
+            if (q.G_lBox_Color[i] < 0 || q.G_lBox_Color[i] > 0xFFFFFF) {
+                std::string name = cellName("G_lBox_Color", static_cast<int>(i) % kCells);
+                name.insert(name.size() - 1, ", " + std::to_string(i / kCells));
+                return fail(badValue(210, name, q.G_lBox_Color[i]));
+            }
+        }
+        // The loader ends when the box holds G_iCell_Total cells: a total that lies would let it search for ever.
         q.G_iCell_Total = getInt16(b, rec::kCellTotal);
+        if (q.G_iCell_Total != fncPiece_CountAll(q))
+            return fail(badCount(220, "G_iCell_Total", q.G_iCell_Total, "ブロックのセルは", fncPiece_CountAll(q)));
         q.G_iCell_Filled = getInt16(b, rec::kCellFilled);
+        if (q.G_iCell_Filled != fncBox_Count(q.G_iBox))
+            return fail(badCount(230, "G_iCell_Filled", q.G_iCell_Filled, "箱の詰まったセルは", fncBox_Count(q.G_iBox)));
         if (auto e = getInt16s(b, rec::kLoaded, 240, 0, 1, indexNamer("G_iLoaded"), q.G_iLoaded)) return fail(*e);
         q.GE_lRotate = getInt32(b, rec::kRotate);
         if (q.GE_lRotate < 0)
@@ -357,64 +321,11 @@ bool putRecord(const Puzzle& p, const std::string& path, UniformRandom& rnd)
     if (auto refused = encodeRecord(p, G_sVersion, rnd, record))
         return fail(*refused);
 
-    if (path.empty())
-        return fail({100, 52, "ファイル名が指定されていません。"});
-    // Save through a link into the file it names, not over the link.
-    std::string target = path;
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            target = real;
-            free(real);
-        }
-    }
-    bool existed = stat(target.c_str(), &st) == 0;
-    if (existed && S_ISDIR(st.st_mode))
-        return fail(ioError(100, EISDIR, true));
-    // The rename below would replace a file the user may not write; refuse it as opening it would.
-    if (existed && access(target.c_str(), W_OK) != 0)
-        return fail(ioError(100, errno, true));
-
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = target + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(attempt);
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return fail(ioError(100, errno, true));
-    }
-    if (fd < 0)
-        return fail(ioError(100, EEXIST, true));
-    if (existed && S_ISREG(st.st_mode))
-        (void)fchmod(fd, st.st_mode & 07777);
-
-    auto abandon = [&](const FileError& e) {
-        close(fd);
-        unlink(temp.c_str());
-        return fail(e);
-    };
-    for (const Field& f : kFields) {
-        if (!writeAll(fd, record.data() + f.offset, f.size))
-            return abandon(ioError(f.label, errno, true));
-    }
-    if (fsync(fd) != 0)
-        return abandon(ioError(9990, errno, true));
-    if (close(fd) != 0) {
-        int err = errno;
-        unlink(temp.c_str());
-        return fail(ioError(9990, err, true));
-    }
-    if (rename(temp.c_str(), target.c_str()) != 0) {
-        int err = errno;
-        unlink(temp.c_str());
-        return fail(ioError(9990, err, true));
-    }
-    // The rename itself reaches the disk with the folder's metadata.
-    int dir = open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)fsync(dir);
-        close(dir);
-    }
+    LabelledStretch stretches[std::size(kFields)];
+    for (size_t i = 0; i < std::size(kFields); ++i)
+        stretches[i] = {kFields[i].offset, kFields[i].size, kFields[i].label};
+    if (auto e = saveBytes(path, record, stretches))
+        return fail(*e);
     return true;
 }
 

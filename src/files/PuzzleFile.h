@@ -3,6 +3,7 @@
 // model's element order, texts in Shift-JIS padded with spaces. The answer
 // password is stored scrambled with 16 random key bytes kept in front of it.
 
+#include "files/FileError.h"
 #include "model/Figure.h"
 #include "model/Puzzle.h"
 
@@ -46,25 +47,17 @@ inline constexpr size_t kPasswordChars = 16;
 // The reader's result for a file that does not begin with "V".
 inline constexpr const char* kNgVersion = "NG Version";
 
-// A failed step: its label (100, 110, ..., 270, 9990), an error number and a
-// Japanese description, as the error log records them.
-struct FileError {
-    int label = 0;
-    int number = 0;
-    std::string description;
-};
-
-// Anything else that goes wrong during a step (no memory, no code page 932
-// converter): error 7 for memory, otherwise 51 with the exception's text.
-FileError unexpectedFileError(int label, const std::exception& e);
-
 // Whether the format can hold the password (trimmed, first 16 characters):
-// position i (1-based) takes a single-byte code c only when c + 127 + i <= 255.
+// position i (1-based) takes a single-byte code c only when c + 127 + i <= 255,
+// and a control character could never be typed at the give-up prompt.
 // Returns the reason (label 120) when it cannot.
 std::optional<FileError> checkPassword(const std::string& password);
 
 // Builds the record from the model with `version` (trimmed) and a new key drawn
-// from `rnd`. Fails only for a password checkPassword refuses.
+// from `rnd`. The record's G_iCell_Total and G_iCell_Filled are the cells of its
+// blocks and of its box, whatever the model's counters say (a save while a maker
+// runs would otherwise carry a stale total). Fails only for a password
+// checkPassword refuses.
 std::optional<FileError> encodeRecord(const Puzzle& p, const std::string& version, UniformRandom& rnd, Record& out);
 
 struct DecodeResult {
@@ -78,13 +71,17 @@ struct DecodeResult {
 // than 3254 bytes, a box size outside 2..4, or a value the program could never
 // have written (cube cell not 0/1, box cell not 0..2, block number not 0..8,
 // loaded flag not 0/1, negative order code, order entry not 0..7, load number
-// not 0..8, face not 0..5, turn count not 0..3, a password byte decoding below 0).
+// not 0..8, face not 0..5, turn count not 0..3, a password byte decoding below 0
+// or to a control character, a colour outside 0..0xFFFFFF), and a record whose
+// counters lie: G_iCell_Total other than the cells of its blocks, G_iCell_Filled
+// other than fncBox_Count of its box.
 DecodeResult decodeRecord(std::string_view bytes, Puzzle& p);
 
 // Writes the model (and G_sVersion) to `path`: true when the whole record is in
-// place. The record goes to a temporary file beside the target that is renamed
-// over it at the end, so a failure leaves any old file as it was. A password the
-// format cannot hold is refused before any file is touched. Every failure is
+// place. The record is saved with saveBytes (files/SaveFile.h): only a regular
+// file or a new name, read-only files refused even for root, the file's identity
+// kept, a failure leaving any old file as it was. A password the format cannot
+// hold is refused before any file is touched. Every failure is
 // logged through subErrLog_put ("frmMain.subFile_put() ") and gives false.
 // The caller fills G_sComment, G_sPassword and G_iCell_Filled first.
 bool subFile_put(const Puzzle& p, const std::string& path);

@@ -4,7 +4,11 @@
 #include "files/ShiftJis.h"
 #include "files/TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <regex>
 
@@ -65,4 +69,37 @@ TEST(ErrLog, AnUnwritableLogStillShowsTheMessage)
     setMessageHandler([](const std::string&, const std::string&) { throw std::runtime_error("no window"); });
     subErrLog_put("Line 110:y", "p");
     EXPECT_NE(readBytes(dir.file("Error_Log.TXT")).find("p Line 110:y\r\n"), std::string::npos);
+}
+
+TEST(ErrLog, APipeInTheLogsPlaceNeitherHangsNorGetsTheLine)
+{
+    TempDir dir;
+    const std::string log = dir.file("Error_Log.TXT");
+    ASSERT_EQ(mkfifo(log.c_str(), 0600), 0);
+
+    // Nobody reads it: the first error used to block for ever. In a child with an alarm as the guard.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(10);
+        CapturedMessages msgs(dir.folder());
+        subErrLog_put("Line 100:x", "frmMain.subFile_put() 53");
+        _exit(msgs.list.size() == 1 ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);  // the message was shown
+
+    // Someone reads it: still nothing is written into a pipe.
+    int reader = open(log.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    {
+        CapturedMessages msgs(dir.folder());
+        subErrLog_put("Line 100:y", "p");
+        EXPECT_EQ(msgs.list.size(), 1u);
+    }
+    char buf[64];
+    EXPECT_LE(read(reader, buf, sizeof buf), 0);
+    close(reader);
 }

@@ -4,6 +4,9 @@
 #include "files/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -68,4 +71,32 @@ TEST_F(IniTest, Utf8FilesWorkToo)
 {
     EXPECT_EQ(get("[フォルダPath]\nDATA_Folda_Path=/utf8/データ\n", false), "/utf8/データ");
     EXPECT_EQ(get("\xEF\xBB\xBF[フォルダPath]\r\nDATA_Folda_Path=/bom\r\n", false), "/bom");
+}
+
+TEST_F(IniTest, AHugeFileIsReadOnlyAsFarAsASettingsFileGoes)
+{
+    // 6 GB, sparse: the key near the start is found without reading it all;
+    // one behind the first MiB is not there.
+    writeBytes(file, utf8ToCp932("[フォルダPath]\r\nDATA_Folda_Path=/near\r\n"));
+    std::filesystem::resize_file(file, 6ull << 30);
+    EXPECT_EQ(fncIni_get(kIniSection, kIniDataKey, file), "/near");
+
+    std::string far = utf8ToCp932("[フォルダPath]\r\n") + std::string(kIniReadLimit, '\n') + "DATA_Folda_Path=/far\r\n";
+    EXPECT_EQ(get(far, false), "");
+    // A line cut by the limit is not read as a shorter value.
+    std::string cut = utf8ToCp932("[フォルダPath]\r\n") + std::string(kIniReadLimit - 40, ';') + "\nDATA_Folda_Path=/" +
+                      std::string(100, 'x') + "\r\n";
+    EXPECT_EQ(get(cut, false), "");
+}
+
+TEST_F(IniTest, ABomBeforeShiftJisDoesNotMakeItUtf8)
+{
+    EXPECT_EQ(get("\xEF\xBB\xBF" + utf8ToCp932("[フォルダPath]\r\nDATA_Folda_Path=/データ\r\n"), false), "/データ");
+}
+
+TEST_F(IniTest, APipeOrFolderInItsPlaceReadsAsNoValue)
+{
+    ASSERT_EQ(mkfifo(dir.file("pipe.ini").c_str(), 0600), 0);
+    EXPECT_EQ(fncIni_get(kIniSection, kIniDataKey, dir.file("pipe.ini")), "");  // does not block
+    EXPECT_EQ(fncIni_get(kIniSection, kIniDataKey, dir.path()), "");
 }

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <filesystem>
 #include <set>
+#include <tuple>
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -122,7 +123,7 @@ TEST_F(PuzzleFileTest, FieldsLieAtTheirOffsetsInElementOrder)
     p.G_iBox[cellIndex(1, 2, 3)] = 2;
     p.G_iBox_No[cellIndex(3, 1, 2)] = 7;
     p.G_lBox_Color[colorIndex(2, 1, 3, 2)] = 0x11223344;
-    p.G_iCell_Total = 0x1234;
+    p.G_iCell_Total = 0x1234;  // stale: the record holds the real counts
     p.G_iCell_Filled = 0x0102;
     p.G_iLoaded[6] = 1;
     p.GE_lRotate = 0x05060708;
@@ -153,9 +154,8 @@ TEST_F(PuzzleFileTest, FieldsLieAtTheirOffsetsInElementOrder)
     EXPECT_EQ(int16At(b, 2142 + 2 * (1 + 4 * 2 + 16 * 3)), 2);
     EXPECT_EQ(int16At(b, 2270 + 2 * (3 + 4 * 1 + 16 * 2)), 7);
     EXPECT_EQ(b.substr(2398 + 4 * (2 + 4 * 1 + 16 * 3 + 64 * 2), 4), "\x44\x33\x22\x11");
-    EXPECT_EQ(int16At(b, 3166), 0x1234);
-    EXPECT_EQ(b.substr(3166, 2), "\x34\x12");
-    EXPECT_EQ(int16At(b, 3168), 0x0102);
+    EXPECT_EQ(int16At(b, 3166), 1);  // one block cell
+    EXPECT_EQ(int16At(b, 3168), 2);  // the box cell marked 2
     EXPECT_EQ(int16At(b, 3170 + 2 * 6), 1);
     EXPECT_EQ(b.substr(3186, 4), "\x08\x07\x06\x05");
     EXPECT_EQ(int16At(b, 3190 + 2 * 3), 5);
@@ -166,7 +166,7 @@ TEST_F(PuzzleFileTest, FieldsLieAtTheirOffsetsInElementOrder)
     int nonZero = 0;
     for (size_t at = 2142; at < 3254; ++at)
         nonZero += b[at] != 0;
-    EXPECT_EQ(nonZero, 1 + 1 + 4 + 2 + 2 + 1 + 4 + 1 + 3);
+    EXPECT_EQ(nonZero, 1 + 1 + 4 + 1 + 1 + 1 + 4 + 1 + 3);
 }
 
 TEST_F(PuzzleFileTest, KeyBytesStayIn64To191)
@@ -294,7 +294,7 @@ TEST_F(PuzzleFileTest, ForeignFilesThatFollowTheLayoutAreRead)
     Puzzle p = richPuzzle();
     std::string b = save(p, "f.bin");
     // Another writer's version text, a key outside 64..191 with the password
-    // scrambled to match, box cells of 2, odd colours and counters, and a tail.
+    // scrambled to match, a box cell of 2 counted in the filled cells, and a tail.
     std::string v = "VX 9.9";
     b.replace(0, 16, v + std::string(16 - v.size(), ' '));
     for (int i = 1; i <= 16; ++i) {
@@ -303,16 +303,16 @@ TEST_F(PuzzleFileTest, ForeignFilesThatFollowTheLayoutAreRead)
         b[31 + i] = static_cast<char>(((c + 127 + i) & 0xFF) ^ (i * 7));
     }
     setInt16(b, rec::kBox, 2);
-    b.replace(rec::kBoxColor, 4, "\xFF\xFF\xFF\xFF");
-    setInt16(b, rec::kCellTotal, -5);
+    setInt16(b, rec::kCellFilled, static_cast<int16_t>(p.G_iCell_Filled + 2 - p.G_iBox[0]));
+    b.replace(rec::kBoxColor, 4, std::string("\xFF\xFF\xFF\x00", 4));
     b += "trailing bytes are ignored";
     writeBytes(dir.file("f.bin"), b);
     Puzzle got;
-    EXPECT_EQ(fncFile_get(got, dir.file("f.bin")), "VX 9.9");
+    EXPECT_EQ(fncFile_get(got, dir.file("f.bin")), "VX 9.9") << log();
     EXPECT_EQ(got.G_sPassword, "Key");
     EXPECT_EQ(got.G_iBox[0], 2);
-    EXPECT_EQ(got.G_lBox_Color[0], -1);
-    EXPECT_EQ(got.G_iCell_Total, -5);
+    EXPECT_EQ(got.G_lBox_Color[0], 0xFFFFFF);
+    EXPECT_EQ(got.G_iCell_Filled, fncBox_Count(got.G_iBox));
     EXPECT_EQ(got.G_iPiece, p.G_iPiece);
     EXPECT_TRUE(msgs.list.empty());
 }
@@ -364,6 +364,25 @@ TEST_F(PuzzleFileTest, DamagedOrImpossibleFieldsAreRefusedWithTheirLabelAndTheMo
     bytes[32 + 4] = bytes[16 + 4];
     expectRefused(bytes, 121, 5);
     EXPECT_NE(lastEntry().find("5 文字目"), std::string::npos);
+    // A password stored with a control character (ESC at position 2) could never be typed.
+    bytes = good;
+    bytes[32 + 1] = static_cast<char>((0x1B + 127 + 2) ^ static_cast<uint8_t>(bytes[16 + 1]));
+    expectRefused(bytes, 121, 5);
+    EXPECT_NE(lastEntry().find("2 文字目が制御文字"), std::string::npos) << lastEntry();
+    // Counters that lie, named: a total the blocks do not have (the loader would
+    // search for ever), a filled count the box does not hold, a colour no block has.
+    const int16_t total = int16At(good, rec::kCellTotal), filled = int16At(good, rec::kCellFilled);
+    for (auto [at, value, label, name] : std::vector<std::tuple<size_t, int16_t, int, std::string>>{
+             {rec::kCellTotal, 32767, 220, "G_iCell_Total = 32767"},
+             {rec::kCellTotal, static_cast<int16_t>(total - 1), 220, "G_iCell_Total"},
+             {rec::kCellFilled, static_cast<int16_t>(filled + 1), 230, "G_iCell_Filled"},
+             {rec::kCellFilled, 0, 230, "G_iCell_Filled = 0"},
+             {rec::kBoxColor + 4 * 65 + 2, 0x0100, 210, "G_lBox_Color(1, 0, 0, 1) = 16777216"}}) {
+        bytes = good;
+        setInt16(bytes, at, value);
+        expectRefused(bytes, label, 321);
+        EXPECT_NE(lastEntry().find(name), std::string::npos) << lastEntry();
+    }
     // A missing file and a folder in its place.
     Puzzle model = richPuzzle(), before = model;
     EXPECT_EQ(fncFile_get(model, dir.file("missing.bin")), "");
@@ -419,15 +438,12 @@ TEST_F(PuzzleFileTest, AFailedSaveLeavesTheOldFileByteForByte)
     EXPECT_EQ(readBytes(target), old);
     EXPECT_EQ(files(), (std::vector<std::string>{"folder.bin", "keep.bin"}));
 
-    // A file the user may not write stays, though its folder would take a new one
-    // (root may write anything, so only an ordinary user sees the refusal).
-    if (geteuid() != 0) {
-        fs::permissions(target, fs::perms::owner_read);
-        EXPECT_FALSE(subFile_put(changed, target));
-        EXPECT_TRUE(lastEntry().starts_with("frmMain.subFile_put() 70 Line 100:")) << lastEntry();
-        EXPECT_EQ(readBytes(target), old);
-        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-    }
+    // A read-only file stays, though its folder would take a new one (root included).
+    fs::permissions(target, fs::perms::owner_read);
+    EXPECT_FALSE(subFile_put(changed, target));
+    EXPECT_TRUE(lastEntry().starts_with("frmMain.subFile_put() 70 Line 100:")) << lastEntry();
+    EXPECT_EQ(readBytes(target), old);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
     // Whatever failed, a good save still replaces the file whole.
     ASSERT_TRUE(subFile_put(changed, target));

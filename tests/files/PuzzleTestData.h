@@ -60,8 +60,9 @@ inline Puzzle richPuzzle()
     }
     p.G_iBox[cellIndex(3, 2, 1)] = 2;
     p.G_iBox_No[cellIndex(0, 0, 3)] = 8;  // a stale number outside the box
-    p.G_iCell_Total = 41;
-    p.G_iCell_Filled = 9;
+    // What a save stores: the cells of the blocks and the box's count (the body cell counts 2).
+    p.G_iCell_Total = fncPiece_CountAll(p);
+    p.G_iCell_Filled = fncBox_Count(p.G_iBox);
     p.GE_lRotate = 12345687;
     p.GE_iRotation = {1, 0, 2, 3, 4, 5, 7, 6};
     for (int b = 0; b < kBlocks; ++b)

@@ -395,13 +395,13 @@ TEST_F(FileTest, FailedWritesAreToldAndKeepTheOldFile) {
     makerEnded();
     const fs::path good = folders.data() / "good.bin";
     saveAs("一回目", "", good);
-    // A name so long that nothing can be written beside it (the save goes
-    // through a temporary file next to the target); the file itself opens.
-    const fs::path longName = folders.data() / (std::string(250, 'b') + ".bin");
+    // A file made read-only, which refuses root too; the file itself opens.
+    const fs::path locked = folders.data() / "locked.bin";
     const std::string first = readBytes(good);
-    writeBytes(longName, first);
-    open(longName);
-    ASSERT_EQ(w.m_sFile_Path, longName.string());
+    writeBytes(locked, first);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    open(locked);
+    ASSERT_EQ(w.m_sFile_Path, locked.string());
 
     // Save over it fails: the reason, then what it means; the old record stays.
     choose(1);
@@ -414,7 +414,7 @@ TEST_F(FileTest, FailedWritesAreToldAndKeepTheOldFile) {
     EXPECT_EQ(dlg.records()[2].title, "パズル上書き保存");
     EXPECT_EQ(dlg.records()[2].icon, MsgIcon::Critical);
     EXPECT_NE(dlg.records()[2].text.find("保存できませんでした"), std::string::npos);
-    EXPECT_EQ(readBytes(longName), first);
+    EXPECT_EQ(readBytes(locked), first);
     EXPECT_NE(folders.log().find("frmMain.subFile_put() "), std::string::npos);
 
     // Save As into a folder that does not exist: told, and Save keeps its target.
@@ -426,7 +426,7 @@ TEST_F(FileTest, FailedWritesAreToldAndKeepTheOldFile) {
     ASSERT_EQ(dlg.count(), 5u);
     EXPECT_EQ(dlg.records()[4].title, kSaveAsTitle);
     EXPECT_EQ(dlg.records()[4].icon, MsgIcon::Critical);
-    EXPECT_EQ(w.m_sFile_Path, longName.string());
+    EXPECT_EQ(w.m_sFile_Path, locked.string());
     EXPECT_EQ(w.m_puzzle, before);
     EXPECT_EQ(status(4), comment);
     EXPECT_FALSE(fs::exists(folders.data() / "missing"));
