@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     // Each command adds itself here.
     registerInfoCommand(app, ctx);
     registerLoadCommand(app, ctx);
+    registerExportCommand(app, ctx);
 
     try {
         app.parse(argc, argv);
