@@ -1,0 +1,58 @@
+// "書き出し…" in the window: last in the File menu, and the export behind the
+// dialog with its password question and closing message.
+#include "ui/ExportDialog.h"
+#include "model/Figure.h"
+#include "ui/frmMain.h"
+#include "ui/testing/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QMenu>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tessaro;
+namespace fs = std::filesystem;
+
+TEST(ExportWindow, EntryComesAfterTheFileMenusOwnEntries) {
+    ScriptedDialogs dlg;
+    frmMain w(dlg);
+    const QList<QAction*> actions = w.mnuFile->actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_EQ(actions.last()->objectName(), "mnuFileExport");
+    EXPECT_EQ(actions.last()->text(), QStringLiteral("書き出し…"));
+    EXPECT_EQ(actions.indexOf(w.mnuFileQuit), actions.size() - 3);  // then a separator
+}
+
+TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
+    char tmpl[] = "/tmp/tessaro-wexport-XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    ScriptedDialogs dlg;
+    Puzzle p = buildSamplePuzzle();
+    p.G_sPassword = "key";
+    WindowExportChoice c;
+    c.folder = dir;
+    c.withAnswer = true;
+
+    dlg.answerInput("nope");
+    EXPECT_FALSE(runWindowExport(p, dlg, c));
+    ASSERT_EQ(dlg.messages().size(), 1u);
+    EXPECT_EQ(dlg.messages()[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(dlg.messages()[0].text, "パスワードが違います。");
+    EXPECT_TRUE(fs::is_empty(dir));
+
+    dlg.clear();
+    dlg.answerInput("key");
+    EXPECT_TRUE(runWindowExport(p, dlg, c));
+    ASSERT_EQ(dlg.messages().size(), 1u);
+    // Seven STL blocks, the 3MF file and the sheet.
+    EXPECT_EQ(dlg.messages()[0].text, "9 個のファイルを書き出しました。\r\n" + dir);
+    EXPECT_TRUE(fs::exists(dir + "/tessaro.pdf"));
+    EXPECT_TRUE(fs::exists(dir + "/stl/block7.stl"));
+
+    dlg.clear();
+    c.folder = dir + "/missing";
+    EXPECT_FALSE(runWindowExport(p, dlg, c));
+    EXPECT_EQ(dlg.messages().at(0).text, "書き出し先のフォルダがありません。");
+    fs::remove_all(dir);
+}
