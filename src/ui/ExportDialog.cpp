@@ -90,6 +90,7 @@ ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : Q
 
     txtFolder_ = new QLineEdit(QString::fromStdString(start.folder), this);
     txtFolder_->setObjectName(QStringLiteral("txtFolder"));
+    txtFolder_->setMinimumWidth(320);
     auto* browse = new QPushButton(QStringLiteral("参照…"), this);
     browse->setObjectName(QStringLiteral("cmdFolder"));
     connect(browse, &QPushButton::clicked, this, [this] {
