@@ -53,7 +53,8 @@ public:
                             const std::string& path, std::string& error) = 0;
 };
 
-// Limit on the automatic loader's search for a packing: about ten seconds.
+// Limit on the automatic loader's search for a packing, so a puzzle it cannot
+// pack does not hold the export up for good.
 constexpr uint64_t kPackingFitTests = 400'000'000;
 
 // A puzzle whose box holds a complete packing: the one in hand when its box is

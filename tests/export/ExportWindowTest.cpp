@@ -1,28 +1,15 @@
-// "書き出し…" in the window: last in the File menu, and the export behind the
-// dialog with its password question and closing message.
+// The export behind the window's "書き出し…" dialog: its password question and
+// its closing message.
 #include "ui/ExportDialog.h"
 #include "model/Figure.h"
-#include "ui/frmMain.h"
 #include "ui/testing/ScriptedDialogs.h"
 
-#include <QAction>
-#include <QMenu>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 using namespace tessaro;
 namespace fs = std::filesystem;
-
-TEST(ExportWindow, EntryComesAfterTheFileMenusOwnEntries) {
-    ScriptedDialogs dlg;
-    frmMain w(dlg);
-    const QList<QAction*> actions = w.mnuFile->actions();
-    ASSERT_GE(actions.size(), 2);
-    EXPECT_EQ(actions.last()->objectName(), "mnuFileExport");
-    EXPECT_EQ(actions.last()->text(), QStringLiteral("書き出し…"));
-    EXPECT_EQ(actions.indexOf(w.mnuFileQuit), actions.size() - 3);  // then a separator
-}
 
 TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     char tmpl[] = "/tmp/tessaro-wexport-XXXXXX";
