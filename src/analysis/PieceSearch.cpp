@@ -44,12 +44,23 @@ bool PieceSearch::descend(int level, uint64_t filled) {
     if (stopped_) return false;
     const Level& here = levels_[size_t(level)];
     // The kind with the fewest places left; none left means a packing.
-    int best = -1;
+    int best = -1, pieces = 0;
     uint32_t fewest = ~uint32_t(0);
     for (int t = 0; t < types_; ++t) {
         if (left_[size_t(t)] == 0) continue;
+        pieces += left_[size_t(t)];
         const uint32_t n = here.end[size_t(t)] - here.begin[size_t(t)];
         if (n < fewest) fewest = n, best = t;
+    }
+    if (pieces == 1) {
+        // The last piece: each place that still fits is a packing (the cells left over stay empty).
+        if (leaves_ == 0 && fewest > 0) {
+            first_.assign(origin_->placed.begin(), origin_->placed.begin() + origin_->placedCount);
+            first_.insert(first_.end(), chosen_.begin(), chosen_.begin() + chosenCount_);
+            first_.push_back({pool_[capacity_ * size_t(level) + here.begin[size_t(best)]], uint8_t(best), 1});
+        }
+        leaves_ += fewest;
+        return true;
     }
     if (best < 0) {
         if (leaves_++ == 0) {
