@@ -17,6 +17,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint64_t kFull = ~uint64_t(0);
+constexpr int kMaxThreads = 256;
 
 // Blocks of one shape: one piece type of the search.
 struct PieceType {
@@ -342,7 +343,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     }
 
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::max(1, std::min<int>(threads, int(std::max<size_t>(parts.size(), 1))));
+    threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     const uint64_t labellings = d.labellings;
     // With a limit the workers look at the total often, so that they stop soon after it.
     const uint64_t batch = options.limit ? 512 : 8192;
