@@ -2,7 +2,11 @@
 // Every tessaro-cli subcommand registers itself on the app through one function
 // listed in main.cpp; the command's callback leaves its exit code in the context.
 
+#include "cli/PuzzleSource.h"
+
 #include <CLI/CLI.hpp>
+
+#include <optional>
 
 namespace tessaro::cli {
 
@@ -14,6 +18,10 @@ constexpr int kExitUsage = 2;
 struct CliContext {
     int exitCode = kExitOk;
 };
+
+// The command's puzzle: bad usage throws; a file that cannot be read is told on
+// stderr and leaves the unreadable exit code.
+std::optional<LoadedPuzzle> readCommandPuzzle(const PuzzleSourceOptions& source, CliContext& ctx);
 
 void registerInfoCommand(CLI::App& app, CliContext& ctx);
 void registerLoadCommand(CLI::App& app, CliContext& ctx);

@@ -1,7 +1,11 @@
 #include "cli/PuzzleSource.h"
 
+#include "cli/CliCommand.h"
+
 #include "cli/PuzzleFileRead.h"
 #include "model/Figure.h"
+
+#include <iostream>
 
 namespace tessaro::cli {
 
@@ -20,6 +24,17 @@ void checkPuzzleSource(const PuzzleSourceOptions& opts) {
 std::optional<LoadedPuzzle> readPuzzleSource(const PuzzleSourceOptions& opts, std::string& error) {
     if (opts.sample) return LoadedPuzzle{buildSamplePuzzle(), ""};
     return readPuzzleFile(opts.file, error);
+}
+
+std::optional<LoadedPuzzle> readCommandPuzzle(const PuzzleSourceOptions& source, CliContext& ctx) {
+    checkPuzzleSource(source);
+    std::string error;
+    auto loaded = readPuzzleSource(source, error);
+    if (!loaded) {
+        std::cerr << "tessaro-cli: " << error << "\n";
+        ctx.exitCode = kExitUnreadable;
+    }
+    return loaded;
 }
 
 }  // namespace tessaro::cli

@@ -43,13 +43,8 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
             throw CLI::ValidationError("--stl、--3mf、--png、--pdf のどれかを指定してください");
         if (const std::string why = meshSizesRefusal(req.sizes); !why.empty()) throw CLI::ValidationError(why);
 
-        std::string error;
-        const auto loaded = readPuzzleSource(opts->source, error);
-        if (!loaded) {
-            std::cerr << "tessaro-cli: " << error << "\n";
-            ctx.exitCode = kExitUnreadable;
-            return;
-        }
+        const auto loaded = readCommandPuzzle(opts->source, ctx);
+        if (!loaded) return;
         LoadedPuzzle source = *loaded;
         if (!opts->source.file.empty() && source.puzzle.G_sFile_Title.empty())
             source.puzzle.G_sFile_Title = std::filesystem::path(opts->source.file).filename().string();

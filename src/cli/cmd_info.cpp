@@ -54,14 +54,8 @@ void registerInfoCommand(CLI::App& app, CliContext& ctx) {
     addPuzzleSourceOptions(*cmd, opts->source);
     cmd->add_flag("--json", opts->json, "モデルの全項目を JSON で出力する");
     cmd->callback([opts, &ctx] {
-        checkPuzzleSource(opts->source);
-        std::string error;
-        const auto loaded = readPuzzleSource(opts->source, error);
-        if (!loaded) {
-            std::cerr << "tessaro-cli: " << error << "\n";
-            ctx.exitCode = kExitUnreadable;
-            return;
-        }
+        const auto loaded = readCommandPuzzle(opts->source, ctx);
+        if (!loaded) return;
         if (opts->json)
             std::cout << puzzleToJson(loaded->puzzle, loaded->version)
                              .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)

@@ -197,13 +197,8 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
             if (trimSpaces(*opts->password).size() > kPasswordChars)
                 throw CLI::ValidationError("--password", "パスワードは 16 文字以内にしてください。");
         }
-        std::string error;
-        auto loaded = readPuzzleSource(opts->source, error);
-        if (!loaded) {
-            std::cerr << "tessaro-cli: " << error << "\n";
-            ctx.exitCode = kExitUnreadable;
-            return;
-        }
+        auto loaded = readCommandPuzzle(opts->source, ctx);
+        if (!loaded) return;
         if (!opts->out.empty()) {
             // Refuse a target that cannot be written before a long search, not after it.
             if (const auto refused = checkSaveTarget(opts->out)) {

@@ -206,14 +206,8 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->callback([opts, &ctx] {
-        checkPuzzleSource(opts->source);
-        std::string error;
-        auto loaded = readPuzzleSource(opts->source, error);
-        if (!loaded) {
-            std::cerr << "tessaro-cli: " << error << "\n";
-            ctx.exitCode = kExitUnreadable;
-            return;
-        }
+        auto loaded = readCommandPuzzle(opts->source, ctx);
+        if (!loaded) return;
         const PackingAnalysis analysis(loaded->puzzle, opts->fromBox);
         ProgressLine progress(!opts->quiet);
         CountOptions options;
