@@ -91,13 +91,19 @@ std::shared_ptr<const WindowSnapshot> WindowSnapshot::capture(const frmMain& w,
     for (size_t i = 0; i < kBlocks; ++i) {
         v.optShown[i] = frmMain::isShown(w.optPiece[i]);
         if (w.optPiece[i]->isChecked()) v.optChecked = static_cast<int>(i);
-        v.slotFill[i] = w.shpPiece[i]->fillSolid() ? w.shpPiece[i]->fillColor() : -1;
     }
     v.sum = w.lblSum->text();
     v.cellCount = w.lblPiece_count->text();
-    v.atOnce = w.lblAtOnce->text();
+    LoaderPanel panel;
+    panel.atOnce = w.lblAtOnce->text();
     const auto labels = slotLabels(w);
-    for (size_t i = 0; i < labels.size(); ++i) v.slotTexts[i] = labels[i]->text();
+    for (size_t i = 0; i < labels.size(); ++i) panel.slotTexts[i] = labels[i]->text();
+    for (size_t i = 0; i < kBlocks; ++i)
+        panel.slotFill[i] = w.shpPiece[i]->fillSolid() ? w.shpPiece[i]->fillColor() : -1;
+    if (ref && *ref->view_.panel == panel)
+        v.panel = ref->view_.panel;
+    else
+        v.panel = std::make_shared<const LoaderPanel>(std::move(panel));
     v.autoMode = frmMain::isChecked(w.mnuAautoMove);
     const auto controls = playControls(w);
     for (size_t i = 0; i < kControls; ++i) v.enabled[i] = controls[i]->isEnabled();
@@ -119,8 +125,8 @@ bool WindowSnapshot::puzzleDiffers(const WindowSnapshot& o) const {
         if (f != Work && !sameBlob(static_cast<Field>(f), o)) return true;
     const View& a = view_;
     const View& b = o.view_;
-    return !(scalars_ == o.scalars_ && a.sum == b.sum && a.cellCount == b.cellCount && a.atOnce == b.atOnce &&
-             a.slotTexts == b.slotTexts && a.slotFill == b.slotFill);
+    return !(scalars_ == o.scalars_ && a.sum == b.sum && a.cellCount == b.cellCount &&
+             (a.panel == b.panel || *a.panel == *b.panel));
 }
 
 void WindowSnapshot::writeModel(Puzzle& p) const {
@@ -157,11 +163,12 @@ void WindowSnapshot::apply(frmMain& w) const {
     }
     w.lblSum->setText(v.sum);
     w.lblPiece_count->setText(v.cellCount);
-    w.lblAtOnce->setText(v.atOnce);
+    const LoaderPanel& panel = *v.panel;
+    w.lblAtOnce->setText(panel.atOnce);
     const auto labels = slotLabels(w);
-    for (size_t i = 0; i < labels.size(); ++i) labels[i]->setText(v.slotTexts[i]);
+    for (size_t i = 0; i < labels.size(); ++i) labels[i]->setText(panel.slotTexts[i]);
     for (size_t i = 0; i < kBlocks; ++i)
-        w.shpPiece[i]->setFill(v.slotFill[i] >= 0, static_cast<int32_t>(std::max<int64_t>(v.slotFill[i], 0)));
+        w.shpPiece[i]->setFill(panel.slotFill[i] >= 0, static_cast<int32_t>(std::max<int64_t>(panel.slotFill[i], 0)));
 
     // The controls as the state implies in the mode the window is in now: the
     // automatic loader's panel may have been switched since the step.
@@ -188,13 +195,22 @@ void WindowSnapshot::apply(frmMain& w) const {
 }
 
 size_t WindowSnapshot::bytes(std::unordered_set<const void*>& counted) const {
-    size_t n = sizeof(*this);
+    if (!counted.insert(this).second) return 0;
+    // Shared parts count once, each with its control block.
+    constexpr size_t kShared = 2 * sizeof(void*);
+    size_t n = sizeof(*this) + kShared;
     for (const Blob& b : blobs_)
-        if (counted.insert(b.get()).second) n += sizeof(*b) + b->capacity();
+        if (counted.insert(b.get()).second) n += kShared + sizeof(*b) + b->capacity();
+    auto text = [&](const QString& s) {
+        const bool first = counted.insert(s.constData()).second;
+        return first ? static_cast<size_t>(s.capacity()) * sizeof(QChar) + 16 : size_t{0};
+    };
     const View& v = view_;
-    auto text = [](const QString& s) { return static_cast<size_t>(s.capacity()) * sizeof(QChar); };
-    n += text(v.sum) + text(v.cellCount) + text(v.atOnce);
-    for (const QString& s : v.slotTexts) n += text(s);
+    n += text(v.sum) + text(v.cellCount);
+    if (counted.insert(v.panel.get()).second) {
+        n += kShared + sizeof(LoaderPanel) + text(v.panel->atOnce);
+        for (const QString& s : v.panel->slotTexts) n += text(s);
+    }
     return n;
 }
 

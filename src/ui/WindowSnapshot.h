@@ -56,6 +56,14 @@ private:
     // Play controls whose state a step changes: Load, Cancel, the block's and the box's buttons.
     static constexpr size_t kControls = 18;
 
+    // The loader's panel: only INIT and LOAD change it, so snapshots share it.
+    struct LoaderPanel {
+        QString atOnce;
+        std::array<QString, 4 * kBlocks> slotTexts;  // lblIP, lblNo, lblFaceV, lblTurn_CtZ
+        std::array<int64_t, kBlocks> slotFill{};     // colour, or -1 for none
+        bool operator==(const LoaderPanel&) const = default;
+    };
+
     struct View {
         int16_t iPiece = 0;
         int32_t rotateCt = 0;
@@ -63,9 +71,8 @@ private:
         int listRow = -1;  // the Block list's choice
         std::array<bool, kBlocks> optShown{};
         int optChecked = -1;
-        QString sum, cellCount, atOnce;
-        std::array<QString, 4 * kBlocks> slotTexts;  // lblIP, lblNo, lblFaceV, lblTurn_CtZ
-        std::array<int64_t, kBlocks> slotFill{};     // colour, or -1 for none
+        QString sum, cellCount;
+        std::shared_ptr<const LoaderPanel> panel;
         bool autoMode = false;
         std::array<bool, kControls> enabled{};
     };
