@@ -39,7 +39,6 @@ private:
 UndoHistory::UndoHistory(frmMain& w) : w_(w), tracker_(w.listRotate) {
     stack_.setUndoLimit(kLimit);
     connect(&stack_, &QUndoStack::indexChanged, this, [this] { updateActions(); });
-    connect(&stack_, &QUndoStack::cleanChanged, this, [this] { updateActions(); });
     w.installEventFilter(this);
     updateActions();
 }

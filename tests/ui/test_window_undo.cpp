@@ -10,6 +10,7 @@
 #include "model/Figure.h"
 #include "ui/UndoHistory.h"
 
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -143,6 +144,20 @@ TEST_F(UndoTest, TheKeysUndoAndRedoInTheShownWindow) {
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     expectState(loaded, "Ctrl+Shift+Z");
+
+    // Any modal dialog over the window holds undo off until it closes.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("バージョン情報"), QStringLiteral("Tessaro"),
+                    QMessageBox::Ok, &w);
+    bool onWhileOpen = true;
+    QTimer::singleShot(50, &box, [&] {
+        onWhileOpen = undoAction()->isEnabled();
+        w.mnuEditUndo_Click();
+        box.accept();
+    });
+    box.exec();
+    EXPECT_FALSE(onWhileOpen);
+    expectState(loaded, "undo while a dialog was open");
+    EXPECT_TRUE(undoAction()->isEnabled());
     w.close();
 }
 
