@@ -6,6 +6,7 @@
 #include "viewqt/CubePicture.h"
 #include "ui/ExportDialog.h"
 #include "ui/ShapeSquare.h"
+#include "ui/UndoHistory.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -111,7 +112,10 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
     Form_Load();
 }
 
-frmMain::~frmMain() { setMessageHandler(nullptr); }
+frmMain::~frmMain() {
+    setMessageHandler(nullptr);
+    m_history.reset();  // the controls go after it, and nothing may record then
+}
 
 // ---------------------------------------------------------------- layout
 
@@ -143,6 +147,10 @@ void frmMain::createMenus() {
     mnuFileSave = item(mnuFile, "mnuFileSave", QStringLiteral("パズルの上書き保存(&S)"));
     mnuFileStep2 = separator(mnuFile, "mnuFileStep2");
     mnuFileQuit = item(mnuFile, "mnuFileQuit", QStringLiteral("終了(&Q)"));
+
+    mnuEdit = menu("mnuEdit", QStringLiteral("編集(&E)"));
+    mnuEditUndo = item(mnuEdit, "mnuEditUndo", QStringLiteral("元に戻す"));
+    mnuEditRedo = item(mnuEdit, "mnuEditRedo", QStringLiteral("やり直し"));
 
     mnuView = menu("mnuView", QStringLiteral("表示(&V)"));
     mnu2D_Panel = item(mnuView, "mnu2D_Panel", QStringLiteral("２Ｄパネル"), true);
@@ -367,8 +375,11 @@ void frmMain::createStatusBar() {
 void frmMain::stsBar_SetText(int n, const QString& text) { stsBar_Panel(n)->setText(text); }
 
 void frmMain::wireEvents() {
-    connect(mnuFileOpen, &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
-    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
+    // Every command that may change the puzzle runs as a step of the history.
+    connect(mnuFileOpen, &QAction::triggered, this,
+            [this] { recordStep(stepLabel(mnuFileOpen), [this] { mnuFileOpen_Click(); }); });
+    connect(mnuFileSaveAs, &QAction::triggered, this,
+            [this] { recordStep(stepLabel(mnuFileSaveAs), [this] { mnuFileSaveAs_Click(); }); });
     connect(mnuFileSave, &QAction::triggered, this, [this] { mnuFileSave_Click(); });
     connect(mnuFileQuit, &QAction::triggered, this, [this] { mnuFileQuit_Click(); });
     connect(mnuHelpVerInfo, &QAction::triggered, this, [this] { mnuHelpVerInfo_Click(); });
@@ -377,7 +388,7 @@ void frmMain::wireEvents() {
     auto checkItem = [this](QAction* a, void (frmMain::*handler)()) {
         connect(a, &QAction::triggered, this, [this, a, handler](bool nowChecked) {
             setChecked(a, !nowChecked);
-            (this->*handler)();
+            recordStep(stepLabel(a), [this, handler] { (this->*handler)(); });
         });
     };
     checkItem(mnu2D_Panel, &frmMain::mnu2D_Panel_Click);
@@ -386,7 +397,8 @@ void frmMain::wireEvents() {
     checkItem(mnuMakePiece, &frmMain::mnuMakePiece_Click);
 
     auto click = [this](QPushButton* b, void (frmMain::*handler)()) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        connect(b, &QPushButton::clicked, this,
+                [this, b, handler] { recordStep(stepLabel(b), [this, handler] { (this->*handler)(); }); });
     };
     click(cmdOrgPZ, &frmMain::cmdOrgPZ_Click);
     click(cmdClear, &frmMain::cmdClear_Click);
@@ -409,7 +421,9 @@ void frmMain::wireEvents() {
     click(cmdStop, &frmMain::cmdStop_Click);
     click(cmdMove, &frmMain::cmdMove_Click);
     for (int i = 0; i < 6; ++i)
-        connect(cmdTurn[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { cmdTurn_Click(i); });
+        connect(cmdTurn[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] {
+            recordStep(stepLabel(cmdTurn[static_cast<size_t>(i)]), [this, i] { cmdTurn_Click(i); });
+        });
 
     // The list's click: a change of selection, or a click on the entry already chosen.
     connect(lstPiece, &QListWidget::currentRowChanged, this, [this](int) { lstPiece_Click(); });
@@ -428,7 +442,8 @@ void frmMain::wireEvents() {
     change(hscRP, &frmMain::hscRP_Change);
     change(vscUP, &frmMain::vscUP_Change);
     change(vscDP, &frmMain::vscDP_Change);
-    change(hscFace, &frmMain::hscFace_Change);
+    connect(hscFace, &QScrollBar::valueChanged, this,
+            [this](int) { recordStep(stepLabel(hscFace), [this] { hscFace_Change(); }); });
 
     surface->installEventFilter(this);
     connect(pictMain, &CubePicture::mousePressed, this,
@@ -439,6 +454,7 @@ void frmMain::wireEvents() {
             [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, float x, float y) {
                 pictMain_MouseMove(buttonCode(b), shiftCode(m), x, y);
             });
+    wireUndo();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) {
@@ -446,8 +462,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
     if (watched == surface && press) {
         auto* me = static_cast<QMouseEvent*>(e);
         const QPointF p = me->position();
-        Form_MouseDown(buttonCode(me->button()), shiftCode(me->modifiers()), static_cast<float>(p.x() * 15),
-                       static_cast<float>(p.y() * 15));
+        recordStep(stepLabel(surface), [&] {
+            Form_MouseDown(buttonCode(me->button()), shiftCode(me->modifiers()), static_cast<float>(p.x() * 15),
+                           static_cast<float>(p.y() * 15));
+        });
     }
     return QMainWindow::eventFilter(watched, e);
 }
@@ -579,6 +597,7 @@ void frmMain::Form_Load() {
     subShowRotation();
     // The empty box's frame is shown from the start rather than a blank area.
     subDrawMain();
+    clearHistory();
 }
 
 void frmMain::Form_Activate() {

@@ -12,6 +12,7 @@
 //   frmMain_Make.cpp    making blocks from a completed body
 //   frmMain_MakePiece.cpp making single blocks
 //   frmMain_File.cpp    the file menu and giving up
+//   frmMain_Undo.cpp    the Edit menu: undo and redo of every step
 
 #include "editor/CellCount.h"
 #include "model/Puzzle.h"
@@ -23,6 +24,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +43,7 @@ namespace tessaro {
 
 class ShapeSquare;
 class CubePicture;
+class UndoHistory;
 
 // Positions and sizes are designed in twips; the screen has 15 to the pixel.
 constexpr int twipsToPx(int twips) { return twips / 15; }
@@ -80,6 +83,9 @@ public:
     QAction* mnuFileSave = nullptr;
     QAction* mnuFileStep2 = nullptr;
     QAction* mnuFileQuit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEditUndo = nullptr;
+    QAction* mnuEditRedo = nullptr;
     QMenu* mnuView = nullptr;
     QAction* mnu2D_Panel = nullptr;
     QAction* mnuAautoMove = nullptr;
@@ -247,6 +253,17 @@ public:
     // As). False when the command must stop: Cancel, or Save As not completed.
     bool askToSaveMadePuzzle(const std::string& title);
 
+    // ---- undo and redo ----
+    // Runs a command that may change the puzzle as one step of the history
+    // (label names it: "ブロック 3 を入れる"). A command that changes nothing adds
+    // no step; one run inside another step belongs to that step.
+    void recordStep(const QString& label, const std::function<void()>& fn);
+    // A new puzzle is set up: no step may lead back into the one before.
+    void clearHistory();
+    void mnuEditUndo_Click();
+    void mnuEditRedo_Click();
+    UndoHistory& history() { return *m_history; }
+
     // ---- small helpers shared by the handler files ----
     static bool isChecked(const QAction* a);
     static void setChecked(QAction* a, bool on);
@@ -275,6 +292,9 @@ private:
     void createAutoPanel();
     void createStatusBar();
     void wireEvents();
+    void wireUndo();
+    // The step a control's command makes, named as the user sees it now.
+    QString stepLabel(const QObject* control) const;
     void setSearching(bool on);
     // Save As's work; true when the file was written.
     bool saveAsFile();
@@ -294,6 +314,7 @@ private:
     double m_lastEventSeconds = 0;
     // Menu and button states kept aside while a search runs.
     std::array<bool, 13> m_savedEnabled{};
+    std::unique_ptr<UndoHistory> m_history;
 };
 
 }  // namespace tessaro

@@ -147,6 +147,7 @@ void frmMain::mnuFileOpen_Click() {
         subPiece_Show(m_iPiece);
         subDrawMain();
         subShowRotation();
+        clearHistory();
     } catch (const std::exception& e) {
         logHandlerError("frmMain.mnuFileOpen_Click() ", step, e);
     }

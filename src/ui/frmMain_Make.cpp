@@ -77,6 +77,7 @@ void endMaker(frmMain& w, QAction* maker, QAction* otherMaker) {
     w.vscDY->setEnabled(true);
     w.hscDX->setEnabled(true);
     w.pictMain->setEnabled(true);
+    w.clearHistory();
 }
 
 int16_t frmMain::fncCell_Check(const PieceCubes& cubes, int16_t limit) {
@@ -126,6 +127,7 @@ void frmMain::mnuMake_Click() {
     subDrawMain();
     cmdSet->show();
     cmdSetCancel->show();
+    clearHistory();
 }
 
 void frmMain::cmdSet_Click() {

@@ -75,6 +75,7 @@ void frmMain::mnuMakePiece_Click() {
     subBoxCtl_Enable(false);
     pictPiece->clear();
     selectMakerBlock(*this, 0);
+    clearHistory();
 }
 
 }  // namespace tessaro

@@ -233,8 +233,11 @@ TEST_F(StartTest, LayoutOfTheControls) {
 }
 
 TEST_F(StartTest, MenusInOrderWithTheirCaptions) {
-    const QList<QAction*> top = w.menuBar()->actions();
-    ASSERT_EQ(top.size(), 4);
+    QList<QAction*> top = w.menuBar()->actions();
+    ASSERT_EQ(top.size(), 5);
+    // The Edit menu comes second; the others keep their order around it.
+    QAction* edit = top.takeAt(1);
+    EXPECT_EQ(edit->text(), "編集(&E)");
     const QString menus[] = {"ファイル(&F)", "表示(&V)", "ﾂｰﾙ(&T)", "ヘルプ(&H)"};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(top[i]->text(), menus[i]);
 
@@ -253,6 +256,7 @@ TEST_F(StartTest, MenusInOrderWithTheirCaptions) {
     EXPECT_EQ(entries(top[3]), QStringList({"mnuHelpVerInfo=バージョン情報...", "mnuHelpHelp=参った・・・"}));
     for (const char* name : {"mnu2D_Panel", "mnuAautoMove", "mnuMake", "mnuMakePiece"})
         EXPECT_TRUE(action(name)->isCheckable()) << name;
+    EXPECT_EQ(entries(edit), QStringList({"mnuEditUndo=元に戻す", "mnuEditRedo=やり直し"}));
 }
 
 TEST_F(StartTest, StatusBarPanels) {
