@@ -104,6 +104,7 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
     logFileErrors();
 
     createMenus();
+    createAnalysisMenu();
     createControls();
     createAutoPanel();
     createStatusBar();

@@ -12,6 +12,7 @@
 //   frmMain_Make.cpp    making blocks from a completed body
 //   frmMain_MakePiece.cpp making single blocks
 //   frmMain_File.cpp    the file menu and giving up
+//   frmMain_Analysis.cpp the analysis menu: counting, browsing packings, hints
 
 #include "editor/CellCount.h"
 #include "model/Puzzle.h"
@@ -28,6 +29,7 @@
 
 class QAction;
 class QCheckBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -247,6 +249,27 @@ public:
     // As). False when the command must stop: Cancel, or Save As not completed.
     bool askToSaveMadePuzzle(const std::string& title);
 
+    // ---- the analysis menu ----
+    QMenu* mnuAnalysis = nullptr;
+    QAction* mnuAnalysisCount = nullptr;
+    QAction* mnuAnalysisBrowse = nullptr;
+    QAction* mnuAnalysisHint = nullptr;
+    QAction* mnuAnalysisNext = nullptr;
+    QAction* mnuAnalysisCheckMade = nullptr;
+    void mnuAnalysisCount_Click();
+    void mnuAnalysisBrowse_Click();
+    void mnuAnalysisHint_Click();
+    void mnuAnalysisNext_Click();
+    void mnuAnalysisCheckMade_Click();
+    // After a maker ended with its blocks kept: the count, when asked for.
+    void checkMadePuzzle();
+    // Giving up succeeded: the answer is open for this puzzle.
+    void rememberGiveUp();
+    // What the box view shows: the puzzle in hand, or the packing being browsed.
+    const Puzzle& boxOnView();
+    // The open packing browser, if any.
+    QDialog* packingBrowser() const;
+
     // ---- small helpers shared by the handler files ----
     static bool isChecked(const QAction* a);
     static void setChecked(QAction* a, bool on);
@@ -294,6 +317,10 @@ private:
     double m_lastEventSeconds = 0;
     // Menu and button states kept aside while a search runs.
     std::array<bool, 13> m_savedEnabled{};
+
+    void createAnalysisMenu();
+    struct AnalysisState;
+    std::shared_ptr<AnalysisState> m_analysis;
 };
 
 }  // namespace tessaro

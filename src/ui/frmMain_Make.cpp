@@ -77,6 +77,7 @@ void endMaker(frmMain& w, QAction* maker, QAction* otherMaker) {
     w.vscDY->setEnabled(true);
     w.hscDX->setEnabled(true);
     w.pictMain->setEnabled(true);
+    w.checkMadePuzzle();
 }
 
 int16_t frmMain::fncCell_Check(const PieceCubes& cubes, int16_t limit) {

@@ -123,7 +123,7 @@ void frmMain::subShowPanels(bool boxOn, bool pieceOn) {
 }
 
 void frmMain::subShowBoxPanels(int L, int R, int U, int D) {
-    const Puzzle& P = m_puzzle;
+    const Puzzle& P = boxOnView();
     const int layers[4] = {L, U, R, D};  // A, B, C, D
     for (int k = 0; k < 4; ++k) {
         const Panel p = kAllPanels[static_cast<size_t>(k)];
