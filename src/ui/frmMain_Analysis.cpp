@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 namespace tessaro {
 
@@ -231,6 +232,16 @@ void frmMain::mnuAnalysisBrowse_Click() {
         subDrawMain();
     });
     browser->show();
+    // Beside the window when the screen has room, else over its empty lower
+    // right corner: the box view stays in sight.
+    browser->adjustSize();
+    const QRect frame = frameGeometry();
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
+    QPoint at(frame.right() + 8, frame.top());
+    if (!screen.contains(QRect(at, browser->frameGeometry().size())))
+        at = mapToGlobal(QPoint(width() - browser->frameGeometry().width() - 16,
+                                height() - browser->frameGeometry().height() - 40));
+    browser->move(at);
 }
 
 // ---------------------------------------------------------------- hint and next move
