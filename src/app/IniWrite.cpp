@@ -59,8 +59,11 @@ bool fncIni_put(const std::string& section, const std::string& key, const std::s
             bom = content.substr(0, 3);
             content.erase(0, 3);
         }
-        // The reader's rule: what is not valid UTF-8 throughout is Shift-JIS; a new file is Shift-JIS.
-        const bool utf8 = !content.empty() && isValidUtf8(content);
+        // The reader's rule: what is not valid UTF-8 throughout is Shift-JIS. A new
+        // or all-ASCII file is written in Shift-JIS, as the program's text files are.
+        bool ascii = true;
+        for (char ch : content) ascii = ascii && static_cast<unsigned char>(ch) < 0x80;
+        const bool utf8 = (!ascii || !bom.empty()) && isValidUtf8(content);
         auto encode = [utf8](const std::string& s) { return utf8 ? s : utf8ToCp932(s); };
         const std::string eol = content.empty() || content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
 
