@@ -134,7 +134,7 @@ bool analysisAllowed(const frmMain& w) {
 // "最後に入れたブロック": known while its Load can still be cancelled.
 std::string takeOutAdvice(const frmMain& w) {
     if (w.cmdCancel->isEnabled())
-        return "最後に入れた" + blockName(w.m_iPiece) + "を、[ Cancel ] で取り出してみてください。";
+        return "最後に入れた" + blockName(w.m_iPiece) + " を、[ Cancel ] で取り出してみてください。";
     return "最後に入れたブロックを、取り出してみてください。";
 }
 

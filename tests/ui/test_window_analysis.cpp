@@ -219,7 +219,7 @@ TEST_F(AnalysisTest, HintAfterAWrongFirstBlockAndTheNextMove) {
     action("mnuAnalysisHint")->trigger();
     ASSERT_EQ(messages().size(), 1u);
     expectMessage(messages()[0], "ヒント",
-                  "今のブロックのままでは、完成できません。\r\n最後に入れたブロック 1を、[ Cancel ] で取り出してみてください。",
+                  "今のブロックのままでは、完成できません。\r\n最後に入れたブロック 1 を、[ Cancel ] で取り出してみてください。",
                   MsgIcon::Information);
     click("cmdCancel");
 
