@@ -51,6 +51,9 @@ struct frmMain::AnalysisState {
     QPointer<PackingBrowser> browser;
     std::optional<PuzzleKey> gaveUpOn;
     Puzzle onView;  // the puzzle in hand with the browsed packing in its box
+
+    // While the window is still whole: the browser's searches end before it goes.
+    ~AnalysisState() { delete browser.data(); }
 };
 
 void frmMain::createAnalysisMenu() {
