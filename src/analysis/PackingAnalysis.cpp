@@ -1,6 +1,7 @@
 #include "analysis/PackingAnalysis.h"
 
 #include "analysis/CoverSearch.h"
+#include "analysis/PieceSearch.h"
 
 #include <algorithm>
 #include <bit>
@@ -16,6 +17,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint64_t kFull = ~uint64_t(0);
+constexpr int kMaxThreads = 256;
 
 // Blocks of one shape: one piece type of the search.
 struct PieceType {
@@ -53,6 +55,7 @@ struct PackingAnalysis::Data {
     uint64_t labellings = 1;         // orders of equal blocks: product of their counts' factorials
     SearchState root;
     std::unique_ptr<ItemSet> items;
+    std::vector<std::vector<uint64_t>> placementsByType;
 
     ItemSet makeItems(std::vector<Item> list) const {
         std::array<int, kMaxTypes> size{};
@@ -282,6 +285,7 @@ PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
         for (const Candidate& c : candidates) d->chain.push_back(c.type);
     }
     d->items = std::make_unique<ItemSet>(d->makeItems(d->placementItems()));
+    for (const PieceType& t : d->types) d->placementsByType.push_back(t.placements);
     d_ = std::move(d);
 }
 
@@ -339,7 +343,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     }
 
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::max(1, std::min<int>(threads, int(std::max<size_t>(parts.size(), 1))));
+    threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     const uint64_t labellings = d.labellings;
     // With a limit the workers look at the total often, so that they stop soon after it.
     const uint64_t batch = options.limit ? 512 : 8192;
@@ -359,32 +363,51 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
         for (const WorkerCount& c : counts) sum += c.found.load(std::memory_order_relaxed);
         return sum;
     };
+    const auto shouldStop = [&] {
+        if (cancelled(options.cancel)) stop.store(true);
+        if (options.limit && total() * labellings >= *options.limit) stop.store(true);
+        return stop.load(std::memory_order_relaxed);
+    };
     const auto work = [&](WorkerCount& mine) {
         CoverSearch search(*d.items);
+        PieceSearch pieces(d.placementsByType);
         uint64_t finished = 0;
         for (;;) {
             const size_t i = nextPart.fetch_add(1);
             if (i >= parts.size() || stop.load(std::memory_order_relaxed)) break;
             const SearchState& part = parts[i];
-            search.start(part);
-            bool ended = false;
-            while (!ended) {
-                ended = search.run(batch, true) == CoverSearch::Step::Done;
-                mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
-                if (cancelled(options.cancel)) stop.store(true);
-                if (options.limit && total() * labellings >= *options.limit) stop.store(true);
-                if (stop.load(std::memory_order_relaxed)) break;
+            bool ended = true;
+            uint64_t leaves = 0;
+            const std::vector<Item>* packing = nullptr;
+            if (part.empties > 0 && part.filled != kFull) {
+                ended = pieces.count(part, [&](uint64_t sofar) {
+                    mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
+                    return !shouldStop();
+                });
+                leaves = pieces.leaves();
+                packing = &pieces.firstPacking();
+            } else {
+                search.start(part);
+                for (;;) {
+                    ended = search.run(batch, true) == CoverSearch::Step::Done;
+                    mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
+                    if (ended || shouldStop()) break;
+                }
+                leaves = search.leaves();
+                packing = &search.packing();
             }
-            if (search.metPacking()) {
+            mine.found.store(finished + leaves * part.weight, std::memory_order_relaxed);
+            if (leaves > 0) {
                 std::lock_guard lock(mutex);
                 if (i < firstPart) {
                     firstPart = i;
-                    first = d.toPacking(search.packing());
+                    first = d.toPacking(*packing);
                 }
             }
             if (!ended) break;
-            finished += search.leaves() * part.weight;
+            finished += leaves * part.weight;
             partsDone.fetch_add(1);
+            if (shouldStop()) break;
         }
         std::lock_guard lock(mutex);
         --running;

@@ -5,10 +5,15 @@
 #include "app/SingleInstance.h"
 #include "app/VersionInfo.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -85,6 +90,116 @@ bool prepareDataFolder()
     return mkdir(G_sData_Path.c_str(), 0777) == 0;
 }
 
+// ---- an installed copy: the user's folders ----
+
+namespace {
+
+bool isFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// mkdir -p.
+bool makeFolders(const std::string& folder) {
+    for (size_t at = 1; at <= folder.size(); ++at)
+        if (at == folder.size() || folder[at] == '/') {
+            const std::string part = folder.substr(0, at);
+            if (!isFolder(part) && mkdir(part.c_str(), 0777) != 0 && !isFolder(part)) return false;
+        }
+    return true;
+}
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/tmp";
+}
+
+// The base directory spec ignores relative values.
+std::string xdgFolder(const char* variable, const std::string& fallback) {
+    const char* v = std::getenv(variable);
+    return v && *v == '/' ? std::string(v) : fallback;
+}
+
+// XDG_DOCUMENTS_DIR from user-dirs.dirs ("$HOME/..." or absolute), if it exists.
+std::string documentsFolder(const std::string& home, const std::string& configHome) {
+    std::ifstream in(configHome + "/user-dirs.dirs");
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string key = "XDG_DOCUMENTS_DIR=\"";
+        if (line.rfind(key, 0) != 0) continue;
+        std::string value = line.substr(key.size());
+        if (const size_t quote = value.find('"'); quote != std::string::npos) value.resize(quote);
+        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+        // A documents folder equal to home means the user has none.
+        if (!value.empty() && value[0] == '/' && withTrailingSlash(value) != withTrailingSlash(home) && isFolder(value))
+            return value;
+        return {};
+    }
+    return isFolder(home + "/Documents") ? home + "/Documents" : std::string();
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    std::stringstream content;
+    content << in.rdbuf();
+    const std::string temp = to + ".new";
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << content.str();
+    out.close();
+    if (!out || std::rename(temp.c_str(), to.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Before reading the settings: an installed copy reads them from the user's
+// folder, made from the default when missing. False for a portable copy, and
+// when the user's settings cannot be had (the settings message follows then).
+bool useUserSettings(const UserFolders& user) {
+    if (isFile(G_sApp_Path + kIniFileName)) return false;
+    const std::string defaults = installedIniPath(G_sApp_Path);
+    if (!isFile(defaults)) return false;
+    const std::string ini = user.config + kIniFileName;
+    if (!isFile(ini) && !(makeFolders(user.config) && copyFile(defaults, ini))) return false;
+    G_sApp_Path = user.config;
+    return true;
+}
+
+// After reading them: the data folder unless Init.ini names one, and the
+// error log's folder.
+void useUserFolders(const UserFolders& user) {
+    if (G_sData_Path.empty()) {
+        G_sData_Path = user.data;
+        makeFolders(user.data);
+    }
+    if (makeFolders(user.state)) G_sApp_Path = user.state;
+}
+
+}  // namespace
+
+UserFolders userFolders() {
+    const std::string home = homeFolder();
+    const std::string config = xdgFolder("XDG_CONFIG_HOME", home + "/.config");
+    const std::string documents = documentsFolder(home, config);
+    return {
+        withTrailingSlash(config + "/tessaro"),
+        withTrailingSlash(xdgFolder("XDG_STATE_HOME", home + "/.local/state") + "/tessaro"),
+        (documents.empty() ? xdgFolder("XDG_DATA_HOME", home + "/.local/share") : documents) + "/Tessaro",
+    };
+}
+
+std::string installedIniPath(const std::string& folder) {
+    return withTrailingSlash(folder) + "../share/tessaro/" + kIniFileName;
+}
+
 bool startUp(InstanceLock& lock, const std::string& appFolder, const std::string& lockPath)
 {
     if (!lock.acquire(lockPath.empty() ? defaultLockPath() : lockPath)) {
@@ -93,13 +208,16 @@ bool startUp(InstanceLock& lock, const std::string& appFolder, const std::string
     }
     G_sVersion = versionText();
     G_sApp_Path = withTrailingSlash(appFolder.empty() ? programFolder() : appFolder);
-    // Started without the lock: the user need not be stopped, but the log says so.
-    if (!lock.held() && !lock.problem().empty())
-        appendErrLog("Line 0:多重起動を確認できません。（" + lock.problem() + "）", "InstanceLock.acquire() 75");
+    const UserFolders user = userFolders();
+    const bool installed = useUserSettings(user);
     if (!fncSetting_get()) {
         lock.release();
         return false;
     }
+    if (installed) useUserFolders(user);
+    // Started without the lock: the user need not be stopped, but the log says so.
+    if (!lock.held() && !lock.problem().empty())
+        appendErrLog("Line 0:多重起動を確認できません。（" + lock.problem() + "）", "InstanceLock.acquire() 75");
     prepareDataFolder();
     return true;
 }

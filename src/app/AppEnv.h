@@ -42,6 +42,22 @@ void showCriticalMessage(const std::string& title, const std::string& text);
 // created (one level). Returns whether the folder exists afterwards.
 bool prepareDataFolder();
 
+// ---- an installed copy ----
+// With Init.ini beside the executable the copy is portable and keeps every
+// file there. Installed (no Init.ini there, but the default one in
+// ../share/tessaro/), it uses the user's folders instead: the settings in
+// $XDG_CONFIG_HOME/tessaro/Init.ini (copied from the default at first start),
+// puzzle files in a Tessaro folder in the documents folder (or $XDG_DATA_HOME),
+// and the error log in $XDG_STATE_HOME/tessaro/, where G_sApp_Path then points.
+struct UserFolders {
+    std::string config;  // ends with '/'
+    std::string state;   // ends with '/'
+    std::string data;    // no trailing '/'
+};
+UserFolders userFolders();
+// The default Init.ini an installation puts beside its executables' folder.
+std::string installedIniPath(const std::string& programFolder);
+
 // Start-up in order: refuse a second copy (lock at `lockPath`, empty = default),
 // version, program folder (`appFolder`, empty = the executable's), Init.ini,
 // data folder. True when the window should be shown; false after the refusal

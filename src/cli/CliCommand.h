@@ -18,5 +18,6 @@ struct CliContext {
 void registerInfoCommand(CLI::App& app, CliContext& ctx);
 void registerLoadCommand(CLI::App& app, CliContext& ctx);
 void registerSolveCommand(CLI::App& app, CliContext& ctx);
+void registerExportCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace tessaro::cli

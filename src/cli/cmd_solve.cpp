@@ -79,7 +79,7 @@ private:
     bool enabled_;
     bool terminal_;
     bool shown_ = false;
-    double lastShown_ = 0;
+    double lastShown_ = -100;  // the first line once a second has passed
 };
 
 nlohmann::json cellsJson(uint64_t cells) {
@@ -174,7 +174,7 @@ std::string summary(const PackingAnalysis& a, const CountResult& r, bool fromBox
         out << "問題:\n";
         for (const Problem& p : a.problems()) out << "  " << p.message << "\n";
     }
-    const char* bound = r.complete ? "" : " 以上";
+    const char* bound = r.complete ? "" : "以上";
     out << "詰め方（ブロックを区別）: " << r.solutions << " 通り" << bound << "\n";
     out << "異なる詰め方（箱の回転を除く）: " << r.distinct << " 通り" << bound << "\n";
     out << "異なる詰め方（同じ形のブロックも区別しない）: " << r.distinctUnlabelled << " 通り" << bound << "\n";

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     registerInfoCommand(app, ctx);
     registerLoadCommand(app, ctx);
     registerSolveCommand(app, ctx);
+    registerExportCommand(app, ctx);
 
     try {
         app.parse(argc, argv);

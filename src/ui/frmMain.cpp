@@ -5,6 +5,7 @@
 #include "app/VersionInfo.h"
 #include "model/Figure.h"
 #include "viewqt/CubePicture.h"
+#include "ui/ExportDialog.h"
 #include "ui/ShapeSquare.h"
 
 #include <QApplication>
@@ -109,6 +110,7 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
     createAutoPanel();
     createStatusBar();
     wireEvents();
+    addExportMenuEntry(*this);
     Form_Load();
 }
 

@@ -1,0 +1,78 @@
+// tessaro-cli export: blocks for 3D printing (STL, 3MF), pictures (PNG) and the
+// printable sheet (PDF), written together or not at all.
+#include "cli/CliCommand.h"
+#include "cli/PuzzleSource.h"
+#include "export/Export.h"
+#include "export/qt/QtPictures.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace tessaro::cli {
+
+namespace {
+
+struct ExportOptions {
+    PuzzleSourceOptions source;
+    ExportRequest request;
+};
+
+}  // namespace
+
+void registerExportCommand(CLI::App& app, CliContext& ctx) {
+    auto opts = std::make_shared<ExportOptions>();
+    ExportRequest& r = opts->request;
+    CLI::App* cmd = app.add_subcommand("export", "ブロックの 3D プリント用データ、画像、印刷用シートを書き出す");
+    addPuzzleSourceOptions(*cmd, opts->source);
+    cmd->add_option("--stl", r.stlDir, "ブロックごとの STL（block1.stl …）を書くフォルダ");
+    cmd->add_option("--3mf", r.threeMfFile, "全ブロックを色付きで収めた 3MF ファイル");
+    cmd->add_option("--png", r.pngDir, "ブロックと箱の画像（block1.png … box.png）を書くフォルダ");
+    cmd->add_option("--pdf", r.pdfFile, "印刷用シートの PDF ファイル");
+    cmd->add_option("--cube-mm", r.sizes.cubeMm, "キューブ一つの大きさ（mm、既定 10）");
+    cmd->add_option("--clearance-mm", r.sizes.clearanceMm, "ブロックの外面ごとのすき間（mm、既定 0.2）");
+    cmd->add_option("--tray-mm", r.sizes.trayWallMm, "箱をトレイとして加え、その壁の厚さ（mm）");
+    cmd->add_option("--png-size", r.pngWidth, "画像の幅（ピクセル、既定 675）");
+    cmd->add_flag("--transparent", r.transparentPng, "画像の背景を透明にする");
+    cmd->add_flag("--with-answer", r.withAnswer, "シートに詰め方（解答）のページを加える");
+    cmd->add_option("--password", r.password, "解答パスワード");
+    cmd->callback([opts, &ctx] {
+        checkPuzzleSource(opts->source);
+        const ExportRequest& req = opts->request;
+        if (req.stlDir.empty() && req.threeMfFile.empty() && req.pngDir.empty() && req.pdfFile.empty())
+            throw CLI::ValidationError("--stl、--3mf、--png、--pdf のどれかを指定してください");
+        if (const std::string why = meshSizesRefusal(req.sizes); !why.empty()) throw CLI::ValidationError(why);
+
+        std::string error;
+        const auto loaded = readPuzzleSource(opts->source, error);
+        if (!loaded) {
+            std::cerr << "tessaro-cli: " << error << "\n";
+            ctx.exitCode = kExitUnreadable;
+            return;
+        }
+        LoadedPuzzle source = *loaded;
+        if (!opts->source.file.empty() && source.puzzle.G_sFile_Title.empty())
+            source.puzzle.G_sFile_Title = std::filesystem::path(opts->source.file).filename().string();
+
+        std::unique_ptr<GuiSession> gui;
+        if (!req.pngDir.empty() || !req.pdfFile.empty()) gui = std::make_unique<GuiSession>();
+        QtPictureRenderer pictures;
+        const ExportOutcome outcome = exportPuzzle(source.puzzle, req, &pictures);
+        switch (outcome.status) {
+        case ExportStatus::Written:
+            for (const std::string& file : outcome.written) std::cout << file << "\n";
+            ctx.exitCode = kExitOk;
+            return;
+        case ExportStatus::Refused:
+            std::cerr << "tessaro-cli: " << outcome.message << "\n";
+            ctx.exitCode = kExitUsage;
+            return;
+        case ExportStatus::Failed:
+            std::cerr << "tessaro-cli: " << outcome.message << "\n";
+            ctx.exitCode = kExitUnreadable;
+            return;
+        }
+    });
+}
+
+}  // namespace tessaro::cli

@@ -1,0 +1,164 @@
+#include "export/Export.h"
+
+#include "export/MeshFiles.h"
+#include "export/StagedFiles.h"
+#include "files/ShiftJis.h"
+#include "model/Figure.h"
+#include "solver/AutoLoader.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tessaro {
+
+namespace {
+
+// Runs the loader without yielding to anything until the budget is spent.
+class BudgetHost final : public LoaderHost {
+public:
+    explicit BudgetHost(uint64_t budget) : left_(budget) {}
+    bool yieldPoint(const LoaderModel&) override {
+        if (left_ == 0) return true;
+        --left_;
+        return false;
+    }
+    uint64_t yieldPoints(const LoaderModel&) override {
+        if (left_ == 0) return 0;
+        const uint64_t k = std::min<uint64_t>(left_, uint64_t(1) << 24);
+        left_ -= k;
+        return k;
+    }
+
+private:
+    uint64_t left_;
+};
+
+std::string blockFile(const std::string& folder, int b, const char* ext) {
+    return folder + "/block" + std::to_string(b + 1) + ext;
+}
+
+ExportOutcome refused(std::string message) { return {ExportStatus::Refused, std::move(message), {}, false}; }
+ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::move(message), {}, false}; }
+
+}  // namespace
+
+std::optional<Puzzle> firstPacking(const Puzzle& p, uint64_t maxFitTests) {
+    if (p.G_iCell_Total > 0 && fncBox_Count(p.G_iBox) == p.G_iCell_Total) return p;
+    Puzzle work = p;
+    subLoader_Init(work);
+    BudgetHost host(maxFitTests);
+    AutoLoader loader;
+    if (loader.cmdMove_Click(work, host) != LoaderOutcome::Solved) return std::nullopt;
+    return work;
+}
+
+void blockScene(const Puzzle& p, int b, Grid& grid, ColorGrid& colors) {
+    grid.fill(0);
+    colors.fill(0);
+    if (!validBlock(b)) return;
+    int lo[3] = {kGrid, kGrid, kGrid};
+    for (int z = 0; z < kGrid; ++z)
+        for (int y = 0; y < kGrid; ++y)
+            for (int x = 0; x < kGrid; ++x)
+                if (p.piece(b, x, y, z) != 0) {
+                    lo[0] = std::min(lo[0], x);
+                    lo[1] = std::min(lo[1], y);
+                    lo[2] = std::min(lo[2], z);
+                }
+    for (int z = lo[2]; z < kGrid; ++z)
+        for (int y = lo[1]; y < kGrid; ++y)
+            for (int x = lo[0]; x < kGrid; ++x) {
+                if (p.piece(b, x, y, z) == 0) continue;
+                const int c = cellIndex(x - lo[0], y - lo[1], z - lo[2]);
+                grid[c] = 1;
+                for (int shade = 0; shade < 3; ++shade) colors[c + kCells * shade] = pieceColor(b + 1, shade);
+            }
+}
+
+bool answerOpen(const Puzzle& p, const std::optional<std::string>& password) {
+    if (p.G_sPassword.empty()) return true;
+    return password && trimSpaces(*password) == p.G_sPassword;
+}
+
+ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRenderer* pictures) {
+    const bool wantsMeshes = !r.stlDir.empty() || !r.threeMfFile.empty();
+    const bool wantsPictures = !r.pngDir.empty() || !r.pdfFile.empty();
+    if (!wantsMeshes && !wantsPictures) return refused("書き出す形式を一つ以上選んでください。");
+    if (const std::string why = meshSizesRefusal(r.sizes); !why.empty()) return refused(why);
+    if (r.pngWidth < 64 || r.pngWidth > 4096) return refused("画像の幅は 64 から 4096 ピクセルの間で指定してください。");
+    if (fncPiece_CountAll(p) == 0) return refused("セルを持つブロックがありません。");
+    if (r.password && !p.G_sPassword.empty() && !answerOpen(p, r.password)) return refused("パスワードが違います。");
+    const bool open = answerOpen(p, r.password);
+    if (r.withAnswer && !r.pdfFile.empty() && !open)
+        return refused("このパズルには解答パスワードがあります。解答を含めるにはパスワードが必要です。");
+    if (wantsPictures && !pictures) return refused("画像と PDF はこの環境では書き出せません。");
+
+    // Everything is computed and written under temporary names first.
+    StagedFiles staged;
+    std::string error;
+    auto stage = [&](const std::string& target) { return staged.stage(target, error); };
+
+    std::array<Mesh, kBlocks> meshes;
+    if (wantsMeshes)
+        for (int b = 0; b < kBlocks; ++b) meshes[static_cast<size_t>(b)] = blockMesh(p, b, r.sizes);
+    Mesh tray = trayMesh(p, r.sizes);
+
+    if (!r.stlDir.empty()) {
+        if (!staged.prepareFolder(r.stlDir, error)) return failed(error);
+        for (int b = 0; b < kBlocks; ++b) {
+            const Mesh& mesh = meshes[static_cast<size_t>(b)];
+            if (mesh.empty()) continue;
+            const std::string temp = stage(blockFile(r.stlDir, b, ".stl"));
+            if (temp.empty() || !writeBinaryStl(mesh, "Tessaro block " + std::to_string(b + 1), temp, error))
+                return failed(error);
+        }
+        if (!tray.empty()) {
+            const std::string temp = stage(r.stlDir + "/tray.stl");
+            if (temp.empty() || !writeBinaryStl(tray, "Tessaro tray", temp, error)) return failed(error);
+        }
+    }
+    if (!r.threeMfFile.empty()) {
+        std::vector<MeshObject> all;
+        for (int b = 0; b < kBlocks; ++b)
+            if (!meshes[static_cast<size_t>(b)].empty())
+                all.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), meshes[static_cast<size_t>(b)]});
+        if (!tray.empty()) all.push_back({"トレイ", 0xF0F0F0, tray});
+        const std::string temp = stage(r.threeMfFile);
+        if (temp.empty() || !write3mf(all, temp, error)) return failed(error);
+    }
+
+    // A packing is the answer: shown only when the password allows it.
+    std::optional<Puzzle> packing;
+    const bool needsPacking = (!r.pngDir.empty() && open) || (!r.pdfFile.empty() && r.withAnswer);
+    if (needsPacking) packing = firstPacking(p);
+
+    if (!r.pngDir.empty()) {
+        if (!staged.prepareFolder(r.pngDir, error)) return failed(error);
+        for (int b = 0; b < kBlocks; ++b) {
+            if (fncPiece_Count(p, b) == 0) continue;
+            Grid grid;
+            ColorGrid colors;
+            blockScene(p, b, grid, colors);
+            const std::string temp = stage(blockFile(r.pngDir, b, ".png"));
+            if (temp.empty() ||
+                !pictures->writePng(grid, colors, kPieceViewParam, r.pngWidth, r.transparentPng, temp, error))
+                return failed(error);
+        }
+        const Puzzle& box = packing ? *packing : p;
+        const std::string temp = stage(r.pngDir + "/box.png");
+        if (temp.empty() || !pictures->writePng(box.G_iBox, box.G_lBox_Color, mainViewParam(120, 120), r.pngWidth,
+                                                r.transparentPng, temp, error))
+            return failed(error);
+    }
+    if (!r.pdfFile.empty()) {
+        std::optional<std::optional<Puzzle>> answer;
+        if (r.withAnswer) answer = packing;
+        const std::string temp = stage(r.pdfFile);
+        if (temp.empty() || !pictures->writeSheet(p, answer, temp, error)) return failed(error);
+    }
+
+    if (!staged.commit(error)) return failed(error);
+    return {ExportStatus::Written, {}, staged.targets(), packing.has_value()};
+}
+
+}  // namespace tessaro

@@ -1,0 +1,75 @@
+#pragma once
+// Everything a maker takes away from a puzzle: STL and 3MF blocks, PNG pictures
+// and a printable PDF sheet, written together or not at all. The pictures and
+// the sheet need a painter; the window and tessaro-cli pass the Qt one
+// (export/qt), so this part stays free of Qt.
+
+#include "export/BlockMesh.h"
+#include "model/Puzzle.h"
+#include "view/CubeView.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaro {
+
+struct ExportRequest {
+    std::string stlDir;       // block1.stl ... (and tray.stl) in this folder
+    std::string threeMfFile;  // every block (and the tray) in one file
+    std::string pngDir;       // block1.png ... and box.png in this folder
+    std::string pdfFile;      // the printable sheet
+    MeshSizes sizes;
+    bool withAnswer = false;  // the sheet gets a second page with a packing
+    std::optional<std::string> password;
+    int pngWidth = 675;       // pixels; the height keeps the view's proportions
+    bool transparentPng = false;
+};
+
+enum class ExportStatus {
+    Written,
+    Refused,  // the request cannot be met: bad sizes, no output, a wrong password
+    Failed,   // a file or folder could not be written
+};
+
+struct ExportOutcome {
+    ExportStatus status = ExportStatus::Refused;
+    std::string message;               // the reason, for the user, when not written
+    std::vector<std::string> written;  // every file written, in order
+    bool packingShown = false;         // box.png or page 2 shows a packing
+};
+
+// What the Qt side draws. Both write straight to `path` (already staged).
+class PictureRenderer {
+public:
+    virtual ~PictureRenderer() = default;
+    // The cube view of one grid, `width` pixels wide.
+    virtual bool writePng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
+                          bool transparent, const std::string& path, std::string& error) = 0;
+    // Page 1: the puzzle's texts, counts and blocks. Page 2 only when `answer`
+    // is given: that packing, or a note that none was found when it is empty.
+    virtual bool writeSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
+                            const std::string& path, std::string& error) = 0;
+};
+
+// Limit on the automatic loader's search for a packing, so a puzzle it cannot
+// pack does not hold the export up for good.
+constexpr uint64_t kPackingFitTests = 400'000'000;
+
+// A puzzle whose box holds a complete packing: the one in hand when its box is
+// full, else the first one the automatic loader finds from INIT. Nothing when
+// the search ends or reaches `maxFitTests` without one.
+std::optional<Puzzle> firstPacking(const Puzzle& p, uint64_t maxFitTests = kPackingFitTests);
+
+// Block b in its colours, moved into the corner of the cube (its view's scene).
+void blockScene(const Puzzle& p, int b, Grid& grid, ColorGrid& colors);
+
+// True when the answer may be shown: the puzzle has no password, or `password`
+// (blanks around it ignored) is the one.
+bool answerOpen(const Puzzle& p, const std::optional<std::string>& password);
+
+// Writes every requested output. `pictures` may be null when no PNG or PDF is asked for.
+ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& request, PictureRenderer* pictures);
+
+}  // namespace tessaro

@@ -1,0 +1,27 @@
+#pragma once
+// Meshes to files a slicer reads: binary STL (one solid per file) and 3MF (one
+// object per mesh, each in its own colour). Both write straight to `path`; the
+// caller stages the file (StagedFiles) so a failure leaves nothing behind.
+
+#include "export/BlockMesh.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessaro {
+
+// False with the reason in `error`.
+bool writeBinaryStl(const Mesh& mesh, const std::string& header, const std::string& path, std::string& error);
+
+struct MeshObject {
+    std::string name;  // UTF-8
+    int32_t color = 0; // 0x00BBGGRR
+    Mesh mesh;
+};
+
+// The objects side by side on the build plate in millimetres, `gapMm` apart.
+bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, std::string& error,
+              double gapMm = 5.0);
+
+}  // namespace tessaro

@@ -1,0 +1,269 @@
+#include "export/qt/QtPictures.h"
+
+#include "model/Figure.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessaro {
+
+namespace {
+
+constexpr double kTwipsPerPx = 15.0;
+
+QColor bgr(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+QFont gothic() {
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+// The cube view on a painter whose world transform is in twips. Line widths stay
+// those of the screen (15 twips to the pixel) whatever the scale, so the hatched
+// lids fill as they do in the window.
+class PaintCanvas final : public Canvas {
+public:
+    explicit PaintCanvas(QPainter& painter) : painter_(painter), font_(gothic()) {
+        font_.setPixelSize(static_cast<int>(12 * kTwipsPerPx));
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+    }
+    void line(float x1, float y1, float x2, float y2, int32_t color, int widthPx) override {
+        QPen pen(bgr(color), widthPx * kTwipsPerPx);
+        pen.setCapStyle(widthPx > 1 ? Qt::RoundCap : Qt::FlatCap);
+        painter_.setPen(pen);
+        painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    }
+    void fillBox(float x1, float y1, float x2, float y2, int32_t color) override {
+        painter_.fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), bgr(color));
+    }
+    void box(float x1, float y1, float x2, float y2, int32_t color) override {
+        painter_.setPen(QPen(bgr(color), kTwipsPerPx));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+    }
+    void text(float x, float y, const std::string& utf8) override {
+        painter_.setPen(Qt::black);
+        painter_.setFont(font_);
+        painter_.drawText(QRectF(x, y, 3000, 600), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                          QString::fromStdString(utf8));
+    }
+
+private:
+    QPainter& painter_;
+    QFont font_;
+};
+
+// Draws the cube view into `target` (device units), keeping its proportions.
+void drawView(QPainter& painter, const QRectF& target, const Grid& grid, const ColorGrid& colors,
+              const ViewParam& view) {
+    painter.save();
+    const double scale = std::min(target.width() / kPictureWidth, target.height() / kPictureHeight);
+    painter.translate(target.topLeft());
+    painter.scale(scale, scale);
+    PaintCanvas canvas(painter);
+    subDrawCells(canvas, grid, colors, view);
+    painter.restore();
+}
+
+// ---- the sheet, laid out in millimetres ----
+
+class Sheet {
+public:
+    explicit Sheet(QPdfWriter& writer) : writer_(writer), painter_(&writer), mm_(writer.resolution() / 25.4) {}
+    bool active() const { return painter_.isActive(); }
+    bool finish() { return painter_.end(); }
+    void newPage() { writer_.newPage(); }
+
+    double mm(double v) const { return v * mm_; }
+    QRectF rect(double x, double y, double w, double h) const { return {mm(x), mm(y), mm(w), mm(h)}; }
+
+    // Text in a box; returns the height used in millimetres.
+    double text(double x, double y, double w, const QString& s, double pt, bool bold = false,
+                QColor color = Qt::black) {
+        QFont font = gothic();
+        font.setPointSizeF(pt);
+        font.setBold(bold);
+        painter_.setFont(font);
+        painter_.setPen(color);
+        const QRectF used = painter_.boundingRect(rect(x, y, w, 500), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, s);
+        painter_.drawText(used, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, s);
+        return used.height() / mm_;
+    }
+
+    void view(double x, double y, double w, const Grid& grid, const ColorGrid& colors, const ViewParam& v) {
+        drawView(painter_, rect(x, y, w, w * kPictureHeight / kPictureWidth), grid, colors, v);
+    }
+
+    // One z layer of a grid as squares seen from the front, `s` mm each;
+    // `numbers` writes the block number into each filled square.
+    void layer(double x, double y, double s, int nx, int ny, int z, const Grid& grid, const ColorGrid& colors,
+               const Grid* numbers) {
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        QFont font = gothic();
+        font.setPointSizeF(std::max(5.0, s * 1.6));
+        painter_.setFont(font);
+        for (int gy = 0; gy < ny; ++gy)
+            for (int gx = 0; gx < nx; ++gx) {
+                const int c = cellIndex(gx, gy, z);
+                const QRectF r = rect(x + gx * s, y + gy * s, s, s);
+                painter_.fillRect(r, grid[c] ? bgr(colors[c]) : QColor(Qt::white));
+                painter_.setPen(QPen(QColor(0x80, 0x80, 0x80), mm(0.2)));
+                painter_.drawRect(r);
+                if (numbers && grid[c]) {
+                    painter_.setPen(Qt::black);
+                    painter_.drawText(r, Qt::AlignCenter, QString::number((*numbers)[c]));
+                }
+            }
+    }
+
+private:
+    QPdfWriter& writer_;
+    QPainter painter_;
+    double mm_;
+};
+
+void extents(const Grid& grid, int out[3]) {
+    out[0] = out[1] = out[2] = 0;
+    for (int z = 0; z < kGrid; ++z)
+        for (int y = 0; y < kGrid; ++y)
+            for (int x = 0; x < kGrid; ++x)
+                if (grid[cellIndex(x, y, z)]) {
+                    out[0] = std::max(out[0], x + 1);
+                    out[1] = std::max(out[1], y + 1);
+                    out[2] = std::max(out[2], z + 1);
+                }
+}
+
+constexpr double kPageW = 210, kMargin = 15, kTextW = kPageW - 2 * kMargin;
+
+void puzzlePage(Sheet& sheet, const Puzzle& p) {
+    double y = kMargin;
+    const QString title = p.G_sFile_Title.empty() ? QStringLiteral("サンプル") : QString::fromStdString(p.G_sFile_Title);
+    y += sheet.text(kMargin, y, kTextW, QStringLiteral("Tessaro パズル・シート　") + title, 16, true) + 3;
+    if (!p.G_sComment.empty())
+        y += sheet.text(kMargin, y, kTextW, QStringLiteral("コメント：") + QString::fromStdString(p.G_sComment), 11) + 1.5;
+    const int boxCells = p.G_iCells_X * p.G_iCells_Y * p.G_iCells_Z;
+    y += sheet.text(kMargin, y, kTextW,
+                    QStringLiteral("箱：%1 × %2 × %3（%4 セル）").arg(p.G_iCells_X).arg(p.G_iCells_Y).arg(p.G_iCells_Z).arg(boxCells),
+                    11) + 1.5;
+    y += sheet.text(kMargin, y, kTextW,
+                    QStringLiteral("ブロック：%1 個、セル合計 %2").arg(fncPiece_CountUsed(p)).arg(fncPiece_CountAll(p)), 11) + 1.5;
+    y += sheet.text(kMargin, y, kTextW,
+                    QStringLiteral("各ブロックは正面から見た立体図と、奥（Z=1）から手前への層で示します。"), 9,
+                    false, QColor(0x50, 0x50, 0x50)) + 4;
+
+    // Two columns, one block per slot.
+    constexpr double kSlotW = kTextW / 2, kSlotH = 58, kViewW = 44, kSquare = 4;
+    int slot = 0;
+    for (int b = 0; b < kBlocks; ++b) {
+        const int count = fncPiece_Count(p, b);
+        if (count == 0) continue;
+        const double sx = kMargin + (slot % 2) * kSlotW, sy = y + (slot / 2) * kSlotH;
+        ++slot;
+        Grid grid;
+        ColorGrid colors;
+        blockScene(p, b, grid, colors);
+        sheet.text(sx, sy, kSlotW, QStringLiteral("■").repeated(1), 12, true, bgr(pieceColor(b + 1, 0)));
+        sheet.text(sx + 5, sy, kSlotW - 5, QStringLiteral("ブロック %1（%2 セル）").arg(b + 1).arg(count), 11, true);
+        sheet.view(sx, sy + 6, kViewW, grid, colors, kPieceViewParam);
+        int ext[3];
+        extents(grid, ext);
+        // The layers in two columns beside the view.
+        const double lx = sx + kViewW + 3, pitch = kSquare * std::max(ext[0], 2) + 4;
+        for (int z = 0; z < ext[2]; ++z) {
+            const double ox = lx + (z % 2) * pitch, oy = sy + 8 + (z / 2) * (kSquare * ext[1] + 7);
+            sheet.text(ox, oy, pitch, QStringLiteral("Z=%1").arg(z + 1), 7);
+            sheet.layer(ox, oy + 3.5, kSquare, ext[0], ext[1], z, grid, colors, nullptr);
+        }
+    }
+}
+
+void answerPage(Sheet& sheet, const Puzzle& p, const std::optional<Puzzle>& packing) {
+    double y = kMargin;
+    y += sheet.text(kMargin, y, kTextW, QStringLiteral("詰め方（解答）"), 16, true) + 4;
+    if (!packing) {
+        sheet.text(kMargin, y, kTextW, QStringLiteral("自動移動では詰め方が見つかりませんでした。"), 11);
+        return;
+    }
+    const Puzzle& q = *packing;
+    // The loader leaves the block numbers to the colours; read them back from there.
+    Grid numbers{};
+    for (int c = 0; c < kCells; ++c)
+        for (int n = 1; n <= kBlocks; ++n)
+            if (q.G_iBox[c] && q.G_lBox_Color[c] == pieceColor(n, 0)) numbers[c] = static_cast<int16_t>(n);
+    sheet.view(kMargin + 20, y, 140, q.G_iBox, q.G_lBox_Color, mainViewParam(120, 120));
+    y += 140.0 * kPictureHeight / kPictureWidth + 6;
+    y += sheet.text(kMargin, y, kTextW, QStringLiteral("層ごとの配置（数字はブロック番号、Z=1 が奥）"), 10) + 2;
+    constexpr double kSquare = 9;
+    const double pitch = kSquare * p.G_iCells_X + 8;
+    for (int z = 0; z < p.G_iCells_Z; ++z) {
+        const double ox = kMargin + z * pitch;
+        sheet.text(ox, y, pitch, QStringLiteral("Z=%1").arg(z + 1), 9);
+        sheet.layer(ox, y + 5, kSquare, p.G_iCells_X, p.G_iCells_Y, z, q.G_iBox, q.G_lBox_Color, &numbers);
+    }
+}
+
+}  // namespace
+
+bool QtPictureRenderer::writePng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
+                                 bool transparent, const std::string& path, std::string& error) {
+    const int height = static_cast<int>(std::lround(static_cast<double>(width) * kPictureHeight / kPictureWidth));
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(transparent ? QColor(Qt::transparent) : QColor(Qt::white));
+    {
+        QPainter painter(&image);
+        drawView(painter, QRectF(0, 0, width, height), grid, colors, view);
+    }
+    if (!image.save(QString::fromStdString(path), "PNG")) {
+        error = path + ": 画像を書き込めませんでした";
+        return false;
+    }
+    return true;
+}
+
+bool QtPictureRenderer::writeSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
+                                   const std::string& path, std::string& error) {
+    QPdfWriter writer(QString::fromStdString(path));
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setResolution(300);
+    writer.setTitle(QStringLiteral("Tessaro パズル・シート"));
+    writer.setCreator(QStringLiteral("Tessaro"));
+    Sheet sheet(writer);
+    if (!sheet.active()) {
+        error = path + ": PDF を書き込めませんでした";
+        return false;
+    }
+    puzzlePage(sheet, puzzle);
+    if (answer) {
+        sheet.newPage();
+        answerPage(sheet, puzzle, *answer);
+    }
+    if (!sheet.finish()) {
+        error = path + ": PDF を書き込めませんでした";
+        return false;
+    }
+    return true;
+}
+
+GuiSession::GuiSession() {
+    if (QCoreApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tessaro-cli";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QGuiApplication>(argc, argv);
+}
+
+GuiSession::~GuiSession() = default;
+
+}  // namespace tessaro

@@ -1,0 +1,159 @@
+#include "ui/ExportDialog.h"
+
+#include "app/AppEnv.h"
+#include "export/qt/QtPictures.h"
+#include "ui/frmMain.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace tessaro {
+
+bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice& c) {
+    constexpr const char* kTitle = "書き出し";
+    ExportRequest r;
+    const std::string base = c.folder + "/";
+    if (c.stl) r.stlDir = base + "stl";
+    if (c.threeMf) r.threeMfFile = base + c.baseName + ".3mf";
+    if (c.png) r.pngDir = base + "png";
+    if (c.pdf) r.pdfFile = base + c.baseName + ".pdf";
+    r.sizes = c.sizes;
+    r.withAnswer = c.withAnswer && c.pdf;
+    r.pngWidth = c.pngWidth;
+    r.transparentPng = c.transparentPng;
+    if (c.folder.empty() || !std::filesystem::is_directory(c.folder)) {
+        dialogs.message(kTitle, "書き出し先のフォルダがありません。", MsgIcon::Critical);
+        return false;
+    }
+    if (r.withAnswer && !answerOpen(p, std::nullopt)) {
+        const std::string typed = dialogs.input(kTitle, "解答パスワードを入力してください。");
+        if (typed.empty()) return false;
+        r.password = typed;
+    }
+    QtPictureRenderer pictures;
+    const ExportOutcome out = exportPuzzle(p, r, &pictures);
+    if (out.status != ExportStatus::Written) {
+        dialogs.message(kTitle, out.message, MsgIcon::Critical);
+        return false;
+    }
+    std::string text = std::to_string(out.written.size()) + " 個のファイルを書き出しました。\r\n" + c.folder;
+    dialogs.message(kTitle, text, MsgIcon::Information);
+    return true;
+}
+
+ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : QDialog(parent), start_(start) {
+    setObjectName(QStringLiteral("frmExport"));
+    setWindowTitle(QStringLiteral("書き出し"));
+    auto check = [this](const char* name, const QString& caption, bool on) {
+        auto* b = new QCheckBox(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setChecked(on);
+        return b;
+    };
+    chkStl_ = check("chkStl", QStringLiteral("3D プリント用 STL（ブロックごと）"), start.stl);
+    chk3mf_ = check("chk3mf", QStringLiteral("3D プリント用 3MF（全ブロックを色付きで）"), start.threeMf);
+    chkPng_ = check("chkPng", QStringLiteral("画像 PNG（ブロックと箱）"), start.png);
+    chkPdf_ = check("chkPdf", QStringLiteral("印刷用シート PDF"), start.pdf);
+    chkAnswer_ = check("chkAnswer", QStringLiteral("シートに詰め方（解答）を加える"), start.withAnswer);
+    chkTransparent_ = check("chkTransparent", QStringLiteral("画像の背景を透明にする"), start.transparentPng);
+
+    auto mm = [this](const char* name, double value, double lo, double hi) {
+        auto* s = new QDoubleSpinBox(this);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(lo, hi);
+        s->setDecimals(2);
+        s->setSingleStep(0.1);
+        s->setSuffix(QStringLiteral(" mm"));
+        s->setValue(value);
+        return s;
+    };
+    spnCube_ = mm("spnCube", start.sizes.cubeMm, 1, 1000);
+    spnClearance_ = mm("spnClearance", start.sizes.clearanceMm, 0, 250);
+    spnTray_ = mm("spnTray", start.sizes.trayWallMm, 0, 100);
+    spnTray_->setSpecialValueText(QStringLiteral("なし"));
+    spnPngWidth_ = new QSpinBox(this);
+    spnPngWidth_->setObjectName(QStringLiteral("spnPngWidth"));
+    spnPngWidth_->setRange(64, 4096);
+    spnPngWidth_->setSuffix(QStringLiteral(" px"));
+    spnPngWidth_->setValue(start.pngWidth);
+
+    txtFolder_ = new QLineEdit(QString::fromStdString(start.folder), this);
+    txtFolder_->setObjectName(QStringLiteral("txtFolder"));
+    txtFolder_->setMinimumWidth(320);
+    auto* browse = new QPushButton(QStringLiteral("参照…"), this);
+    browse->setObjectName(QStringLiteral("cmdFolder"));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("書き出し先のフォルダ"), txtFolder_->text());
+        if (!dir.isEmpty()) txtFolder_->setText(dir);
+    });
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("キューブの大きさ"), spnCube_);
+    form->addRow(QStringLiteral("すき間（外面ごと）"), spnClearance_);
+    form->addRow(QStringLiteral("箱のトレイ（壁の厚さ）"), spnTray_);
+    form->addRow(QStringLiteral("画像の幅"), spnPngWidth_);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(txtFolder_, 1);
+    folderRow->addWidget(browse);
+    form->addRow(QStringLiteral("フォルダ"), folderRow);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("書き出す"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    for (QCheckBox* b : {chkStl_, chk3mf_, chkPng_, chkPdf_, chkAnswer_, chkTransparent_}) layout->addWidget(b);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    auto sync = [this] {
+        chkAnswer_->setEnabled(chkPdf_->isChecked());
+        chkTransparent_->setEnabled(chkPng_->isChecked());
+        spnPngWidth_->setEnabled(chkPng_->isChecked());
+    };
+    connect(chkPdf_, &QCheckBox::toggled, this, sync);
+    connect(chkPng_, &QCheckBox::toggled, this, sync);
+    sync();
+}
+
+WindowExportChoice ExportDialog::choice() const {
+    WindowExportChoice c = start_;
+    c.folder = txtFolder_->text().trimmed().toStdString();
+    c.stl = chkStl_->isChecked();
+    c.threeMf = chk3mf_->isChecked();
+    c.png = chkPng_->isChecked();
+    c.pdf = chkPdf_->isChecked();
+    c.withAnswer = chkAnswer_->isChecked();
+    c.transparentPng = chkTransparent_->isChecked();
+    c.sizes = {spnCube_->value(), spnClearance_->value(), spnTray_->value()};
+    c.pngWidth = spnPngWidth_->value();
+    return c;
+}
+
+void addExportMenuEntry(frmMain& w) {
+    w.mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuFileStep3"));
+    QAction* entry = w.mnuFile->addAction(QStringLiteral("書き出し…"));
+    entry->setObjectName(QStringLiteral("mnuFileExport"));
+    QObject::connect(entry, &QAction::triggered, &w, [&w] {
+        WindowExportChoice start;
+        start.folder = G_sData_Path;
+        if (!w.m_puzzle.G_sFile_Title.empty())
+            start.baseName = std::filesystem::path(w.m_puzzle.G_sFile_Title).stem().string();
+        ExportDialog dialog(start, &w);
+        if (dialog.exec() == QDialog::Accepted) runWindowExport(w.m_puzzle, w.m_dialogs, dialog.choice());
+    });
+}
+
+}  // namespace tessaro

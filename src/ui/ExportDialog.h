@@ -1,0 +1,51 @@
+#pragma once
+// The File menu's "書き出し…": one dialog with the formats, the sizes and a
+// folder; the export itself, its password question and its closing message go
+// through the dialogs layer, so tests drive them without a screen.
+
+#include "export/Export.h"
+#include "ui/Dialogs.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace tessaro {
+
+class frmMain;
+
+struct WindowExportChoice {
+    std::string folder;
+    std::string baseName = "tessaro";  // names the 3MF and PDF files
+    bool stl = true, threeMf = true, png = false, pdf = true;
+    bool withAnswer = false;
+    MeshSizes sizes;
+    int pngWidth = 675;
+    bool transparentPng = false;
+};
+
+// Asks for the answer password when the answer is wanted and locked, exports,
+// and says what was written or why not. True when files were written.
+bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice& choice);
+
+class ExportDialog : public QDialog {
+    Q_OBJECT
+public:
+    ExportDialog(const WindowExportChoice& start, QWidget* parent = nullptr);
+    WindowExportChoice choice() const;
+
+private:
+    WindowExportChoice start_;
+    QCheckBox *chkStl_, *chk3mf_, *chkPng_, *chkPdf_, *chkAnswer_, *chkTransparent_;
+    QDoubleSpinBox *spnCube_, *spnClearance_, *spnTray_;
+    QSpinBox* spnPngWidth_;
+    QLineEdit* txtFolder_;
+};
+
+// Puts "書き出し…" at the end of the File menu and wires it to the dialog.
+void addExportMenuEntry(frmMain& window);
+
+}  // namespace tessaro

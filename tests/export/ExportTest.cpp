@@ -1,0 +1,147 @@
+// The whole export as the window and tessaro-cli run it: the sheet's pages,
+// the answer behind its password, and nothing left behind when a step fails.
+#include "export/Export.h"
+#include "export/qt/QtPictures.h"
+#include "model/Figure.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+using namespace tessaro;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        char tmpl[] = "/tmp/tessaro-export-XXXXXX";
+        path_ = mkdtemp(tmpl);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::recursive_directory_iterator(path_)) out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+private:
+    std::string path_;
+};
+
+// Pages as poppler reads them, or -1 when it cannot read the file.
+int pdfPages(const std::string& path) {
+    const std::string cmd = "pdfinfo '" + path + "' 2>/dev/null";
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return -1;
+    char line[256];
+    int pages = -1;
+    while (fgets(line, sizeof line, f))
+        if (std::sscanf(line, "Pages: %d", &pages) == 1) break;
+    pclose(f);
+    return pages;
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    GuiSession gui;
+    QtPictureRenderer pictures;
+};
+
+}  // namespace
+
+TEST_F(ExportTest, SheetHasTheAnswerPageOnlyWhenAskedAndAllowed) {
+    TempDir dir;
+    ExportRequest r;
+    r.pdfFile = dir / "sheet.pdf";
+    ExportOutcome out = exportPuzzle(buildSamplePuzzle(), r, &pictures);
+    ASSERT_EQ(out.status, ExportStatus::Written) << out.message;
+    EXPECT_EQ(pdfPages(r.pdfFile), 1);
+
+    r.withAnswer = true;
+    out = exportPuzzle(buildSamplePuzzle(), r, &pictures);
+    ASSERT_EQ(out.status, ExportStatus::Written) << out.message;
+    EXPECT_TRUE(out.packingShown);
+    EXPECT_EQ(pdfPages(r.pdfFile), 2);
+
+    // With an answer password: refused without it and with a wrong one, and the
+    // sheet already there stays as it was.
+    Puzzle locked = buildSamplePuzzle();
+    locked.G_sPassword = "open";
+    const auto before = fs::last_write_time(r.pdfFile);
+    EXPECT_EQ(exportPuzzle(locked, r, &pictures).status, ExportStatus::Refused);
+    r.password = "shut";
+    EXPECT_EQ(exportPuzzle(locked, r, &pictures).status, ExportStatus::Refused);
+    EXPECT_EQ(fs::last_write_time(r.pdfFile), before);
+    r.password = " open ";
+    ASSERT_EQ(exportPuzzle(locked, r, &pictures).status, ExportStatus::Written);
+    EXPECT_EQ(pdfPages(r.pdfFile), 2);
+}
+
+TEST_F(ExportTest, BoxPictureShowsAPackingOnlyBehindThePassword) {
+    TempDir dir;
+    ExportRequest r;
+    r.pngDir = dir / "png";
+    r.pngWidth = 300;
+    r.transparentPng = true;
+    Puzzle locked = buildSamplePuzzle();
+    locked.G_sPassword = "open";
+    ExportOutcome out = exportPuzzle(locked, r, &pictures);
+    ASSERT_EQ(out.status, ExportStatus::Written) << out.message;
+    EXPECT_FALSE(out.packingShown);
+    EXPECT_EQ(out.written.size(), 8u);  // seven blocks and the box
+    const QImage emptyBox(QString::fromStdString(r.pngDir + "/box.png"));
+    EXPECT_EQ(emptyBox.width(), 300);
+    EXPECT_EQ(emptyBox.pixelColor(0, 0).alpha(), 0);
+
+    r.password = "open";
+    out = exportPuzzle(locked, r, &pictures);
+    EXPECT_TRUE(out.packingShown);
+    const QImage packed(QString::fromStdString(r.pngDir + "/box.png"));
+    // The packed box covers pixels the empty frame leaves clear.
+    int differ = 0;
+    for (int y = 0; y < packed.height(); ++y)
+        for (int x = 0; x < packed.width(); ++x) differ += packed.pixel(x, y) != emptyBox.pixel(x, y);
+    EXPECT_GT(differ, packed.width() * packed.height() / 10);
+}
+
+TEST_F(ExportTest, AFailedStepLeavesNoFileBehind) {
+    TempDir dir;
+    {
+        std::ofstream(dir / "all.3mf") << "old";
+    }
+    ExportRequest r;
+    r.stlDir = dir / "stl";
+    r.threeMfFile = dir / "all.3mf";
+    r.pngDir = dir / "png";
+    r.pdfFile = dir / "missing/sheet.pdf";  // its folder does not exist
+    const ExportOutcome out = exportPuzzle(buildSamplePuzzle(), r, &pictures);
+    EXPECT_EQ(out.status, ExportStatus::Failed);
+    EXPECT_NE(out.message.find("missing"), std::string::npos) << out.message;
+    // No STL or PNG folder, no temporary file, and the old 3MF file unchanged.
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"all.3mf"});
+    std::ifstream in(dir / "all.3mf");
+    std::string text;
+    in >> text;
+    EXPECT_EQ(text, "old");
+}
+
+TEST_F(ExportTest, RequestsThatCannotBeMetAreRefusedBeforeWriting) {
+    TempDir dir;
+    ExportRequest r;
+    EXPECT_EQ(exportPuzzle(buildSamplePuzzle(), r, &pictures).status, ExportStatus::Refused);  // nothing asked
+    r.stlDir = dir / "stl";
+    r.sizes.cubeMm = -5;
+    EXPECT_EQ(exportPuzzle(buildSamplePuzzle(), r, &pictures).status, ExportStatus::Refused);
+    r.sizes = MeshSizes{};
+    EXPECT_EQ(exportPuzzle(Puzzle{}, r, &pictures).status, ExportStatus::Refused);  // no blocks
+    r.pngDir = dir / "png";
+    EXPECT_EQ(exportPuzzle(buildSamplePuzzle(), r, nullptr).status, ExportStatus::Refused);  // no painter
+    EXPECT_TRUE(dir.entries().empty());
+}

@@ -1,0 +1,249 @@
+// Printable blocks: what a slicer needs (closed, outward, right volume and size)
+// checked on the files as written, and the 3MF read back with lib3mf.
+#include "export/BlockMesh.h"
+#include "export/MeshFiles.h"
+#include "model/Figure.h"
+
+#include <Model/COM/NMR_DLLInterfaces.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <tuple>
+
+using namespace tessaro;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Point = std::tuple<float, float, float>;
+struct Triangle {
+    Point v[3];
+};
+
+std::vector<Triangle> readStl(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<Triangle> out;
+    if (data.size() < 84) return out;
+    uint32_t n;
+    std::memcpy(&n, data.data() + 80, 4);
+    EXPECT_EQ(data.size(), 84 + 50 * size_t(n)) << path;
+    for (uint32_t i = 0; i < n && 84 + 50 * size_t(i + 1) <= data.size(); ++i) {
+        float f[12];
+        std::memcpy(f, data.data() + 84 + 50 * size_t(i), sizeof f);
+        out.push_back({{{f[3], f[4], f[5]}, {f[6], f[7], f[8]}, {f[9], f[10], f[11]}}});
+    }
+    return out;
+}
+
+// Every directed edge once and its reverse once: closed and consistently wound.
+bool closedAndConsistent(const std::vector<Triangle>& tris) {
+    std::map<std::pair<Point, Point>, int> edges;
+    for (const Triangle& t : tris)
+        for (int k = 0; k < 3; ++k) ++edges[{t.v[k], t.v[(k + 1) % 3]}];
+    for (const auto& [e, n] : edges) {
+        const auto back = edges.find({e.second, e.first});
+        if (n != 1 || back == edges.end() || back->second != 1) return false;
+    }
+    return !tris.empty();
+}
+
+double signedVolume(const std::vector<Triangle>& tris) {
+    double v = 0;
+    for (const Triangle& t : tris) {
+        auto [ax, ay, az] = t.v[0];
+        auto [bx, by, bz] = t.v[1];
+        auto [cx, cy, cz] = t.v[2];
+        v += (double(ax) * (double(by) * cz - double(bz) * cy) - double(ay) * (double(bx) * cz - double(bz) * cx) +
+              double(az) * (double(bx) * cy - double(by) * cx)) / 6.0;
+    }
+    return v;
+}
+
+struct Box3 {
+    double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
+};
+Box3 boundsOf(const std::vector<Triangle>& tris) {
+    Box3 b;
+    for (const Triangle& t : tris)
+        for (const Point& p : t.v) {
+            const double c[3] = {std::get<0>(p), std::get<1>(p), std::get<2>(p)};
+            for (int a = 0; a < 3; ++a) b.lo[a] = std::min(b.lo[a], c[a]), b.hi[a] = std::max(b.hi[a], c[a]);
+        }
+    return b;
+}
+
+// Extent of block b in cells along the view's x, y, z.
+std::array<int, 3> extentOf(const Puzzle& p, int b) {
+    int lo[3] = {9, 9, 9}, hi[3] = {-1, -1, -1};
+    for (int z = 0; z < kGrid; ++z)
+        for (int y = 0; y < kGrid; ++y)
+            for (int x = 0; x < kGrid; ++x)
+                if (p.piece(b, x, y, z)) {
+                    const int c[3] = {x, y, z};
+                    for (int a = 0; a < 3; ++a) lo[a] = std::min(lo[a], c[a]), hi[a] = std::max(hi[a], c[a]);
+                }
+    return {hi[0] - lo[0] + 1, hi[1] - lo[1] + 1, hi[2] - lo[2] + 1};
+}
+
+class TempDir {
+public:
+    TempDir() {
+        char tmpl[] = "/tmp/tessaro-mesh-XXXXXX";
+        path_ = mkdtemp(tmpl);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+TEST(BlockMesh, SampleBlocksAsStlAreClosedWithTheirVolumeAndSize) {
+    const Puzzle p = buildSamplePuzzle();
+    TempDir dir;
+    for (double clearance : {0.2, 0.0, 1.5}) {
+        MeshSizes sizes;
+        sizes.cubeMm = 10;
+        sizes.clearanceMm = clearance;
+        for (int b = 0; b < 7; ++b) {
+            SCOPED_TRACE("block " + std::to_string(b + 1) + ", clearance " + std::to_string(clearance));
+            std::string error;
+            const std::string file = dir / ("b" + std::to_string(b) + ".stl");
+            ASSERT_TRUE(writeBinaryStl(blockMesh(p, b, sizes), "test", file, error)) << error;
+            const auto tris = readStl(file);
+            // Sample block 6 has cells meeting only along an edge: with no clearance they
+            // share it, so it is closed only as two touching solids, not edge by edge.
+            if (clearance > 0 || b != 5) {
+                EXPECT_TRUE(closedAndConsistent(tris));
+            }
+
+            const int cells = fncPiece_Count(p, b);
+            const double full = cells * 1000.0;
+            const double volume = signedVolume(tris);
+            if (clearance == 0) {
+                EXPECT_NEAR(volume, full, 1e-3);
+            } else {
+                // Each outer face loses at most its area times the clearance.
+                EXPECT_LT(volume, full);
+                EXPECT_GT(volume, full - cells * 6 * 100.0 * clearance);
+            }
+            // Printer X, Y, Z are the view's x, z and y; the outermost faces move in by the clearance.
+            const auto ext = extentOf(p, b);
+            const Box3 box = boundsOf(tris);
+            const int along[3] = {ext[0], ext[2], ext[1]};
+            for (int a = 0; a < 3; ++a) {
+                EXPECT_NEAR(box.lo[a], 0.0, 1e-4);
+                EXPECT_NEAR(box.hi[a], along[a] * 10.0 - 2 * clearance, 1e-4);
+            }
+        }
+    }
+}
+
+TEST(BlockMesh, PrintedBlockIsNotTheMirrorImage) {
+    // Cells (0,0,0), (1,0,0), (0,1,0), (0,0,1): right, down, towards the viewer.
+    // On the printer: +X, -Z (down), -Y (towards the viewer), so the corner cube
+    // is at high Y and high Z, and the X arm runs along the top at the back.
+    Puzzle p{};
+    p.piece(0, 0, 0, 0) = p.piece(0, 1, 0, 0) = p.piece(0, 0, 1, 0) = p.piece(0, 0, 0, 1) = 1;
+    MeshSizes sizes;
+    sizes.clearanceMm = 0;
+    const Mesh mesh = blockMesh(p, 0, sizes);
+    // The X arm's far end is a square at x = 20 spanning y and z in [10, 20].
+    int farFace = 0;
+    for (const Vec3& v : mesh.vertices)
+        if (v.x == 20) {
+            EXPECT_GE(v.y, 10);
+            EXPECT_GE(v.z, 10);
+            ++farFace;
+        }
+    EXPECT_EQ(farFace, 4);
+}
+
+TEST(BlockMesh, TrayIsAClosedOpenTopBoxAroundTheCells) {
+    Puzzle p = buildSamplePuzzle();
+    p.G_iCells_X = 2, p.G_iCells_Y = 3, p.G_iCells_Z = 4;
+    MeshSizes sizes;
+    sizes.cubeMm = 10;
+    sizes.trayWallMm = 2;
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(writeBinaryStl(trayMesh(p, sizes), "tray", dir / "tray.stl", error));
+    const auto tris = readStl(dir / "tray.stl");
+    EXPECT_TRUE(closedAndConsistent(tris));
+    // Outside 24 x 44 x 32 (x, depth from z, height from y plus the floor), less the 20 x 40 x 30 hollow.
+    EXPECT_NEAR(signedVolume(tris), 24.0 * 44 * 32 - 20.0 * 40 * 30, 1e-2);
+    const Box3 box = boundsOf(tris);
+    EXPECT_NEAR(box.hi[0], 24, 1e-4);
+    EXPECT_NEAR(box.hi[1], 44, 1e-4);
+    EXPECT_NEAR(box.hi[2], 32, 1e-4);
+    sizes.trayWallMm = 0;
+    EXPECT_TRUE(trayMesh(p, sizes).empty());
+}
+
+TEST(BlockMesh, SizesOutsideWhatPrintsAreRefused) {
+    EXPECT_EQ(meshSizesRefusal(MeshSizes{}), "");
+    EXPECT_NE(meshSizesRefusal({-10, 0.2, 0}), "");
+    EXPECT_NE(meshSizesRefusal({10, -0.1, 0}), "");
+    EXPECT_NE(meshSizesRefusal({10, 3, 0}), "");  // more than a quarter of the cube
+    EXPECT_NE(meshSizesRefusal({10, 0.2, -1}), "");
+    EXPECT_NE(meshSizesRefusal({NAN, 0.2, 0}), "");
+    EXPECT_EQ(meshSizesRefusal({10, 0, 0}), "");
+}
+
+TEST(ThreeMf, EveryBlockIsItsOwnColouredObjectAndReadsBack) {
+    const Puzzle p = buildSamplePuzzle();
+    MeshSizes sizes;
+    sizes.trayWallMm = 2;
+    std::vector<MeshObject> objects;
+    for (int b = 0; b < 7; ++b)
+        objects.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), blockMesh(p, b, sizes)});
+    objects.push_back({"トレイ", 0xF0F0F0, trayMesh(p, sizes)});
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(write3mf(objects, dir / "all.3mf", error)) << error;
+
+    using namespace NMR;
+    PLib3MFModel* model = nullptr;
+    ASSERT_EQ(lib3mf_createmodel(&model), LIB3MF_OK);
+    PLib3MFModelReader* reader = nullptr;
+    ASSERT_EQ(lib3mf_model_queryreader(model, "3mf", &reader), LIB3MF_OK);
+    ASSERT_EQ(lib3mf_reader_readfromfileutf8(reader, (dir / "all.3mf").c_str()), LIB3MF_OK);
+    PLib3MFModelResourceIterator* it = nullptr;
+    ASSERT_EQ(lib3mf_model_getmeshobjects(model, &it), LIB3MF_OK);
+    size_t count = 0;
+    BOOL more = false;
+    while (lib3mf_resourceiterator_movenext(it, &more) == LIB3MF_OK && more) {
+        PLib3MFModelResource* res = nullptr;
+        ASSERT_EQ(lib3mf_resourceiterator_getcurrent(it, &res), LIB3MF_OK);
+        ASSERT_LT(count, objects.size());
+        char name[64] = {};
+        ULONG needed = 0;
+        lib3mf_object_getnameutf8(res, name, sizeof name, &needed);
+        EXPECT_EQ(std::string(name), objects[count].name);
+        DWORD triangles = 0;
+        lib3mf_meshobject_gettrianglecount(res, &triangles);
+        EXPECT_EQ(triangles, objects[count].mesh.triangles.size());
+        BOOL manifold = false;
+        lib3mf_meshobject_ismanifoldandoriented(res, &manifold);
+        EXPECT_TRUE(manifold) << name;
+        PLib3MFDefaultPropertyHandler* props = nullptr;
+        ASSERT_EQ(lib3mf_object_createdefaultpropertyhandler(res, &props), LIB3MF_OK);
+        DWORD group = 0, index = 0;
+        EXPECT_EQ(lib3mf_defaultpropertyhandler_getbasematerial(props, &group, &index), LIB3MF_OK) << name;
+        EXPECT_EQ(index, count);
+        lib3mf_release(props);
+        lib3mf_release(res);
+        ++count;
+    }
+    EXPECT_EQ(count, objects.size());
+    lib3mf_release(it);
+    lib3mf_release(reader);
+    lib3mf_release(model);
+}

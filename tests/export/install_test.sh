@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# cmake --install into a temporary prefix, then the installed program started
+# from its desktop entry's command, offscreen, with a temporary home: it must
+# stay up and make its settings, puzzle and log folders under that home.
+#   install_test.sh BUILD_DIR
+set -u
+build=$1
+tmp=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; [ -s "$tmp/run.log" ] && cat "$tmp/run.log"; exit 1; }
+
+cmake --install "$build" --prefix "$tmp/prefix" >"$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; fail "install"; }
+p=$tmp/prefix
+for f in bin/tessaro bin/tessaro-cli share/tessaro/Init.ini share/applications/org.tessaro.Tessaro.desktop \
+         share/icons/hicolor/scalable/apps/org.tessaro.Tessaro.svg share/metainfo/org.tessaro.Tessaro.metainfo.xml; do
+    [ -e "$p/$f" ] || fail "missing $f"
+done
+[ -e "$p/bin/Init.ini" ] && fail "Init.ini beside the installed executables makes it a portable copy"
+grep -q '^Categories=Game;LogicGame;$' "$p/share/applications/org.tessaro.Tessaro.desktop" || fail "categories"
+
+exec_line=$(sed -n 's/^Exec=//p' "$p/share/applications/org.tessaro.Tessaro.desktop")
+mkdir -p "$tmp/home" "$tmp/run"
+chmod 700 "$tmp/run"
+env -u XDG_CONFIG_HOME -u XDG_STATE_HOME -u XDG_DATA_HOME HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" \
+    QT_QPA_PLATFORM=offscreen PATH="$p/bin:$PATH" $exec_line >"$tmp/run.log" 2>&1 &
+pid=$!
+ini=$tmp/home/.config/tessaro/Init.ini
+for _ in $(seq 200); do [ -s "$ini" ] && break; sleep 0.1; done
+[ -s "$ini" ] || fail "no settings file made at $ini"
+cmp -s "$ini" "$p/share/tessaro/Init.ini" || fail "settings differ from the installed default"
+[ -d "$tmp/home/.local/share/Tessaro" ] || fail "no puzzle folder"
+[ -d "$tmp/home/.local/state/tessaro" ] || fail "no log folder"
+sleep 1
+kill -0 "$pid" 2>/dev/null || fail "the program did not stay up"
+echo "installed program started with its settings in $ini"
