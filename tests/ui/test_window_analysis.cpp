@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QMenuBar>
 #include <QTimer>
 
 #include <filesystem>
@@ -87,12 +86,6 @@ protected:
         return b && b->idle();
     }
 };
-
-TEST_F(AnalysisTest, MenuSitsBetweenToolsAndHelp) {
-    QStringList titles;
-    for (QAction* a : w.menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"ファイル(&F)", "表示(&V)", "ﾂｰﾙ(&T)", "解析(&A)", "ヘルプ(&H)"}));
-}
 
 TEST_F(AnalysisTest, CountStatesTheCountsAndTheVerdict) {
     const Puzzle before = comparable(w.m_puzzle);
