@@ -1,6 +1,7 @@
 #include "app/ErrLog.h"
 
 #include "app/AppEnv.h"
+#include "files/FileReport.h"
 #include "files/ShiftJis.h"
 
 #include <fcntl.h>
@@ -57,6 +58,13 @@ void subErrLog_put(const std::string& detail, const std::string& place)
 void logStepError(const std::string& procedure, int errorNumber, int label, const std::string& description)
 {
     subErrLog_put("Line " + std::to_string(label) + ":" + description, procedure + std::to_string(errorNumber));
+}
+
+void logFileErrors()
+{
+    setFileErrorReport([](const std::string& procedure, const FileError& e) {
+        logStepError(procedure, e.number, e.label, e.description);
+    });
 }
 
 }  // namespace tessaro

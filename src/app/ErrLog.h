@@ -24,6 +24,9 @@ void appendErrLog(const std::string& detail, const std::string& place);
 // "Line " + step label + ":" + description.
 void logStepError(const std::string& procedure, int errorNumber, int label, const std::string& description);
 
+// From now on the file procedures' failed steps go through logStepError.
+void logFileErrors();
+
 // One log line (UTF-8) for the given local time.
 std::string errLogLine(const std::tm& when, const std::string& detail, const std::string& place);
 

@@ -22,6 +22,15 @@ inline constexpr size_t kIniReadLimit = 1 << 20;
 // are read (a settings file is small), and nothing goes wrong beyond "".
 std::string fncIni_get(const std::string& section, const std::string& key, const std::string& file);
 
+// Profile write: sets `key` in `section` of `file` to `value` (names and value
+// UTF-8, written in the file's encoding, Shift-JIS for a new file). The first
+// matching key of the first matching section is replaced; a missing key is added
+// at the end of its section, a missing section at the end of the file. Every
+// other line keeps its bytes and the file is replaced whole (a failed write
+// leaves it as it was). False when the file could not be written.
+bool fncIni_put(const std::string& section, const std::string& key, const std::string& value,
+                const std::string& file);
+
 // G_sData_Path from G_sApp_Path + "Init.ini". A missing file shows
 // "初期設定ファイル異常" through the message handler and returns false.
 bool fncSetting_get();

@@ -1,4 +1,5 @@
 // tessaro-cli: the headless tool over the puzzle core.
+#include "app/ErrLog.h"
 #include "cli/CliCommand.h"
 
 #include <iostream>
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Tessaro のコマンドライン・ツール", "tessaro-cli"};
     app.require_subcommand(1);
     CliContext ctx;
+    tessaro::logFileErrors();
 
     // Each command adds itself here.
     registerInfoCommand(app, ctx);

@@ -1,10 +1,12 @@
 #include "export/Export.h"
 
+#include "analysis/PackingAnalysis.h"
+#include "analysis/PackingPlace.h"
+
 #include "export/MeshFiles.h"
 #include "export/StagedFiles.h"
 #include "files/ShiftJis.h"
 #include "model/Figure.h"
-#include "solver/AutoLoader.h"
 
 #include <algorithm>
 #include <array>
@@ -12,26 +14,6 @@
 namespace tessaro {
 
 namespace {
-
-// Runs the loader without yielding to anything until the budget is spent.
-class BudgetHost final : public LoaderHost {
-public:
-    explicit BudgetHost(uint64_t budget) : left_(budget) {}
-    bool yieldPoint(const LoaderModel&) override {
-        if (left_ == 0) return true;
-        --left_;
-        return false;
-    }
-    uint64_t yieldPoints(const LoaderModel&) override {
-        if (left_ == 0) return 0;
-        const uint64_t k = std::min<uint64_t>(left_, uint64_t(1) << 24);
-        left_ -= k;
-        return k;
-    }
-
-private:
-    uint64_t left_;
-};
 
 std::string blockFile(const std::string& folder, int b, const char* ext) {
     return folder + "/block" + std::to_string(b + 1) + ext;
@@ -42,14 +24,13 @@ ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::m
 
 }  // namespace
 
-std::optional<Puzzle> firstPacking(const Puzzle& p, uint64_t maxFitTests) {
+std::optional<Puzzle> firstPacking(const Puzzle& p) {
     if (p.G_iCell_Total > 0 && fncBox_Count(p.G_iBox) == p.G_iCell_Total) return p;
-    Puzzle work = p;
-    subLoader_Init(work);
-    BudgetHost host(maxFitTests);
-    AutoLoader loader;
-    if (loader.cmdMove_Click(work, host) != LoaderOutcome::Solved) return std::nullopt;
-    return work;
+    const analysis::PackingAnalysis analysis(p);
+    if (!analysis.problems().empty()) return std::nullopt;
+    const auto packing = analysis.findOne();
+    if (!packing) return std::nullopt;
+    return analysis::withPackingInBox(p, *packing);
 }
 
 void blockScene(const Puzzle& p, int b, Grid& grid, ColorGrid& colors) {

@@ -53,14 +53,9 @@ public:
                             const std::string& path, std::string& error) = 0;
 };
 
-// Limit on the automatic loader's search for a packing, so a puzzle it cannot
-// pack does not hold the export up for good.
-constexpr uint64_t kPackingFitTests = 400'000'000;
-
 // A puzzle whose box holds a complete packing: the one in hand when its box is
-// full, else the first one the automatic loader finds from INIT. Nothing when
-// the search ends or reaches `maxFitTests` without one.
-std::optional<Puzzle> firstPacking(const Puzzle& p, uint64_t maxFitTests = kPackingFitTests);
+// full, else the first one the packing analysis finds. Nothing when there is none.
+std::optional<Puzzle> firstPacking(const Puzzle& p);
 
 // Block b in its colours, moved into the corner of the cube (its view's scene).
 void blockScene(const Puzzle& p, int b, Grid& grid, ColorGrid& colors);

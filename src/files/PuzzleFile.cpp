@@ -1,7 +1,6 @@
 #include "files/PuzzleFile.h"
 
-#include "app/AppEnv.h"
-#include "app/ErrLog.h"
+#include "files/FileReport.h"
 #include "files/SaveFile.h"
 #include "files/ShiftJis.h"
 
@@ -313,12 +312,12 @@ namespace {
 bool putRecord(const Puzzle& p, const std::string& path, UniformRandom& rnd)
 {
     auto fail = [](const FileError& e) {
-        logStepError(kPutPlace, e.number, e.label, e.description);
+        reportFileError(kPutPlace, e);
         return false;
     };
 
     Record record;
-    if (auto refused = encodeRecord(p, G_sVersion, rnd, record))
+    if (auto refused = encodeRecord(p, recordVersionText(), rnd, record))
         return fail(*refused);
 
     LabelledStretch stretches[std::size(kFields)];
@@ -332,7 +331,7 @@ bool putRecord(const Puzzle& p, const std::string& path, UniformRandom& rnd)
 std::string getRecord(Puzzle& p, const std::string& path)
 {
     auto fail = [](const FileError& e) {
-        logStepError(kGetPlace, e.number, e.label, e.description);
+        reportFileError(kGetPlace, e);
         return std::string();
     };
     if (path.empty())
@@ -385,7 +384,7 @@ bool subFile_put(const Puzzle& p, const std::string& path, UniformRandom& rnd)
         return putRecord(p, path, rnd);
     } catch (const std::exception& e) {
         const FileError err = unexpectedFileError(100, e);
-        logStepError(kPutPlace, err.number, err.label, err.description);
+        reportFileError(kPutPlace, err);
         return false;
     }
 }
@@ -396,7 +395,7 @@ std::string fncFile_get(Puzzle& p, const std::string& path)
         return getRecord(p, path);
     } catch (const std::exception& e) {
         const FileError err = unexpectedFileError(100, e);
-        logStepError(kGetPlace, err.number, err.label, err.description);
+        reportFileError(kGetPlace, err);
         return {};
     }
 }

@@ -77,12 +77,12 @@ struct DecodeResult {
 // other than fncBox_Count of its box.
 DecodeResult decodeRecord(std::string_view bytes, Puzzle& p);
 
-// Writes the model (and G_sVersion) to `path`: true when the whole record is in
+// Writes the model (and recordVersionText()) to `path`: true when the whole record is in
 // place. The record is saved with saveBytes (files/SaveFile.h): only a regular
 // file or a new name, read-only files refused even for root, the file's identity
 // kept, a failure leaving any old file as it was. A password the format cannot
 // hold is refused before any file is touched. Every failure is
-// logged through subErrLog_put ("frmMain.subFile_put() ") and gives false.
+// reported through reportFileError ("frmMain.subFile_put() ") and gives false.
 // The caller fills G_sComment, G_sPassword and G_iCell_Filled first.
 bool subFile_put(const Puzzle& p, const std::string& path);
 // The same with the key drawn from `rnd` (the other form seeds one from the clock).
@@ -91,7 +91,7 @@ bool subFile_put(const Puzzle& p, const std::string& path, UniformRandom& rnd);
 // Reads `path` into `p`. Returns the file's version text (trimmed) when the
 // whole record was read; "NG Version" when the file does not begin with "V"
 // (also when it is shorter than 16 bytes); "" after a failure, which is logged
-// through subErrLog_put ("frmMain.fncFile_get() "). On anything but success
+// through reportFileError ("frmMain.fncFile_get() "). On anything but success
 // `p` is untouched. G_sFile_Version and G_sFile_Title are the caller's.
 std::string fncFile_get(Puzzle& p, const std::string& path);
 

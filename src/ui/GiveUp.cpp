@@ -23,6 +23,10 @@ bool fncGiveUp(Dialogs& dlg, const Puzzle& p) {
                     MsgIcon::Information);
         return false;
     }
+    return askAnswerPassword(dlg, p);
+}
+
+bool askAnswerPassword(Dialogs& dlg, const Puzzle& p) {
     if (dlg.message("悔しいけども．．．", "降参しますか？", MsgIcon::Question, MsgButtons::YesNo) !=
         MsgResult::Yes)
         return false;

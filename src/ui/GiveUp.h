@@ -13,6 +13,11 @@ namespace tessaro {
 // True when the player confirmed giving up and typed the answer password.
 bool fncGiveUp(Dialogs& dlg, const Puzzle& p);
 
+// Giving up's question and password prompt for a puzzle that has a password:
+// true when the player confirmed and typed it. The analysis asks this too
+// before it shows anything of the answer.
+bool askAnswerPassword(Dialogs& dlg, const Puzzle& p);
+
 // True when the typed text is the answer password (asked before editing an
 // opened puzzle's blocks).
 bool fncPassword_Check(Dialogs& dlg, const Puzzle& p);

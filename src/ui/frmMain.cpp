@@ -1,6 +1,7 @@
 #include "ui/frmMain.h"
 
 #include "app/AppEnv.h"
+#include "app/ErrLog.h"
 #include "app/VersionInfo.h"
 #include "model/Figure.h"
 #include "viewqt/CubePicture.h"
@@ -102,8 +103,10 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
     setMessageHandler([this](const std::string& title, const std::string& text) {
         m_dialogs.message(title, text, MsgIcon::Critical, MsgButtons::Ok);
     });
+    logFileErrors();
 
     createMenus();
+    createAnalysisMenu();
     createControls();
     createAutoPanel();
     createStatusBar();

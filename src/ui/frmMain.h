@@ -13,6 +13,7 @@
 //   frmMain_MakePiece.cpp making single blocks
 //   frmMain_File.cpp    the file menu and giving up
 //   frmMain_Undo.cpp    the Edit menu: undo and redo of every step
+//   frmMain_Analysis.cpp the analysis menu: counting, browsing packings, hints
 
 #include "editor/CellCount.h"
 #include "model/Puzzle.h"
@@ -30,6 +31,7 @@
 
 class QAction;
 class QCheckBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -42,6 +44,7 @@ class QStatusBar;
 namespace tessaro {
 
 class ShapeSquare;
+class PackingBrowser;
 class CubePicture;
 class UndoHistory;
 
@@ -263,6 +266,28 @@ public:
     void mnuEditUndo_Click();
     void mnuEditRedo_Click();
     UndoHistory& history() { return *m_history; }
+    // ---- the analysis menu ----
+    QMenu* mnuAnalysis = nullptr;
+    QAction* mnuAnalysisCount = nullptr;
+    QAction* mnuAnalysisBrowse = nullptr;
+    QAction* mnuAnalysisHint = nullptr;
+    QAction* mnuAnalysisNext = nullptr;
+    QAction* mnuAnalysisCheckMade = nullptr;
+    void mnuAnalysisCount_Click();
+    void mnuAnalysisBrowse_Click();
+    void mnuAnalysisHint_Click();
+    void mnuAnalysisNext_Click();
+    void mnuAnalysisCheckMade_Click();
+    // After a maker ended with its blocks kept: the count, when asked for.
+    void checkMadePuzzle();
+    // The browser's packing into the box, every block loaded where it has it.
+    void putShownPacking(PackingBrowser& browser);
+    // Giving up succeeded: the answer is open for this puzzle.
+    void rememberGiveUp();
+    // What the box view shows: the puzzle in hand, or the packing being browsed.
+    const Puzzle& boxOnView();
+    // The open packing browser, if any.
+    QDialog* packingBrowser() const;
 
     // ---- small helpers shared by the handler files ----
     static bool isChecked(const QAction* a);
@@ -315,6 +340,10 @@ private:
     // Menu and button states kept aside while a search runs.
     std::array<bool, 13> m_savedEnabled{};
     std::unique_ptr<UndoHistory> m_history;
+
+    void createAnalysisMenu();
+    struct AnalysisState;
+    std::shared_ptr<AnalysisState> m_analysis;
 };
 
 }  // namespace tessaro

@@ -12,7 +12,7 @@
 namespace tessaro {
 
 void frmMain::subDrawMain() {
-    const Puzzle& P = m_puzzle;
+    const Puzzle& P = boxOnView();
     pictMain->setScene(P.G_iBox, P.G_lBox_Color, mainViewParam(hscDX->value(), vscDY->value()));
     subShowBoxPanels(hscL->value(), hscR->value(), vscU->value(), vscD->value());
 }

@@ -244,7 +244,9 @@ void frmMain::mnuFileSave_Click() {
 
 void frmMain::mnuHelpHelp_Click() {
     if (m_bSearching) return;
-    if (giveUpAndAnnounce(m_dialogs, m_puzzle)) cmdReset->setEnabled(true);
+    if (!giveUpAndAnnounce(m_dialogs, m_puzzle)) return;
+    cmdReset->setEnabled(true);
+    rememberGiveUp();
 }
 
 }  // namespace tessaro

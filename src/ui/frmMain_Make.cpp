@@ -78,12 +78,14 @@ void endMaker(frmMain& w, QAction* maker, QAction* otherMaker) {
     w.hscDX->setEnabled(true);
     w.pictMain->setEnabled(true);
     w.clearHistory();
+    w.checkMadePuzzle();
 }
 
 int16_t frmMain::fncCell_Check(const PieceCubes& cubes, int16_t limit) {
-    return ::tessaro::fncCell_Check(cubes, limit, m_dialogs, [this](const std::string& s) {
-        lblPiece_count->setText(QString::fromStdString(s));
-    });
+    return ::tessaro::fncCell_Check(
+        cubes, limit,
+        [this](const std::string& title, const std::string& text) { msgBox(title, text, MsgIcon::Exclamation); },
+        [this](const std::string& s) { lblPiece_count->setText(QString::fromStdString(s)); });
 }
 
 void frmMain::mnuMake_Click() {

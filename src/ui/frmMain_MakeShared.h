@@ -17,7 +17,8 @@ void selectMakerBlock(frmMain& w, int b);
 bool confirmMakerEnd(frmMain& w, const char* title, int unusedCells);
 // Save As off while a maker runs, its state kept for Open's ending of the maker.
 void disableSaveAsWhileMaking(frmMain& w);
-// Back to play from either maker: Save As on, panels off, box cleared, view controls on.
+// Back to play from either maker: Save As on, panels off, box cleared, view
+// controls on; then the count, when it is asked for after making.
 void endMaker(frmMain& w, QAction* maker, QAction* otherMaker);
 
 }  // namespace tessaro

@@ -60,7 +60,10 @@ void piecePanelClick(frmMain& w, Panel p, int Button, float X, float Y) {
     if (i < 0) return;
     const PanelCell c = panelCell(p, i, layerBarOf(w, p)->value());
     auto setCount = [&w](const std::string& s) { w.lblPiece_count->setText(QString::fromStdString(s)); };
-    if (!pieceMakerClick(w.m_puzzle, c, Button, w.m_iPiece, w.m_iCell_Limit, w.m_dialogs, setCount)) return;
+    auto warn = [&w](const std::string& title, const std::string& text) {
+        w.msgBox(title, text, MsgIcon::Exclamation);
+    };
+    if (!pieceMakerClick(w.m_puzzle, c, Button, w.m_iPiece, w.m_iCell_Limit, warn, setCount)) return;
     w.subPiece_Show(w.m_iPiece);
 }
 
@@ -120,7 +123,7 @@ void frmMain::subShowPanels(bool boxOn, bool pieceOn) {
 }
 
 void frmMain::subShowBoxPanels(int L, int R, int U, int D) {
-    const Puzzle& P = m_puzzle;
+    const Puzzle& P = boxOnView();
     const int layers[4] = {L, U, R, D};  // A, B, C, D
     for (int k = 0; k < 4; ++k) {
         const Panel p = kAllPanels[static_cast<size_t>(k)];

@@ -100,3 +100,38 @@ TEST_F(IniTest, APipeOrFolderInItsPlaceReadsAsNoValue)
     EXPECT_EQ(fncIni_get(kIniSection, kIniDataKey, dir.file("pipe.ini")), "");  // does not block
     EXPECT_EQ(fncIni_get(kIniSection, kIniDataKey, dir.path()), "");
 }
+
+TEST_F(IniTest, WritingOneKeyKeepsEveryOtherLineAndTheEncoding)
+{
+    const std::string original = utf8ToCp932("; 設定\r\n[フォルダPath]\r\nDATA_Folda_Path=/home/利用者\r\n");
+    writeBytes(file, original);
+    // A new section goes at the end, in Shift-JIS like the rest.
+    ASSERT_TRUE(fncIni_put("解析", "CHECK", "1", file));
+    EXPECT_EQ(readBytes(file), original + "\r\n" + utf8ToCp932("[解析]\r\nCHECK=1\r\n"));
+    EXPECT_EQ(fncIni_get(kIniSection, kIniDataKey, file), "/home/利用者");
+    // The key found again (other case and blanks) is replaced where it stands.
+    writeBytes(file, readBytes(file) + "[Other]\r\nCHECK=7\r\n");
+    ASSERT_TRUE(fncIni_put(" 解析 ", "check", "0", file));
+    EXPECT_EQ(fncIni_get("解析", "CHECK", file), "0");
+    EXPECT_EQ(fncIni_get("Other", "CHECK", file), "7");
+    // A missing key joins its section before the next one; UTF-8 files stay UTF-8, LF stays LF.
+    writeBytes(file, "[解析]\nA=1\n\n[Next]\nB=2\n");
+    ASSERT_TRUE(fncIni_put("解析", "C", "3", file));
+    EXPECT_EQ(readBytes(file), "[解析]\nA=1\nC=3\n\n[Next]\nB=2\n");
+    // An all-ASCII file takes the new section in Shift-JIS.
+    writeBytes(file, "[A]\r\nK=1\r\n");
+    ASSERT_TRUE(fncIni_put("解析", "CHECK", "1", file));
+    EXPECT_EQ(readBytes(file), "[A]\r\nK=1\r\n\r\n" + utf8ToCp932("[解析]\r\nCHECK=1\r\n"));
+    // A missing file becomes a Shift-JIS file with the one key.
+    ASSERT_TRUE(fncIni_put("解析", "CHECK", "1", dir.file("new.ini")));
+    EXPECT_EQ(readBytes(dir.file("new.ini")), utf8ToCp932("[解析]\r\nCHECK=1\r\n"));
+}
+
+TEST_F(IniTest, AFileThatCannotBeWrittenStaysAsItWas)
+{
+    writeBytes(file, "[A]\r\nK=1\r\n");
+    chmod(file.c_str(), 0444);
+    EXPECT_FALSE(fncIni_put("A", "K", "2", file));
+    EXPECT_EQ(readBytes(file), "[A]\r\nK=1\r\n");
+    EXPECT_FALSE(fncIni_put("A", "K", "2", dir.path()));  // a folder in its place
+}

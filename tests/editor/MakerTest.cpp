@@ -4,14 +4,14 @@
 #include "editor/PieceMaker.h"
 #include "model/Figure.h"
 
-#include "RecordingDialogs.h"
+#include "RecordedWarnings.h"
 
 #include <gtest/gtest.h>
 
 namespace tessaro {
 namespace {
 
-using test::RecordingDialogs;
+using test::RecordedWarnings;
 
 int32_t shade(const Puzzle& p, int x, int y, int z, int s) { return p.G_lBox_Color[colorIndex(x, y, z, s)]; }
 int16_t box(const Puzzle& p, int x, int y, int z) { return p.G_iBox[cellIndex(x, y, z)]; }
@@ -175,27 +175,28 @@ TEST(BodyMaker, ShuffledBlocksStillSetAndCancelAtTheirBodyPlaces) {
 }
 
 TEST(CellCheck, ShowsTheCountAndWarnsOnlyAboveTheLimit) {
-    RecordingDialogs dlg;
+    RecordedWarnings dlg;
+    const MakerWarning warn = dlg.callback();
     std::vector<std::string> labels;
     auto label = [&](const std::string& s) { labels.push_back(s); };
     PieceCubes cubes{};
     for (int i = 0; i < 27; ++i) cubes[i * 3 % 512] = 1;
-    EXPECT_EQ(fncCell_Check(cubes, 27, dlg, label), 0);
+    EXPECT_EQ(fncCell_Check(cubes, 27, warn, label), 0);
     EXPECT_EQ(labels, std::vector<std::string>{"27 : 27"});
     EXPECT_TRUE(dlg.messages.empty());
 
     labels.clear();
     cubes[511] = 1;
-    EXPECT_EQ(fncCell_Check(cubes, 27, dlg, label), -1);
+    EXPECT_EQ(fncCell_Check(cubes, 27, warn, label), -1);
     EXPECT_EQ(labels, (std::vector<std::string>{"28 : 27", "27 : 27"}));
     ASSERT_EQ(dlg.messages.size(), 1u);
     EXPECT_EQ(dlg.messages[0].title, "作りすぎっ・・・");
     EXPECT_EQ(dlg.messages[0].text, "セル数を超過しました。");
-    EXPECT_EQ(dlg.messages[0].icon, MsgIcon::Exclamation);
 }
 
 TEST(PieceMaker, DrawsInsideTheBoxUpToTheLimit) {
-    RecordingDialogs dlg;
+    RecordedWarnings dlg;
+    const MakerWarning warn = dlg.callback();
     std::string label;
     auto setLabel = [&](const std::string& s) { label = s; };
     Puzzle p;
@@ -206,11 +207,11 @@ TEST(PieceMaker, DrawsInsideTheBoxUpToTheLimit) {
 
     // Eight cells over two blocks.
     for (int i = 0; i < 8; ++i)
-        EXPECT_TRUE(pieceMakerClick(p, {i & 1, (i >> 1) & 1, (i >> 2) & 1}, 1, i < 5 ? 0 : 3, limit, dlg, setLabel));
+        EXPECT_TRUE(pieceMakerClick(p, {i & 1, (i >> 1) & 1, (i >> 2) & 1}, 1, i < 5 ? 0 : 3, limit, warn, setLabel));
     EXPECT_EQ(label, "8 : 8");
     EXPECT_TRUE(dlg.messages.empty());
     // The ninth is refused and taken back.
-    EXPECT_TRUE(pieceMakerClick(p, {0, 0, 0}, 1, 5, limit, dlg, setLabel));
+    EXPECT_TRUE(pieceMakerClick(p, {0, 0, 0}, 1, 5, limit, warn, setLabel));
     EXPECT_EQ(label, "8 : 8");
     ASSERT_EQ(dlg.messages.size(), 1u);
     EXPECT_EQ(dlg.messages[0].text, "セル数を超過しました。");
@@ -219,33 +220,34 @@ TEST(PieceMaker, DrawsInsideTheBoxUpToTheLimit) {
     EXPECT_EQ(fncPiece_CountAll(p), 8);
 
     // A left click on a drawn cell removes it from both cubes; a right click only recounts.
-    EXPECT_TRUE(pieceMakerClick(p, {1, 0, 0}, 1, 0, limit, dlg, setLabel));
+    EXPECT_TRUE(pieceMakerClick(p, {1, 0, 0}, 1, 0, limit, warn, setLabel));
     EXPECT_EQ(label, "7 : 8");
     EXPECT_EQ(made(p, 0, 1, 0, 0), 0);
     const Puzzle before = p;
     label.clear();
-    EXPECT_TRUE(pieceMakerClick(p, {0, 0, 0}, 2, 0, limit, dlg, setLabel));
+    EXPECT_TRUE(pieceMakerClick(p, {0, 0, 0}, 2, 0, limit, warn, setLabel));
     EXPECT_EQ(label, "7 : 8");
     EXPECT_EQ(p, before);
     // Outside the box size nothing happens at all.
     label.clear();
-    EXPECT_FALSE(pieceMakerClick(p, {2, 0, 0}, 1, 0, limit, dlg, setLabel));
-    EXPECT_FALSE(pieceMakerClick(p, {0, 0, 3}, 2, 0, limit, dlg, setLabel));
+    EXPECT_FALSE(pieceMakerClick(p, {2, 0, 0}, 1, 0, limit, warn, setLabel));
+    EXPECT_FALSE(pieceMakerClick(p, {0, 0, 3}, 2, 0, limit, warn, setLabel));
     EXPECT_EQ(label, "");
     EXPECT_EQ(p, before);
     EXPECT_EQ(dlg.messages.size(), 1u);
 }
 
 TEST(PieceMaker, ABlockMovedWhileDrawnKeepsOneShapeAsMade) {
-    RecordingDialogs dlg;
+    RecordedWarnings dlg;
+    const MakerWarning warn = dlg.callback();
     auto setLabel = [](const std::string&) {};
     Puzzle p;
     applyCellCounts(p, 4, 4, 4);
-    pieceMakerClick(p, {0, 0, 0}, 1, 2, 64, dlg, setLabel);
-    pieceMakerClick(p, {1, 0, 0}, 1, 2, 64, dlg, setLabel);
+    pieceMakerClick(p, {0, 0, 0}, 1, 2, 64, warn, setLabel);
+    pieceMakerClick(p, {1, 0, 0}, 1, 2, 64, warn, setLabel);
     fncPiece_XInc(p, 2);  // now at x = 1, 2
     fncPiece_YInc(p, 2);  // and y = 1
-    pieceMakerClick(p, {3, 1, 0}, 1, 2, 64, dlg, setLabel);  // a bar of three
+    pieceMakerClick(p, {3, 1, 0}, 1, 2, 64, warn, setLabel);  // a bar of three
     EXPECT_EQ(p.G_iPiece, p.G_iPiece_Made);
     EXPECT_EQ(fncPiece_Count(p, 2), 3);
     EXPECT_TRUE(pieceIsJoined(p.G_iPiece_Made, 2));
@@ -254,12 +256,12 @@ TEST(PieceMaker, ABlockMovedWhileDrawnKeepsOneShapeAsMade) {
     EXPECT_EQ(p.G_iPiece[pieceIndex(2, 3, 1, 0)], 1);
     EXPECT_EQ(p.G_iPiece[pieceIndex(2, 0, 0, 0)], 0);
     // A turned block is made as it now stands; other blocks keep their made cubes.
-    pieceMakerClick(p, {0, 0, 0}, 1, 5, 64, dlg, setLabel);
+    pieceMakerClick(p, {0, 0, 0}, 1, 5, 64, warn, setLabel);
     subPiece_TurnZ(p, 5);
     const PieceCubes before = p.G_iPiece_Made;
-    pieceMakerClick(p, {0, 0, 0}, 2, 2, 64, dlg, setLabel);  // a right click copies nothing
+    pieceMakerClick(p, {0, 0, 0}, 2, 2, 64, warn, setLabel);  // a right click copies nothing
     EXPECT_EQ(p.G_iPiece_Made, before);
-    pieceMakerClick(p, {3, 1, 0}, 1, 5, 64, dlg, setLabel);
+    pieceMakerClick(p, {3, 1, 0}, 1, 5, 64, warn, setLabel);
     EXPECT_EQ(p.G_iPiece_Made[pieceIndex(5, 3, 0, 0)], 1);
     EXPECT_EQ(p.G_iPiece_Made[pieceIndex(5, 3, 1, 0)], 1);
     EXPECT_EQ(p.G_iPiece_Made[pieceIndex(5, 0, 0, 0)], 0);
@@ -268,7 +270,8 @@ TEST(PieceMaker, ABlockMovedWhileDrawnKeepsOneShapeAsMade) {
 
 TEST(PieceMaker, AClickOverTheLimitNeverErasesADrawnCell) {
     // Blocks kept from a 3x3x3 puzzle, then a 2x2x2 box: already over the limit.
-    RecordingDialogs dlg;
+    RecordedWarnings dlg;
+    const MakerWarning warn = dlg.callback();
     std::string label;
     auto setLabel = [&](const std::string& s) { label = s; };
     Puzzle p;
@@ -276,11 +279,11 @@ TEST(PieceMaker, AClickOverTheLimitNeverErasesADrawnCell) {
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 3; ++x) p.G_iPiece[pieceIndex(0, x, y, z)] = p.G_iPiece_Made[pieceIndex(0, x, y, z)] = 1;
     applyCellCounts(p, 2, 2, 2);
-    EXPECT_TRUE(pieceMakerClick(p, {0, 0, 0}, 2, 0, 8, dlg, setLabel));
+    EXPECT_TRUE(pieceMakerClick(p, {0, 0, 0}, 2, 0, 8, warn, setLabel));
     EXPECT_EQ(fncPiece_Count(p, 0), 27);
     EXPECT_EQ(label, "8 : 8");
     // Removing cells is still possible.
-    EXPECT_TRUE(pieceMakerClick(p, {1, 1, 1}, 1, 0, 8, dlg, setLabel));
+    EXPECT_TRUE(pieceMakerClick(p, {1, 1, 1}, 1, 0, 8, warn, setLabel));
     EXPECT_EQ(fncPiece_Count(p, 0), 26);
     EXPECT_EQ(made(p, 0, 1, 1, 1), 0);
     EXPECT_EQ(dlg.messages.size(), 2u);

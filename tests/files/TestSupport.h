@@ -2,6 +2,8 @@
 // Temporary folders, whole-file reads and a captured message handler for the core's tests.
 
 #include "app/AppEnv.h"
+#include "app/ErrLog.h"
+#include "files/FileReport.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -61,10 +63,12 @@ public:
     {
         G_sApp_Path = appFolder;
         setMessageHandler([this](const std::string& t, const std::string& x) { list.push_back({t, x}); });
+        logFileErrors();
     }
     ~CapturedMessages()
     {
         setMessageHandler(nullptr);
+        setFileErrorReport(nullptr);
         G_sApp_Path = oldApp_;
     }
     std::vector<Message> list;

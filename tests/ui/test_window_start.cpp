@@ -234,12 +234,12 @@ TEST_F(StartTest, LayoutOfTheControls) {
 
 TEST_F(StartTest, MenusInOrderWithTheirCaptions) {
     QList<QAction*> top = w.menuBar()->actions();
-    ASSERT_EQ(top.size(), 5);
+    ASSERT_EQ(top.size(), 6);
     // The Edit menu comes second; the others keep their order around it.
     QAction* edit = top.takeAt(1);
     EXPECT_EQ(edit->text(), "編集(&E)");
-    const QString menus[] = {"ファイル(&F)", "表示(&V)", "ﾂｰﾙ(&T)", "ヘルプ(&H)"};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(top[i]->text(), menus[i]);
+    const QString menus[] = {"ファイル(&F)", "表示(&V)", "ﾂｰﾙ(&T)", "解析(&A)", "ヘルプ(&H)"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(top[i]->text(), menus[i]);
 
     auto entries = [](QAction* menuAction) {
         QStringList out;
@@ -253,8 +253,11 @@ TEST_F(StartTest, MenusInOrderWithTheirCaptions) {
     EXPECT_EQ(entries(top[1]), QStringList({"mnu2D_Panel=２Ｄパネル", "mnuAautoMove=自動移動"}));
     EXPECT_EQ(entries(top[2]),
               QStringList({"mnuMake=完成体を元にブロック作成", "mnuMakePiece=ブロック単体の作成"}));
-    EXPECT_EQ(entries(top[3]), QStringList({"mnuHelpVerInfo=バージョン情報...", "mnuHelpHelp=参った・・・"}));
-    for (const char* name : {"mnu2D_Panel", "mnuAautoMove", "mnuMake", "mnuMakePiece"})
+    EXPECT_EQ(entries(top[3]), QStringList({"mnuAnalysisCount=解の数を数える…", "mnuAnalysisBrowse=解を見る…", "-",
+                                            "mnuAnalysisHint=ヒント", "mnuAnalysisNext=次の一手", "-",
+                                            "mnuAnalysisCheckMade=作成後に解を調べる"}));
+    EXPECT_EQ(entries(top[4]), QStringList({"mnuHelpVerInfo=バージョン情報...", "mnuHelpHelp=参った・・・"}));
+    for (const char* name : {"mnu2D_Panel", "mnuAautoMove", "mnuMake", "mnuMakePiece", "mnuAnalysisCheckMade"})
         EXPECT_TRUE(action(name)->isCheckable()) << name;
     EXPECT_EQ(entries(edit), QStringList({"mnuEditUndo=元に戻す", "mnuEditRedo=やり直し"}));
 }

@@ -1,0 +1,297 @@
+#include "ui/AnalysisDialogs.h"
+
+#include "analysis/Geometry.h"
+#include "analysis/PackingPlace.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <cstdio>
+
+namespace tessaro {
+
+using namespace analysis;
+
+namespace {
+
+std::string secondsText(double s) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, s < 10 ? "%.2f" : "%.0f", s);
+    return buf;
+}
+
+}  // namespace
+
+std::string analysisProblemsText(const std::vector<Problem>& problems) {
+    std::string out;
+    for (const Problem& p : problems) out += p.message + "\r\n";
+    return out + "\r\nこのままでは、詰め方はありません。";
+}
+
+std::string countResultText(const CountResult& r) {
+    const std::string bound = r.complete ? " 通り" : " 通り以上";
+    std::string out = "詰め方（ブロックを区別）：" + std::to_string(r.solutions) + bound + "\r\n" +
+                      "異なる詰め方（箱の回転を除く）：" + std::to_string(r.distinct) + bound + "\r\n" +
+                      "異なる詰め方（同じ形のブロックも区別しない）：" + std::to_string(r.distinctUnlabelled) + bound +
+                      "\r\n" + (r.complete ? "全て数えました。" : "途中で止めたため、数は下限です。") + "（" +
+                      secondsText(r.seconds) + " 秒）\r\n\r\n";
+    if (!r.complete)
+        out += r.solutions == 0 ? "詰め方は、まだ見つかっていません。" : "詰め方は、少なくとも " +
+                                                                          std::to_string(r.distinctUnlabelled) +
+                                                                          " 通りあります。";
+    else if (r.solutions == 0)
+        out += "詰め方はありません。";
+    else if (r.unique)
+        out += "唯一解です。";
+    else
+        out += "詰め方は " + std::to_string(r.distinctUnlabelled) + " 通りあります。唯一解ではありません。";
+    return out;
+}
+
+// ---------------------------------------------------------------- progress
+
+AnalysisProgress::AnalysisProgress(QWidget* parent, const QString& title, bool showsCount)
+    : QDialog(parent), showsCount_(showsCount) {
+    setObjectName(QStringLiteral("dlgAnalysisProgress"));
+    setWindowTitle(title);
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    lblFound_ = new QLabel(this);
+    lblFound_->setObjectName(QStringLiteral("lblAnalysisFound"));
+    lblFound_->setText(showsCount ? QStringLiteral("見つかった詰め方：0 通り") : QStringLiteral("探しています…"));
+    layout->addWidget(lblFound_);
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName(QStringLiteral("barAnalysis"));
+    bar_->setMinimumWidth(320);
+    if (showsCount)
+        bar_->setRange(0, 1000);
+    else
+        bar_->setRange(0, 0);  // busy
+    bar_->setFormat(QStringLiteral("%p%"));
+    layout->addWidget(bar_);
+    cmdCancel_ = new QPushButton(QStringLiteral("中止"), this);
+    cmdCancel_->setObjectName(QStringLiteral("cmdAnalysisCancel"));
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(cmdCancel_);
+    layout->addLayout(row);
+    connect(cmdCancel_, &QPushButton::clicked, this, &AnalysisProgress::reject);
+}
+
+AnalysisProgress::~AnalysisProgress() = default;
+
+void AnalysisProgress::reject() {
+    // The dialog closes when the worker has returned, which is at once.
+    cancel_ = true;
+    cmdCancel_->setEnabled(false);
+    lblFound_->setText(QStringLiteral("止めています…"));
+}
+
+void AnalysisProgress::refresh() {
+    if (!showsCount_ || cancel_) return;
+    lblFound_->setText(QStringLiteral("見つかった詰め方：%1 通り").arg(found_.load()));
+    bar_->setValue(permille_.load());
+}
+
+bool AnalysisProgress::run(const Work& work) {
+    cancel_ = false;
+    done_ = false;
+    std::thread worker([this, &work] {
+        work(cancel_, [this](const Progress& p) {
+            found_ = p.solutions;
+            permille_ = static_cast<int>(p.done * 1000);
+        });
+        done_ = true;
+        QMetaObject::invokeMethod(this, [this] { if (isVisible()) accept(); }, Qt::QueuedConnection);
+    });
+    // A search over in a moment needs no dialog flashing by.
+    const auto shortWait = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+    while (!done_ && std::chrono::steady_clock::now() < shortWait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!done_) {
+        QTimer timer;
+        timer.setInterval(100);
+        connect(&timer, &QTimer::timeout, this, &AnalysisProgress::refresh);
+        timer.start();
+        refresh();
+        // The worker's end is queued to this dialog, so it closes it even when
+        // it came before the dialog was shown.
+        while (!done_) exec();
+    }
+    worker.join();
+    return !cancel_;
+}
+
+// ---------------------------------------------------------------- browser
+
+namespace {
+
+std::vector<uint64_t> shapesOf(const Puzzle& p) {
+    std::vector<uint64_t> out{uint64_t(p.G_iCells_X), uint64_t(p.G_iCells_Y), uint64_t(p.G_iCells_Z)};
+    for (int b = 0; b < kBlocks; ++b) {
+        uint64_t cells = 0;
+        for (int c = 0; c < kCells; ++c)
+            if (p.G_iPiece[b + kBlocks * c] != 0) cells |= uint64_t(1) << c;
+        out.push_back(canonicalShape(cells));
+    }
+    return out;
+}
+
+}  // namespace
+
+PackingBrowser::PackingBrowser(QWidget* parent, const Puzzle& puzzle)
+    : QDialog(parent), analysis_(puzzle), fingerprint_(shapesOf(puzzle)),
+      walk_(std::make_unique<DistinctPackings>(analysis_)) {
+    setObjectName(QStringLiteral("dlgPackingBrowser"));
+    setWindowTitle(QStringLiteral("解を見る"));
+    setModal(false);
+
+    auto* layout = new QVBoxLayout(this);
+    lblPackingNo_ = new QLabel(this);
+    lblPackingNo_->setObjectName(QStringLiteral("lblPackingNo"));
+    lblPackingNo_->setAlignment(Qt::AlignCenter);
+    QFont big = lblPackingNo_->font();
+    big.setPixelSize(18);
+    lblPackingNo_->setFont(big);
+    layout->addWidget(lblPackingNo_);
+    lblState_ = new QLabel(this);
+    lblState_->setObjectName(QStringLiteral("lblPackingState"));
+    lblState_->setAlignment(Qt::AlignCenter);
+    lblState_->setMinimumWidth(300);
+    layout->addWidget(lblState_);
+    auto* row = new QHBoxLayout;
+    cmdPrev_ = new QPushButton(QStringLiteral("前へ"), this);
+    cmdPrev_->setObjectName(QStringLiteral("cmdPackingPrev"));
+    cmdNext_ = new QPushButton(QStringLiteral("次へ"), this);
+    cmdNext_->setObjectName(QStringLiteral("cmdPackingNext"));
+    row->addWidget(cmdPrev_);
+    row->addWidget(cmdNext_);
+    layout->addLayout(row);
+    cmdPut_ = new QPushButton(QStringLiteral("この詰め方を箱に入れる"), this);
+    cmdPut_->setObjectName(QStringLiteral("cmdPackingPut"));
+    cmdPut_->setToolTip(QStringLiteral("全てのブロックを、この詰め方の場所に装填します"));
+    layout->addWidget(cmdPut_);
+    auto* cmdClose = new QPushButton(QStringLiteral("閉じる"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdPackingClose"));
+    layout->addWidget(cmdClose);
+
+    connect(cmdPrev_, &QPushButton::clicked, this, [this] { cmdPrev_Click(); });
+    connect(cmdNext_, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
+    connect(cmdPut_, &QPushButton::clicked, this, [this] {
+        if (shown_) emit putRequested();
+    });
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+
+    if (analysis_.problems().empty()) {
+        // N for "k / N": a count on its own thread, one core, while the walk finds packing 1.
+        countBusy_ = true;
+        counter_ = std::thread([this] {
+            CountOptions options;
+            options.threads = 1;
+            options.cancel = &cancel_;
+            const CountResult r = analysis_.count(options);
+            QMetaObject::invokeMethod(this, [this, r] {
+                countBusy_ = false;
+                if (r.complete) total_ = r.distinctUnlabelled;
+                updateTexts();
+            }, Qt::QueuedConnection);
+        });
+        lookFor(0);
+    } else {
+        total_ = 0;
+        noMore_ = true;
+    }
+    updateTexts();
+}
+
+PackingBrowser::~PackingBrowser() { stopWorkers(); }
+
+void PackingBrowser::stopWorkers() {
+    cancel_ = true;
+    if (walker_.joinable()) walker_.join();
+    if (counter_.joinable()) counter_.join();
+}
+
+void PackingBrowser::done(int r) {
+    stopWorkers();
+    QDialog::done(r);
+}
+
+bool PackingBrowser::belongsTo(const Puzzle& p) const { return shapesOf(p) == fingerprint_; }
+
+Puzzle PackingBrowser::withPackingInBox(const Puzzle& inHand) const {
+    if (!shown_) return analysis::withPackingInBox(inHand, analysis::Packing{});
+    return analysis::withPackingInBox(inHand, *shown_);
+}
+
+void PackingBrowser::cmdPrev_Click() {
+    if (walkBusy_ || index_ == 0) return;
+    lookFor(index_ - 1);
+}
+
+void PackingBrowser::cmdNext_Click() {
+    if (walkBusy_ || !shown_) return;
+    lookFor(index_ + 1);
+}
+
+void PackingBrowser::lookFor(size_t index) {
+    if (index < walk_->found()) {
+        // Already seen: at hand at once.
+        showPacking(index, walk_->at(index));
+        return;
+    }
+    walkBusy_ = true;
+    updateTexts();
+    if (walker_.joinable()) walker_.join();
+    walker_ = std::thread([this, index] {
+        std::optional<Packing> p = walk_->at(index, &cancel_);
+        QMetaObject::invokeMethod(this, [this, index, p] {
+            walkBusy_ = false;
+            if (cancel_) return;
+            if (!p) {
+                noMore_ = true;
+                if (index == 0) shown_.reset();
+                if (walk_->finished() && !total_) total_ = walk_->found();
+                updateTexts();
+                return;
+            }
+            showPacking(index, p);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void PackingBrowser::showPacking(size_t index, std::optional<Packing> packing) {
+    index_ = index;
+    shown_ = std::move(packing);
+    noMore_ = false;
+    if (walk_->finished() && !total_) total_ = walk_->found();
+    updateTexts();
+    emit packingChanged();
+}
+
+void PackingBrowser::updateTexts() {
+    const QString total = total_ ? QString::number(*total_) : QStringLiteral("…");
+    lblPackingNo_->setText(shown_ ? QStringLiteral("%1 / %2").arg(index_ + 1).arg(total)
+                                  : QStringLiteral("0 / %1").arg(total));
+    QString state;
+    if (walkBusy_)
+        state = QStringLiteral("詰め方を探しています…");
+    else if (!shown_)
+        state = QStringLiteral("詰め方はありません。");
+    else if (noMore_)
+        state = QStringLiteral("これが最後の詰め方です。");
+    else if (!total_)
+        state = QStringLiteral("全部で何通りあるか、数えています…");
+    lblState_->setText(state);
+    const bool last = noMore_ || (total_ && index_ + 1 >= *total_);
+    cmdPrev_->setEnabled(!walkBusy_ && shown_ && index_ > 0);
+    cmdNext_->setEnabled(!walkBusy_ && shown_ && !last);
+    cmdPut_->setEnabled(!walkBusy_ && shown_.has_value());
+}
+
+}  // namespace tessaro
