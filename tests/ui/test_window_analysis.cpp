@@ -184,6 +184,14 @@ TEST_F(AnalysisTest, BrowserStepsThroughThePackingsAndPutsOneIntoTheBox) {
     EXPECT_TRUE(find<QRadioButton>("optPiece6")->isChecked());
     EXPECT_FALSE(enabled("cmdLoad"));
     EXPECT_TRUE(enabled("cmdCancel"));
+    // Putting it in is one step of the history, undone and redone whole.
+    const Puzzle put = w.m_puzzle;
+    action("mnuEditUndo")->trigger();
+    EXPECT_EQ(comparable(w.m_puzzle), before);
+    EXPECT_FALSE(shown("optPiece0"));
+    action("mnuEditRedo")->trigger();
+    EXPECT_EQ(w.m_puzzle, put);
+    EXPECT_EQ(text("lblSum"), QStringLiteral("27 : 27"));
     // Play goes on: Cancel takes the last block out again.
     click("cmdCancel");
     EXPECT_EQ(text("lblSum"), QStringLiteral("23 : 27"));
@@ -232,6 +240,11 @@ TEST_F(AnalysisTest, HintAfterAWrongFirstBlockAndTheNextMove) {
     action("mnuAnalysisNext")->trigger();
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(w.m_puzzle.G_iLoaded[1], 0);
+    const Puzzle moved = w.m_puzzle;
+    action("mnuEditUndo")->trigger();
+    EXPECT_EQ(comparable(w.m_puzzle), before);
+    action("mnuEditRedo")->trigger();
+    EXPECT_EQ(w.m_puzzle, moved);
     EXPECT_EQ(comparable(w.m_puzzle).G_iBox, before.G_iBox);
     click("cmdLoad");
     EXPECT_TRUE(messages().empty());
