@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the real window on a virtual display:
-# at start, in the middle of a game, and after the automatic loader's packing.
+# at start, in the middle of a game, after the automatic loader's packing, the
+# analysis menu's count and its packing browser.
 #   docs/screenshots.sh [build/bin/tessaro]      (writes docs/*.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -59,3 +60,21 @@ xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return
 sleep 0.5
 shot window-auto.png
+
+# The analysis menu; its dialogs stand over the window, so these take the screen's part.
+crop() { import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "docs/$1"; echo "docs/$1"; }
+analysis() { xdotool windowfocus --sync "$win" 2>/dev/null || true; xdotool key alt+a; sleep 0.4; xdotool key "$@"; }
+
+# 解の数を数える…: the result box over the window.
+analysis Return
+sleep 1.5
+crop analysis-count.png
+xdotool key Return
+sleep 0.5
+
+# 解を見る…: packing 3 of the sample in the box view.
+analysis Down Return
+sleep 1.5
+next() { xdotool mousemove $((X + 870)) $((Y + 586)) click 1; sleep 0.5; }   # 次へ, beside the box view
+next; next
+crop analysis-browser.png

@@ -1,4 +1,5 @@
 #include "app/Ini.h"
+#include "app/IniNames.h"
 
 #include "app/AppEnv.h"
 #include "files/ShiftJis.h"
@@ -14,30 +15,8 @@ namespace tessaro {
 
 namespace {
 
-// The profile format trims tabs as well as spaces around names and values.
-std::string_view trimBlanks(std::string_view s)
-{
-    size_t first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    a = trimBlanks(a);
-    b = trimBlanks(b);
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
+using ini::sameName;
+using ini::trimBlanks;
 
 constexpr size_t kValueBytes = 126;  // a 127-byte buffer with its terminating zero
 

@@ -1,6 +1,7 @@
 // Writing one key of Init.ini, leaving every other line as it was.
 
 #include "app/Ini.h"
+#include "app/IniNames.h"
 
 #include "files/SaveFile.h"
 #include "files/ShiftJis.h"
@@ -13,30 +14,8 @@ namespace tessaro {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view s)
-{
-    size_t first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-// As the reader compares: ASCII letter case and surrounding blanks do not count.
-bool sameName(std::string_view a, std::string_view b)
-{
-    a = trimBlanks(a);
-    b = trimBlanks(b);
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
+using ini::sameName;
+using ini::trimBlanks;
 
 struct Line {
     std::string bytes;  // as in the file, without its line end
