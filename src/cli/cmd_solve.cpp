@@ -12,6 +12,7 @@
 #include <atomic>
 #include <bit>
 #include <chrono>
+#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -189,7 +190,9 @@ std::string summary(const PackingAnalysis& a, const CountResult& r, bool fromBox
         out << "詰め方は " << r.distinctUnlabelled << " 通りあります";
     out << "\n";
     out << "箱の回転: " << r.symmetry << " 通り\n";
-    out << "時間: " << r.seconds << " 秒\n";
+    std::ostringstream seconds;
+    seconds << std::setprecision(3) << r.seconds;  // three figures: 0.0364, 201
+    out << "時間: " << seconds.str() << " 秒\n";
     if (r.first) out << "最初の詰め方（層 z ごと、上が y = 0）:\n" << drawLayers(*r.first, box);
     return out.str();
 }

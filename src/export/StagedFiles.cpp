@@ -32,13 +32,18 @@ StagedFiles::~StagedFiles() {
         for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it) rmdir(it->c_str());
 }
 
-bool StagedFiles::prepareFolder(const std::string& folder, std::string& error) {
+bool StagedFiles::prepareFolder(const std::string& path, std::string& error) {
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     struct stat st {};
     if (stat(folder.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return true;
         error = folder + ": フォルダではありません";
         return false;
     }
+    // Folders missing on the way are made too, as mkdir -p does, and go again on failure.
+    const std::string parent = folderOf(folder);
+    if (errno == ENOENT && parent != folder && !prepareFolder(parent, error)) return false;
     if (mkdir(folder.c_str(), 0777) != 0) {
         error = folder + ": フォルダを作れませんでした（" + std::strerror(errno) + "）";
         return false;
@@ -48,6 +53,7 @@ bool StagedFiles::prepareFolder(const std::string& folder, std::string& error) {
 }
 
 std::string StagedFiles::stage(const std::string& target, std::string& error) {
+    if (!prepareFolder(folderOf(target), error)) return {};
     struct stat st {};
     if (stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         error = target + ": フォルダと同じ名前です";

@@ -120,16 +120,25 @@ TEST_F(ExportTest, AFailedStepLeavesNoFileBehind) {
     r.stlDir = dir / "stl";
     r.threeMfFile = dir / "all.3mf";
     r.pngDir = dir / "png";
-    r.pdfFile = dir / "missing/sheet.pdf";  // its folder does not exist
+    r.pdfFile = dir / "all.3mf/sheet.pdf";  // its folder would have to be a file
     const ExportOutcome out = exportPuzzle(buildSamplePuzzle(), r, &pictures);
     EXPECT_EQ(out.status, ExportStatus::Failed);
-    EXPECT_NE(out.message.find("missing"), std::string::npos) << out.message;
+    EXPECT_NE(out.message.find("フォルダではありません"), std::string::npos) << out.message;
     // No STL or PNG folder, no temporary file, and the old 3MF file unchanged.
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"all.3mf"});
     std::ifstream in(dir / "all.3mf");
     std::string text;
     in >> text;
     EXPECT_EQ(text, "old");
+
+    // Folders missing on the way are made, as mkdir -p does.
+    r.stlDir = dir / "new/stl";
+    r.pdfFile = dir / "new/sheets/sheet.pdf";
+    r.threeMfFile.clear();
+    r.pngDir.clear();
+    EXPECT_EQ(exportPuzzle(buildSamplePuzzle(), r, &pictures).status, ExportStatus::Written);
+    EXPECT_TRUE(fs::exists(dir / "new/stl/block7.stl"));
+    EXPECT_EQ(pdfPages(dir / "new/sheets/sheet.pdf"), 1);
 }
 
 TEST_F(ExportTest, RequestsThatCannotBeMetAreRefusedBeforeWriting) {
