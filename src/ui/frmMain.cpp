@@ -652,7 +652,14 @@ bool frmMain::event(QEvent* e) {
 void frmMain::closeEvent(QCloseEvent* e) {
     // Work made in a maker and never saved is offered for saving first; a
     // running search is stopped before the question, as Save As waits for it.
-    if (m_bMadeUnsaved && !isChecked(mnuMake) && !isChecked(mnuMakePiece)) {
+    const bool making = isChecked(mnuMake) || isChecked(mnuMakePiece);
+    // Blocks still being made go only when the user says so, as Open asks.
+    if (making && msgBox("終了", "作成中のブロックが、破棄されます。よろしいですか？", MsgIcon::Question,
+                         MsgButtons::YesNo) != MsgResult::Yes) {
+        e->ignore();
+        return;
+    }
+    if (m_bMadeUnsaved && !making) {
         if (m_bSearching) {
             m_bCloseAfterSearch = true;
             bStopRequest = true;

@@ -538,5 +538,26 @@ TEST_F(FileTest, MadeWorkIsOfferedForSavingBeforeItIsLost) {
     EXPECT_EQ(dlg.unscripted(), 0);
 }
 
+TEST_F(FileTest, ClosingWhileAMakerRunsAsksBeforeItsBlocksGo) {
+    w.frmInput_Show = [](Puzzle&) { return G_bInput_OK = true; };
+    dlg.answerMessage(MsgResult::Yes);
+    w.mnuMakePiece->trigger();
+    ASSERT_TRUE(w.mnuMakePiece->isChecked());
+    bool unloaded = false;
+    QObject::connect(&w, &frmMain::unloaded, [&] { unloaded = true; });
+    dlg.clear();
+    dlg.answerMessage(MsgResult::No);
+    EXPECT_FALSE(w.close());
+    EXPECT_FALSE(unloaded);
+    ASSERT_EQ(dlg.count(), 1u);
+    expectMessage(dlg.records()[0], "終了", "作成中のブロックが、破棄されます。よろしいですか？", MsgIcon::Question,
+                  MsgButtons::YesNo);
+    EXPECT_TRUE(w.mnuMakePiece->isChecked());
+    dlg.answerMessage(MsgResult::Yes);
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(unloaded);
+    EXPECT_EQ(dlg.unscripted(), 0);
+}
+
 }  // namespace
 }  // namespace tessaro::test
