@@ -354,7 +354,10 @@ std::string saveTempName(const std::string& fileName)
         --keep;  // not inside a UTF-8 character
     char tail[32];
     std::snprintf(tail, sizeof tail, "~%08x.tessaro-tmp", hash);
-    return "." + fileName.substr(0, keep) + tail;
+    std::string name = ".";
+    name.append(fileName, 0, keep);
+    name += tail;
+    return name;
 }
 
 std::optional<FileError> checkSaveTarget(const std::string& path)
