@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 #include "cli/PuzzleJson.h"
 #include "cli/PuzzleSource.h"
+#include "cli/StopSignals.h"
 #include "app/AppEnv.h"
 #include "files/PuzzleFile.h"
 #include "files/SaveFile.h"
@@ -38,22 +39,6 @@ struct LoadOptions {
     bool quiet = false;
 };
 
-// Set by SIGINT or SIGTERM during the search: read at the next yield point, like STOP.
-volatile std::sig_atomic_t g_stopSignal = 0;
-
-extern "C" void onStopSignal(int signo) { g_stopSignal = signo; }
-
-// Until the search ends, Ctrl+C and SIGTERM stop it instead of the program; a
-// second one ends the program as usual (the handler resets itself).
-void catchStopSignals() {
-    struct sigaction sa {};
-    sa.sa_handler = onStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-}
-
 constexpr const char* kMaxFitTestsRange = "0 から 18446744073709551615 までの整数を指定してください";
 
 // Decimal digits only, within 64 bits: nothing is read as "unlimited" or wrapped.
@@ -82,13 +67,13 @@ public:
     bool yieldPoint(const LoaderModel&) override {
         ++yields_;
         tick();
-        return g_stopSignal != 0 || (max_ && yields_ > *max_);
+        return StopSignals::stopped() || (max_ && yields_ > *max_);
     }
 
     // Yield points pass in batches up to the limit or the next look at the clock.
     uint64_t yieldPoints(const LoaderModel&) override {
         tick();
-        if (g_stopSignal != 0 || (max_ && yields_ >= *max_)) {
+        if (StopSignals::stopped() || (max_ && yields_ >= *max_)) {
             ++yields_;
             return 0;
         }
@@ -215,12 +200,13 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
         LoaderOptions options;
         options.checkDeadSpace = opts->deadSpace;
         const auto start = std::chrono::steady_clock::now();
-        catchStopSignals();
+        // Held through the save too, so that a first signal there cannot cut it short.
+        const StopSignals stops({SIGINT, SIGTERM});
         const LoaderOutcome outcome = loader.cmdMove_Click(p, host, options);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         host.finish();
-        if (g_stopSignal != 0 && !opts->quiet)
-            std::cerr << "tessaro-cli: " << (g_stopSignal == SIGINT ? "Ctrl+C" : "SIGTERM")
+        if (StopSignals::stopped() && !opts->quiet)
+            std::cerr << "tessaro-cli: " << (StopSignals::signal() == SIGINT ? "Ctrl+C" : "SIGTERM")
                       << " を受けて探索を停止しました\n";
 
         if (!opts->out.empty()) {

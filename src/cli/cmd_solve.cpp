@@ -3,6 +3,7 @@
 #include "analysis/PackingAnalysis.h"
 #include "cli/CliCommand.h"
 #include "cli/PuzzleSource.h"
+#include "cli/StopSignals.h"
 
 #include <nlohmann/json.hpp>
 
@@ -31,28 +32,6 @@ struct SolveOptions {
     int threads = 0;
     bool json = false;
     bool quiet = false;
-};
-
-// Ctrl+C stops the search once; a second one ends the program as usual.
-std::atomic<bool> g_interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-void onInterrupt(int) { g_interrupted.store(true); }
-
-class InterruptStops {
-public:
-    InterruptStops() {
-        g_interrupted.store(false);
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        action.sa_flags = SA_RESETHAND;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
-    }
-    ~InterruptStops() { sigaction(SIGINT, &previous_, nullptr); }
-
-private:
-    struct sigaction previous_ {};
 };
 
 // A progress line on stderr once a search has run a second.
@@ -216,11 +195,11 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         CountOptions options;
         options.limit = opts->limit;
         options.threads = opts->threads;
-        options.cancel = &g_interrupted;
+        options.cancel = &StopSignals::stopped();
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
         {
-            InterruptStops interrupts;
+            const StopSignals interrupts({SIGINT});
             result = analysis.count(options);
         }
         progress.finish();

@@ -68,21 +68,6 @@ mode_t currentUmask()
     return mask;
 }
 
-bool writeAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool pwriteAll(int fd, const uint8_t* data, size_t size, off_t at)
 {
     while (size > 0) {
@@ -286,7 +271,7 @@ TempOutcome saveViaTemp(const SavePlan& plan, std::span<const uint8_t> bytes, st
     if (fchmod(fd, mode) != 0)
         return abandon(ioError(100, errno, true));
     for (const LabelledStretch& s : stretches)
-        if (!writeAll(fd, bytes.data() + s.offset, s.size))
+        if (!pwriteAll(fd, bytes.data() + s.offset, s.size, static_cast<off_t>(s.offset)))
             return abandon(ioError(s.label, errno, true));
     if (fsync(fd) != 0)
         return abandon(ioError(9990, errno, true));

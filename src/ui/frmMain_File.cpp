@@ -134,7 +134,7 @@ void frmMain::mnuFileOpen_Click() {
         stsBar_SetText(3, boxSizeText(P));
         stsBar_SetText(4, qs(P.G_sComment));
         selectListEntry(0);
-        lblSum->setText(QStringLiteral("%1 : %2").arg(P.G_iCell_Filled).arg(P.G_iCell_Total));
+        showBoxCount();  // the reader has checked the stored count against the box
         cmdSet->hide();
         cmdSetCancel->hide();
         for (int n = 0; n < kBlocks; ++n) {

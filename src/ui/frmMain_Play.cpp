@@ -59,7 +59,7 @@ void frmMain::cmdLoad_Click() {
     if (r.deadCell)
         msgBox("×そこは、結局は駄目×", "う～ん、死んだ目ができてしまった。違う所を選んだ方がいいと思う！",
                MsgIcon::Exclamation);
-    lblSum->setText(QStringLiteral("%1 : %2").arg(r.filled).arg(m_puzzle.G_iCell_Total));
+    showBoxCount();
     if (r.complete) msgBox("♪おめでとう♪", "☆グレイト☆　お疲れさまでした", MsgIcon::Information);
 }
 

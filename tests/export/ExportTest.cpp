@@ -1,5 +1,6 @@
 // The whole export as the window and tessaro-cli run it: the sheet's pages,
 // the answer behind its password, and nothing left behind when a step fails.
+#include "ExportTempDir.h"
 #include "export/Export.h"
 #include "export/qt/QtPictures.h"
 #include "model/Figure.h"
@@ -12,28 +13,10 @@
 #include <fstream>
 
 using namespace tessaro;
+using test::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/tessaro-export-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> out;
-        for (const auto& e : fs::recursive_directory_iterator(path_)) out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
-private:
-    std::string path_;
-};
 
 // Pages as poppler reads them, or -1 when it cannot read the file.
 int pdfPages(const std::string& path) {

@@ -1,5 +1,6 @@
 // Printable blocks: what a slicer needs (closed, outward, right volume and size)
 // checked on the files as written, and the 3MF read back with lib3mf.
+#include "ExportTempDir.h"
 #include "export/BlockMesh.h"
 #include "export/MeshFiles.h"
 #include "model/Figure.h"
@@ -15,6 +16,7 @@
 #include <tuple>
 
 using namespace tessaro;
+using test::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
@@ -89,19 +91,6 @@ std::array<int, 3> extentOf(const Puzzle& p, int b) {
                 }
     return {hi[0] - lo[0] + 1, hi[1] - lo[1] + 1, hi[2] - lo[2] + 1};
 }
-
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/tessaro-mesh-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // cancel, the packing browser, hint, next move, the password and the setting.
 
 #include "WindowFixture.h"
+#include "../analysis/AnalysisTestUtil.h"
 
 #include "analysis/PackingAnalysis.h"
 #include "app/AppEnv.h"
@@ -19,20 +20,6 @@
 
 namespace tessaro::test {
 namespace {
-
-using CellList = std::vector<std::array<int, 3>>;
-
-Puzzle makePuzzle(int dx, int dy, int dz, const std::vector<CellList>& blocks) {
-    Puzzle p{};
-    p.G_iCells_X = int16_t(dx), p.G_iCells_Y = int16_t(dy), p.G_iCells_Z = int16_t(dz);
-    p.G_iMax_X = int16_t(dx - 1), p.G_iMax_Y = int16_t(dy - 1), p.G_iMax_Z = int16_t(dz - 1);
-    for (size_t b = 0; b < blocks.size(); ++b)
-        for (const auto& c : blocks[b]) p.piece(int(b), c[0], c[1], c[2]) = 1;
-    subLoader_Init(p);
-    p.G_iCell_Total = fncPiece_CountAll(p);
-    subPiece_SaveMade(p);
-    return p;
-}
 
 // A corner cell and its three neighbours: in a 2x2x2 box what is left is the same shape again.
 const CellList kTripod = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
