@@ -27,5 +27,6 @@ void registerInfoCommand(CLI::App& app, CliContext& ctx);
 void registerLoadCommand(CLI::App& app, CliContext& ctx);
 void registerSolveCommand(CLI::App& app, CliContext& ctx);
 void registerExportCommand(CLI::App& app, CliContext& ctx);
+void registerConvertCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace tessaro::cli

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     registerLoadCommand(app, ctx);
     registerSolveCommand(app, ctx);
     registerExportCommand(app, ctx);
+    registerConvertCommand(app, ctx);
 
     try {
         app.parse(argc, argv);
