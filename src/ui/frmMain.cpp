@@ -6,6 +6,7 @@
 #include "model/Figure.h"
 #include "viewqt/CubePicture.h"
 #include "ui/ExportDialog.h"
+#include "ui/FormatMenu.h"
 #include "ui/ShapeSquare.h"
 #include "ui/UndoHistory.h"
 
@@ -112,6 +113,7 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
     createStatusBar();
     wireEvents();
     addExportMenuEntry(*this);
+    addFormatMenuEntries(*this);
     Form_Load();
 }
 

@@ -255,6 +255,10 @@ public:
     // Before work made in a maker is replaced: asks to save it (Yes runs Save
     // As). False when the command must stop: Cancel, or Save As not completed.
     bool askToSaveMadePuzzle(const std::string& title);
+    // A puzzle from outside the makers (another format, the designer) taken
+    // into the window as a maker's end leaves one: made, unsaved, in play, no
+    // password, the history afresh.
+    void adoptMadePuzzle(Puzzle made);
 
     // ---- undo and redo ----
     // Runs a command that may change the puzzle as one step of the history

@@ -1,0 +1,14 @@
+#pragma once
+// The File menu's "他の形式から読み込む…" and "他の形式で書き出す…": puzzles of
+// the shared voxel format (.xmpuzzle, .xml) in and out of the window.
+
+namespace tessaro {
+
+class frmMain;
+
+// Puts both entries at the end of the File menu and wires them.
+void addFormatMenuEntries(frmMain& w);
+void mnuFileImport_Click(frmMain& w);
+void mnuFileExportOther_Click(frmMain& w);
+
+}  // namespace tessaro
