@@ -249,7 +249,8 @@ TEST_F(StartTest, MenusInOrderWithTheirCaptions) {
     EXPECT_EQ(entries(top[0]), QStringList({"mnuFileOpen=パズルを開く(&O)", "-",
                                             "mnuFileSaveAs=パズルに名前を付けて保存(&A)",
                                             "mnuFileSave=パズルの上書き保存(&S)", "-", "mnuFileQuit=終了(&Q)",
-                                            "-", "mnuFileExport=書き出し…"}));
+                                            "-", "mnuFileExport=書き出し…", "mnuFileImport=他の形式から読み込む…",
+                                            "mnuFileExportOther=他の形式で書き出す…"}));
     EXPECT_EQ(entries(top[1]), QStringList({"mnu2D_Panel=２Ｄパネル", "mnuAautoMove=自動移動"}));
     EXPECT_EQ(entries(top[2]),
               QStringList({"mnuMake=完成体を元にブロック作成", "mnuMakePiece=ブロック単体の作成"}));
