@@ -346,7 +346,10 @@ std::string xmPuzzleText(const Puzzle& p, bool current)
             for (int y = 0; y < s.y; ++y)
                 for (int x = 0; x < s.x; ++x) text += (g.shape & analysis::bitOf(x, y, z)) ? '#' : '_';
         std::string name = "B";
-        for (size_t i = 0; i < g.numbers.size(); ++i) name += (i ? "," : "") + std::to_string(g.numbers[i]);
+        for (size_t i = 0; i < g.numbers.size(); ++i) {
+            if (i > 0) name += ',';
+            name += std::to_string(g.numbers[i]);
+        }
         addVoxel(s.x, s.y, s.z, name, text);
     }
     pugi::xml_node problem = root.append_child("problems").append_child("problem");
