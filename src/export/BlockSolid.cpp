@@ -80,11 +80,19 @@ struct Face {
     Half plane;
     Polygon pts;
     bool wholeBoxFace = false;
+    std::array<double, 6> within{};  // the box face (or for a chamfer, the box) it lies in
 };
 
 // `p` less the convex polygon `q` lying on the same plane, facing the other way.
 std::vector<Polygon> subtract(const Polygon& p, const Polygon& q, const Vec3& normal) {
     std::vector<Polygon> out;
+    // Only an overlap is taken away: q's edges must not split p where q is not.
+    Polygon common = p;
+    for (size_t i = 0; i < q.size() && common.size() >= 3; ++i) {
+        const Vec3 out_i = cross(sub(q[(i + 1) % q.size()], q[i]), {-normal.x, -normal.y, -normal.z});
+        common = clip(common, out_i, dot(out_i, q[i]));
+    }
+    if (!hasArea(common)) return {p};
     Polygon inside = p;
     for (size_t i = 0; i < q.size() && inside.size() >= 3; ++i) {
         const Vec3 &a = q[i], &b = q[(i + 1) % q.size()];
@@ -95,7 +103,6 @@ std::vector<Polygon> subtract(const Polygon& p, const Polygon& q, const Vec3& no
         if (hasArea(beyond)) out.push_back(std::move(beyond));
         inside = clip(inside, out_i, d);
     }
-    if (q.size() < 3) out.push_back(p);
     return out;
 }
 
@@ -206,15 +213,16 @@ public:
         std::vector<Face> faces;
         for (size_t i = 0; i < solid_.size(); ++i)
             if (solid_[i]) boxFaces(boxAt(i), faces);
-        std::map<std::tuple<int, int, int, double>, std::vector<size_t>> byPlane;
-        for (size_t f = 0; f < faces.size(); ++f) byPlane[key(faces[f].plane)].push_back(f);
+        // Faces that can cover each other lie on one plane within one box face.
+        std::map<std::pair<std::tuple<int, int, int, double>, std::array<double, 6>>, std::vector<size_t>> byPlace;
+        for (size_t f = 0; f < faces.size(); ++f) byPlace[{key(faces[f].plane), faces[f].within}].push_back(f);
 
         Builder out;
         const Snap snap(planes_);
         for (const Face& f : faces) {
             std::vector<Polygon> left{f.pts};
-            const auto opposite = byPlane.find(key(f.plane.flipped()));
-            if (opposite != byPlane.end())
+            const auto opposite = byPlace.find({key(f.plane.flipped()), f.within});
+            if (opposite != byPlace.end())
                 for (size_t o : opposite->second) {
                     const Face& q = faces[o];
                     if (f.wholeBoxFace && q.wholeBoxFace) {
@@ -249,6 +257,9 @@ private:
     bool cell(int i, int j, int k) const {
         return i >= 0 && j >= 0 && k >= 0 && i < kGrid && j < kGrid && k < kGrid &&
                cells_[size_t(i + kGrid * (j + kGrid * k))];
+    }
+    std::array<double, 6> bounds(const Idx& i) const {
+        return {lo(i, 0), hi(i, 0), lo(i, 1), hi(i, 1), lo(i, 2), hi(i, 2)};
     }
     double lo(const Idx& i, int a) const { return planes_[size_t(a)][size_t(i[size_t(a)])]; }
     double hi(const Idx& i, int a) const { return planes_[size_t(a)][size_t(i[size_t(a)] + 1)]; }
@@ -377,12 +388,14 @@ private:
                     plane.n[size_t(a)] = side ? 1 : -1;
                     plane.d = side ? hi(i, a) : -lo(i, a);
                     const bool whole = halves.empty();
+                    std::array<double, 6> within = bounds(i);
+                    within[size_t(2 * a)] = within[size_t(2 * a + 1)] = side ? hi(i, a) : lo(i, a);
                     Polygon pts = clip(rect, halves);
-                    if (hasArea(pts)) faces.push_back({plane, std::move(pts), whole});
+                    if (hasArea(pts)) faces.push_back({plane, std::move(pts), whole, within});
                 }
             for (size_t h = 0; h < halves.size(); ++h) {
                 Polygon pts = clip(cutFace(i, halves[h]), halves, h);
-                if (hasArea(pts)) faces.push_back({halves[h], std::move(pts), false});
+                if (hasArea(pts)) faces.push_back({halves[h], std::move(pts), false, bounds(i)});
             }
         }
     }
