@@ -1,6 +1,7 @@
 // Printable blocks: what a slicer needs (closed, outward, right volume and size)
 // checked on the files as written, and the 3MF read back with lib3mf.
 #include "ExportTempDir.h"
+#include "export/BedLayout.h"
 #include "export/BlockMesh.h"
 #include "export/MeshFiles.h"
 #include "model/Figure.h"
@@ -273,14 +274,17 @@ TEST(BlockMesh, SizesOutsideWhatPrintsAreRefused) {
     EXPECT_EQ(meshSizesRefusal({10, 0.2, 0, 2.4}), "");
 }
 
-TEST(ThreeMf, EveryBlockIsItsOwnColouredObjectAndReadsBack) {
+TEST(ThreeMf, EveryBlockIsItsOwnOpaqueObjectOnTheBedAndReadsBack) {
     const Puzzle p = buildSamplePuzzle();
     MeshSizes sizes;
+    sizes.cubeMm = 15;  // too many for one row on a 200 mm bed
     sizes.trayWallMm = 2;
     std::vector<MeshObject> objects;
     for (int b = 0; b < 7; ++b)
-        objects.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), blockMesh(p, b, sizes)});
-    objects.push_back({"トレイ", 0xF0F0F0, trayMesh(p, sizes)});
+        objects.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), blockMesh(p, b, sizes), {}});
+    objects.push_back({"トレイ", 0xF0F0F0, trayMesh(p, sizes), {}});
+    ASSERT_EQ(arrangeOnBeds(objects, 200), 1);
+    EXPECT_GT(objects.back().place.y, 0);  // the tray in a later row
     TempDir dir;
     std::string error;
     ASSERT_TRUE(write3mf(objects, dir / "all.3mf", error)) << error;
@@ -314,12 +318,57 @@ TEST(ThreeMf, EveryBlockIsItsOwnColouredObjectAndReadsBack) {
         DWORD group = 0, index = 0;
         EXPECT_EQ(lib3mf_defaultpropertyhandler_getbasematerial(props, &group, &index), LIB3MF_OK) << name;
         EXPECT_EQ(index, count);
+        PLib3MFModelBaseMaterial* materials = nullptr;
+        ASSERT_EQ(lib3mf_model_getbasematerialbyid(model, group, &materials), LIB3MF_OK);
+        BYTE r = 0, g = 0, b = 0, alpha = 0;
+        ASSERT_EQ(lib3mf_basematerial_getdisplaycolor(materials, index, &r, &g, &b, &alpha), LIB3MF_OK);
+        EXPECT_EQ(alpha, 255) << name;
+        EXPECT_EQ(r | g << 8 | b << 16, objects[count].color) << name;
+        lib3mf_release(materials);
         lib3mf_release(props);
         lib3mf_release(res);
         ++count;
     }
     EXPECT_EQ(count, objects.size());
     lib3mf_release(it);
+
+    // Every object, moved to where its build item puts it, lies on the 200 mm bed.
+    PLib3MFModelBuildItemIterator* items = nullptr;
+    ASSERT_EQ(lib3mf_model_getbuilditems(model, &items), LIB3MF_OK);
+    size_t placed = 0;
+    while (lib3mf_builditemiterator_movenext(items, &more) == LIB3MF_OK && more) {
+        PLib3MFModelBuildItem* item = nullptr;
+        ASSERT_EQ(lib3mf_builditemiterator_getcurrent(items, &item), LIB3MF_OK);
+        MODELTRANSFORM t{};
+        ASSERT_EQ(lib3mf_builditem_getobjecttransform(item, &t), LIB3MF_OK);
+        PLib3MFModelObjectResource* object = nullptr;
+        ASSERT_EQ(lib3mf_builditem_getobjectresource(item, &object), LIB3MF_OK);
+        DWORD vertices = 0;
+        lib3mf_meshobject_getvertexcount(object, &vertices);
+        for (DWORD v = 0; v < vertices; ++v) {
+            MODELMESHVERTEX at{};
+            lib3mf_meshobject_getvertex(object, v, &at);
+            for (int axis = 0; axis < 2; ++axis) {
+                const float onBed = at.m_fPosition[axis] + t.m_fFields[axis][3];
+                EXPECT_GE(onBed, -1e-3f);
+                EXPECT_LE(onBed, 200.001f);
+            }
+        }
+        lib3mf_release(object);
+        lib3mf_release(item);
+        ++placed;
+    }
+    EXPECT_EQ(placed, objects.size());
+    lib3mf_release(items);
     lib3mf_release(reader);
     lib3mf_release(model);
+
+    // A bed too small for all of them: the rest goes onto further beds, never off one.
+    EXPECT_GT(arrangeOnBeds(objects, 80), 1);
+    for (const MeshObject& o : objects) {
+        const Bounds b = meshBounds(o.mesh);
+        const double x = std::fmod(o.place.x + b.min.x, 80 + 10);
+        EXPECT_LE(x + b.max.x - b.min.x, 80 + 1e-9) << o.name;
+        EXPECT_LE(o.place.y + b.max.y, 80 + 1e-9) << o.name;
+    }
 }
