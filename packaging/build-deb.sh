@@ -11,6 +11,7 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 export CXXFLAGS LDFLAGS
-cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSARO_BUILD_TESTS=OFF -DTESSARO_BUILD_BENCH=OFF
+cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSARO_BUILD_TESTS=OFF -DTESSARO_BUILD_BENCH=OFF \
+      -DCMAKE_STRIP="$src/packaging/strip.sh"
 cmake --build "$build" -j"$(nproc)"
 (cd "$build" && cpack -G DEB)
