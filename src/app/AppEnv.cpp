@@ -9,8 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -104,14 +106,32 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// mkdir -p.
+// mkdir -p; errno tells why not.
 bool makeFolders(const std::string& folder) {
     for (size_t at = 1; at <= folder.size(); ++at)
         if (at == folder.size() || folder[at] == '/') {
             const std::string part = folder.substr(0, at);
-            if (!isFolder(part) && mkdir(part.c_str(), 0777) != 0 && !isFolder(part)) return false;
+            if (isFolder(part)) continue;
+            if (mkdir(part.c_str(), 0777) != 0 && !isFolder(part)) {
+                if (errno == EEXIST) errno = ENOTDIR;  // a file where a folder belongs
+                return false;
+            }
         }
     return true;
+}
+
+// The reason behind errno, for the user.
+std::string whyNot(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM: return "書き込む権限がありません";
+    case EROFS: return "読み取り専用の場所です";
+    case ENOTDIR: return "途中にフォルダでないファイルがあります";
+    case ENOENT: return "途中のフォルダがありません";
+    case ENOSPC:
+    case EDQUOT: return "空き容量がありません";
+    default: return std::strerror(error);
+    }
 }
 
 std::string homeFolder() {
@@ -144,33 +164,52 @@ std::string documentsFolder(const std::string& home, const std::string& configHo
     return isFolder(home + "/Documents") ? home + "/Documents" : std::string();
 }
 
+// errno tells why not.
 bool copyFile(const std::string& from, const std::string& to) {
     std::ifstream in(from, std::ios::binary);
     if (!in) return false;
     std::stringstream content;
     content << in.rdbuf();
     const std::string temp = to + ".new";
+    errno = 0;
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     out << content.str();
     out.close();
     if (!out || std::rename(temp.c_str(), to.c_str()) != 0) {
+        const int why = errno ? errno : EIO;
         std::remove(temp.c_str());
+        errno = why;
         return false;
     }
     return true;
 }
 
+enum class Settings { Portable, User, Unusable };
+
 // Before reading the settings: an installed copy reads them from the user's
-// folder, made from the default when missing. False for a portable copy, and
-// when the user's settings cannot be had (the settings message follows then).
-bool useUserSettings(const UserFolders& user) {
-    if (isFile(G_sApp_Path + kIniFileName)) return false;
+// folder, made from the default when missing. When that folder cannot be made
+// the message names it and why: reinstalling would not help.
+Settings useUserSettings(const UserFolders& user) {
+    if (isFile(G_sApp_Path + kIniFileName)) return Settings::Portable;
     const std::string defaults = installedIniPath(G_sApp_Path);
-    if (!isFile(defaults)) return false;
+    if (!isFile(defaults)) return Settings::Portable;
     const std::string ini = user.config + kIniFileName;
-    if (!isFile(ini) && !(makeFolders(user.config) && copyFile(defaults, ini))) return false;
+    if (!isFile(ini)) {
+        if (!makeFolders(user.config)) {
+            const std::string why = whyNot(errno);
+            showCriticalMessage("初期設定ファイル異常", "設定を置くフォルダ\r\n" + user.config +
+                                                            "\r\nを作れませんでした。（" + why + "）\r\n");
+            return Settings::Unusable;
+        }
+        if (!copyFile(defaults, ini)) {
+            const std::string why = whyNot(errno);
+            showCriticalMessage("初期設定ファイル異常",
+                                "初期設定ファイル\r\n" + ini + "\r\nを作れませんでした。（" + why + "）\r\n");
+            return Settings::Unusable;
+        }
+    }
     G_sApp_Path = user.config;
-    return true;
+    return Settings::User;
 }
 
 // After reading them: the data folder unless Init.ini names one, and the
@@ -209,8 +248,9 @@ bool startUp(InstanceLock& lock, const std::string& appFolder, const std::string
     G_sVersion = versionText();
     G_sApp_Path = withTrailingSlash(appFolder.empty() ? programFolder() : appFolder);
     const UserFolders user = userFolders();
-    const bool installed = useUserSettings(user);
-    if (!fncSetting_get()) {
+    const Settings settings = useUserSettings(user);
+    const bool installed = settings == Settings::User;
+    if (settings == Settings::Unusable || !fncSetting_get()) {
         lock.release();
         return false;
     }

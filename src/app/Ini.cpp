@@ -114,9 +114,23 @@ std::string fncIni_get(const std::string& section, const std::string& key, const
     }
 }
 
+namespace {
+std::string& settingsInUse()
+{
+    static std::string file;
+    return file;
+}
+}  // namespace
+
+std::string settingsFile()
+{
+    return settingsInUse().empty() ? G_sApp_Path + kIniFileName : settingsInUse();
+}
+
 bool fncSetting_get()
 {
     std::string file = G_sApp_Path + kIniFileName;
+    settingsInUse().clear();
     struct stat st {};
     if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         showCriticalMessage("初期設定ファイル異常", "初期設定ファイル\r\n" + file +
@@ -124,6 +138,7 @@ bool fncSetting_get()
         return false;
     }
     G_sData_Path = fncIni_get(kIniSection, kIniDataKey, file);
+    settingsInUse() = file;
     return true;
 }
 

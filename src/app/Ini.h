@@ -35,4 +35,9 @@ bool fncIni_put(const std::string& section, const std::string& key, const std::s
 // "初期設定ファイル異常" through the message handler and returns false.
 bool fncSetting_get();
 
+// The Init.ini every setting is read from and written to: the one the last
+// fncSetting_get read (an installed copy's is in the user's settings folder,
+// though G_sApp_Path moves on to the log's), else G_sApp_Path + "Init.ini".
+std::string settingsFile();
+
 }  // namespace tessaro

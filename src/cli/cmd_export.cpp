@@ -32,6 +32,8 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_option("--cube-mm", r.sizes.cubeMm, "キューブ一つの大きさ（mm、既定 10）");
     cmd->add_option("--clearance-mm", r.sizes.clearanceMm, "ブロックの外面ごとのすき間（mm、既定 0.2）");
     cmd->add_option("--tray-mm", r.sizes.trayWallMm, "箱をトレイとして加え、その壁の厚さ（mm）");
+    cmd->add_option("--bevel-mm", r.sizes.bevelMm, "ブロックの外側の角の面取り（mm、既定 0）");
+    cmd->add_option("--bed-mm", r.bedMm, "3MF で部品を並べる造形台の一辺（mm、既定 200）");
     cmd->add_option("--png-size", r.pngWidth, "画像の幅（ピクセル、既定 675）");
     cmd->add_flag("--transparent", r.transparentPng, "画像の背景を透明にする");
     cmd->add_flag("--with-answer", r.withAnswer, "シートに詰め方（解答）のページを加える");
@@ -56,6 +58,7 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
         switch (outcome.status) {
         case ExportStatus::Written:
             for (const std::string& file : outcome.written) std::cout << file << "\n";
+            for (const std::string& warning : outcome.warnings) std::cerr << "tessaro-cli: 警告: " << warning << "\n";
             ctx.exitCode = kExitOk;
             return;
         case ExportStatus::Refused:

@@ -78,26 +78,20 @@ Mesh gridSurface(const std::array<Planes, 3>& planes, const SolidFn& solid) {
     return out.take();
 }
 
-void moveToOrigin(Mesh& mesh) {
-    if (mesh.vertices.empty()) return;
-    const Bounds b = meshBounds(mesh);
-    for (Vec3& v : mesh.vertices) {
-        v.x -= b.min.x;
-        v.y -= b.min.y;
-        v.z -= b.min.z;
-    }
-}
-
 }  // namespace
 
 std::string meshSizesRefusal(const MeshSizes& s) {
     auto bad = [](double v) { return !std::isfinite(v) || v < 0; };
     if (bad(s.cubeMm) || s.cubeMm < 1 || s.cubeMm > 1000)
         return "キューブの大きさは 1 mm から 1000 mm の間で指定してください。";
-    if (bad(s.clearanceMm) || s.clearanceMm * 4 > s.cubeMm)
-        return "すき間は 0 mm 以上、キューブの大きさの 4 分の 1 以下で指定してください。";
+    auto tooSmall = [](double v) { return v > 0 && v < kSmallestCutMm; };
+    if (bad(s.clearanceMm) || s.clearanceMm * 4 > s.cubeMm || tooSmall(s.clearanceMm))
+        return "すき間は 0 mm か、0.01 mm からキューブの大きさの 4 分の 1 までで指定してください。";
     if (bad(s.trayWallMm) || s.trayWallMm > 100)
         return "トレイの壁の厚さは 0 mm から 100 mm の間で指定してください。";
+    // A quarter of what is left of a cell keeps the chamfers of opposite edges apart.
+    if (bad(s.bevelMm) || s.bevelMm * 4 > s.cubeMm - 2 * s.clearanceMm || tooSmall(s.bevelMm))
+        return "面取りは 0 mm か、0.01 mm から（キューブの大きさ − すき間 × 2）の 4 分の 1 までで指定してください。";
     return {};
 }
 
@@ -109,52 +103,6 @@ Bounds meshBounds(const Mesh& mesh) {
         b.max = {std::max(b.max.x, v.x), std::max(b.max.y, v.y), std::max(b.max.z, v.z)};
     }
     return b;
-}
-
-Mesh blockMesh(const Puzzle& p, int b, const MeshSizes& s) {
-    if (!validBlock(b)) return {};
-    // Moving every outer face inward by c is an erosion by a cube of half-edge c.
-    // Along each axis it splits the grid into slabs of constant neighbourhood:
-    // fine cell 2k+1 is the middle of cell k, fine cell 2k the strip around the
-    // boundary between cells k-1 and k. A fine cell is solid when every cell it
-    // touches is filled, which also parts cells that share only an edge.
-    constexpr int kFine = 2 * kGrid + 1;
-    const double a = s.cubeMm, c = s.clearanceMm;
-    auto filled = [&](int x, int y, int z) {
-        return x >= 0 && y >= 0 && z >= 0 && x < kGrid && y < kGrid && z < kGrid && p.piece(b, x, y, z) != 0;
-    };
-    auto cellsOf = [](int f, int out[2]) {
-        out[0] = f / 2 - (f % 2 == 0 ? 1 : 0);
-        out[1] = f / 2;
-        return f % 2 == 0 ? 2 : 1;
-    };
-    auto fineSolid = [&](int fx, int fy, int fz) {
-        int xs[2], ys[2], zs[2];
-        int nx = cellsOf(fx, xs), ny = cellsOf(fy, ys), nz = cellsOf(fz, zs);
-        if (nx == 1) xs[0] = xs[1];
-        if (ny == 1) ys[0] = ys[1];
-        if (nz == 1) zs[0] = zs[1];
-        for (int i = 0; i < nx; ++i)
-            for (int j = 0; j < ny; ++j)
-                for (int k = 0; k < nz; ++k)
-                    if (!filled(xs[i], ys[j], zs[k])) return false;
-        return true;
-    };
-    // Fine plane g lies at cell boundary g/2, shifted by -c (even) or +c (odd).
-    auto plane = [&](int g) { return (g / 2) * a + (g % 2 == 0 ? -c : c); };
-
-    std::array<Planes, 3> planes;
-    for (int g = 0; g <= kFine; ++g) {
-        planes[0].push_back(plane(g));
-        // Printer Y and Z run against the view's z and y: reversed and negated.
-        planes[1].push_back(-plane(kFine - g));
-        planes[2].push_back(-plane(kFine - g));
-    }
-    Mesh mesh = gridSurface(planes, [&](int i, int j, int k) {
-        return fineSolid(i, kFine - 1 - k, kFine - 1 - j);
-    });
-    moveToOrigin(mesh);
-    return mesh;
 }
 
 Mesh trayMesh(const Puzzle& p, const MeshSizes& s) {

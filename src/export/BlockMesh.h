@@ -1,6 +1,7 @@
 #pragma once
 // Printable solids in millimetres: each block as the union of its cubes with
-// every outer face moved inward by the clearance, and the box as an open tray.
+// every outer face moved inward by the clearance and its convex edges
+// chamfered by the bevel, and the box as an open tray.
 //
 // Axes are those of a printer (z up, right-handed): X = the view's x (right),
 // Y = away from the viewer (-z), Z = up (-y). A printed block therefore looks
@@ -19,7 +20,12 @@ struct MeshSizes {
     double cubeMm = 10.0;      // edge of one cell
     double clearanceMm = 0.2;  // taken off every outer face of a block
     double trayWallMm = 0.0;   // wall and floor of the tray; 0 = no tray
+    double bevelMm = 0.0;      // chamfer on every convex outer edge; 0 = sharp
 };
+
+// Below this a clearance or bevel other than 0 would vanish in the files'
+// single-precision coordinates at the largest cube.
+inline constexpr double kSmallestCutMm = 0.01;
 
 // Why these sizes cannot be printed (a Japanese sentence), or "" when they can.
 std::string meshSizesRefusal(const MeshSizes& sizes);
@@ -38,12 +44,15 @@ struct Mesh {
 };
 
 // Block b (0-based) as it stands in its cube, moved so its lowest corner is at
-// the origin. Empty for a block without cells.
-//
-// Cells touching only along an edge or at a corner come apart by twice the
-// clearance; with clearance 0 they meet along that edge, which no solid can
-// avoid there.
+// the origin. Empty for a block without cells. Always a closed 2-manifold
+// along its edges: cells touching only along an edge or at a corner come apart
+// by twice the clearance, and with clearance 0 (and no bevel) each of them
+// loses a chamfer of kSmallestCutMm there, so no edge belongs to four faces.
 Mesh blockMesh(const Puzzle& p, int b, const MeshSizes& sizes);
+
+// How many pieces block b falls into when only cells sharing a face hold
+// together (0 for a block without cells). More than 1 prints as loose parts.
+int blockParts(const Puzzle& p, int b);
 
 // The box as an open-topped tray: inside exactly the box's cells, walls and
 // floor trayWallMm thick, origin at its lowest corner. Empty when trayWallMm is 0.

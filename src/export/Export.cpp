@@ -3,6 +3,7 @@
 #include "analysis/PackingAnalysis.h"
 #include "analysis/PackingPlace.h"
 
+#include "export/BedLayout.h"
 #include "export/MeshFiles.h"
 #include "export/StagedFiles.h"
 #include "files/ShiftJis.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace tessaro {
 
@@ -19,8 +21,8 @@ std::string blockFile(const std::string& folder, int b, const char* ext) {
     return folder + "/block" + std::to_string(b + 1) + ext;
 }
 
-ExportOutcome refused(std::string message) { return {ExportStatus::Refused, std::move(message), {}, false}; }
-ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::move(message), {}, false}; }
+ExportOutcome refused(std::string message) { return {ExportStatus::Refused, std::move(message), {}, false, {}}; }
+ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::move(message), {}, false, {}}; }
 
 }  // namespace
 
@@ -56,6 +58,25 @@ void blockScene(const Puzzle& p, int b, Grid& grid, ColorGrid& colors) {
             }
 }
 
+int32_t textColorOn(int32_t background) {
+    auto linear = [](int byte) {
+        const double c = byte / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const double l = 0.2126 * linear(background & 0xFF) + 0.7152 * linear((background >> 8) & 0xFF) +
+                     0.0722 * linear((background >> 16) & 0xFF);
+    return (l + 0.05) / 0.05 >= 1.05 / (l + 0.05) ? 0x000000 : 0xFFFFFF;
+}
+
+std::vector<std::string> looseBlockWarnings(const Puzzle& p) {
+    std::vector<std::string> out;
+    for (int b = 0; b < kBlocks; ++b)
+        if (const int parts = blockParts(p, b); parts > 1)
+            out.push_back("ブロック " + std::to_string(b + 1) + " は面でつながっていません。印刷すると " +
+                          std::to_string(parts) + " 個に分かれます。");
+    return out;
+}
+
 bool answerOpen(const Puzzle& p, const std::optional<std::string>& password) {
     if (p.G_sPassword.empty()) return true;
     return password && trimSpaces(*password) == p.G_sPassword;
@@ -66,6 +87,7 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
     const bool wantsPictures = !r.pngDir.empty() || !r.pdfFile.empty();
     if (!wantsMeshes && !wantsPictures) return refused("書き出す形式を一つ以上選んでください。");
     if (const std::string why = meshSizesRefusal(r.sizes); !why.empty()) return refused(why);
+    if (!(r.bedMm >= 10 && r.bedMm <= 2000)) return refused("造形台の大きさは 10 mm から 2000 mm の間で指定してください。");
     if (r.pngWidth < 64 || r.pngWidth > 4096) return refused("画像の幅は 64 から 4096 ピクセルの間で指定してください。");
     if (fncPiece_CountAll(p) == 0) return refused("セルを持つブロックがありません。");
     if (r.password && !p.G_sPassword.empty() && !answerOpen(p, r.password)) return refused("パスワードが違います。");
@@ -98,12 +120,14 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
             if (temp.empty() || !writeBinaryStl(tray, "Tessaro tray", temp, error)) return failed(error);
         }
     }
+    int beds = 0;
     if (!r.threeMfFile.empty()) {
         std::vector<MeshObject> all;
         for (int b = 0; b < kBlocks; ++b)
             if (!meshes[static_cast<size_t>(b)].empty())
-                all.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), meshes[static_cast<size_t>(b)]});
-        if (!tray.empty()) all.push_back({"トレイ", 0xF0F0F0, tray});
+                all.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), meshes[static_cast<size_t>(b)], {}});
+        if (!tray.empty()) all.push_back({"トレイ", 0xF0F0F0, tray, {}});
+        beds = arrangeOnBeds(all, r.bedMm);
         const std::string temp = stage(r.threeMfFile);
         if (temp.empty() || !write3mf(all, temp, error)) return failed(error);
     }
@@ -139,7 +163,16 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
     }
 
     if (!staged.commit(error)) return failed(error);
-    return {ExportStatus::Written, {}, staged.targets(), packing.has_value()};
+    ExportOutcome done{ExportStatus::Written, {}, staged.targets(), packing.has_value(), {}};
+    if (wantsMeshes) done.warnings = looseBlockWarnings(p);
+    if (beds > 1) {
+        std::string mm = std::to_string(r.bedMm);
+        mm.erase(mm.find_last_not_of('0') + 1);
+        if (mm.back() == '.') mm.pop_back();
+        done.warnings.push_back("3MF の部品は " + mm + " mm 角の造形台に収まらず、" + std::to_string(beds) +
+                                " 台分に並べました。");
+    }
+    return done;
 }
 
 }  // namespace tessaro

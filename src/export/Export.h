@@ -21,6 +21,7 @@ struct ExportRequest {
     std::string pngDir;       // block1.png ... and box.png in this folder
     std::string pdfFile;      // the printable sheet
     MeshSizes sizes;
+    double bedMm = 200;       // the printer bed's side; the 3MF lays its objects out on it
     bool withAnswer = false;  // the sheet gets a second page with a packing
     std::optional<std::string> password;
     int pngWidth = 675;       // pixels; the height keeps the view's proportions
@@ -38,7 +39,16 @@ struct ExportOutcome {
     std::string message;               // the reason, for the user, when not written
     std::vector<std::string> written;  // every file written, in order
     bool packingShown = false;         // box.png or page 2 shows a packing
+    std::vector<std::string> warnings; // written, but worth knowing before printing
 };
+
+// Black or white (0x00BBGGRR), whichever stands out more from `background` by
+// the WCAG contrast ratio: never less than 4.5 : 1, so digits stay readable in grey.
+int32_t textColorOn(int32_t background);
+
+// Blocks whose cells do not all hold together face to face, as sentences for
+// the user: "ブロック 6 は面でつながっていません。印刷すると 2 個に分かれます。"
+std::vector<std::string> looseBlockWarnings(const Puzzle& p);
 
 // What the Qt side draws. Both write straight to `path` (already staged).
 class PictureRenderer {

@@ -79,7 +79,7 @@ bool writeBinaryStl(const Mesh& mesh, const std::string& header, const std::stri
     return true;
 }
 
-bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, std::string& error, double gapMm) {
+bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, std::string& error) {
     Handle model;
     if (NMR::lib3mf_createmodel(model.out()) != LIB3MF_OK) {
         error = "3MF のモデルを作れませんでした";
@@ -96,7 +96,6 @@ bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, s
     DWORD groupId = 0;
     if (NMR::lib3mf_resource_getresourceid(materials.get(), &groupId) != LIB3MF_OK) return fail(materials.get());
 
-    double nextX = 0;
     for (const MeshObject& o : objects) {
         if (o.mesh.empty()) continue;
         DWORD materialIndex = 0;
@@ -104,6 +103,9 @@ bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, s
                    b = static_cast<BYTE>((o.color >> 16) & 0xFF);
         if (NMR::lib3mf_basematerial_addmaterialutf8(materials.get(), o.name.c_str(), r, g, b, &materialIndex) !=
             LIB3MF_OK)
+            return fail(materials.get());
+        // The library leaves the display colour's alpha at 0: fully transparent.
+        if (NMR::lib3mf_basematerial_setdisplaycolorrgba(materials.get(), materialIndex, r, g, b, 0xFF) != LIB3MF_OK)
             return fail(materials.get());
 
         Handle object;
@@ -131,11 +133,12 @@ bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, s
 
         NMR::MODELTRANSFORM place{};
         for (int i = 0; i < 3; ++i) place.m_fFields[i][i] = 1.0f;
-        place.m_fFields[0][3] = static_cast<float>(nextX);
+        place.m_fFields[0][3] = static_cast<float>(o.place.x);
+        place.m_fFields[1][3] = static_cast<float>(o.place.y);
+        place.m_fFields[2][3] = static_cast<float>(o.place.z);
         Handle item;
         if (NMR::lib3mf_model_addbuilditem(model.get(), object.get(), &place, item.out()) != LIB3MF_OK)
             return fail(model.get());
-        nextX += meshBounds(o.mesh).max.x + gapMm;
     }
 
     Handle writer;

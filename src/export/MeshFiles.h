@@ -16,12 +16,12 @@ bool writeBinaryStl(const Mesh& mesh, const std::string& header, const std::stri
 
 struct MeshObject {
     std::string name;  // UTF-8
-    int32_t color = 0; // 0x00BBGGRR
+    int32_t color = 0; // 0x00BBGGRR, shown opaque
     Mesh mesh;
+    Vec3 place;        // where the mesh's origin stands on the build plate (BedLayout)
 };
 
-// The objects side by side on the build plate in millimetres, `gapMm` apart.
-bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, std::string& error,
-              double gapMm = 5.0);
+// Each object at its place on the build plate, in millimetres.
+bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, std::string& error);
 
 }  // namespace tessaro

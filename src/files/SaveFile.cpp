@@ -307,7 +307,8 @@ std::optional<FileError> saveInPlace(const SavePlan& plan, std::span<const uint8
     auto fail = [&](FileError e) {
         if (canRestore) {
             (void)pwriteAll(fd, reinterpret_cast<const uint8_t*>(old.data()), old.size(), 0);
-            (void)ftruncate(fd, static_cast<off_t>(old.size()));
+            // Best effort: the write already failed. Fortified headers reject a (void) cast here.
+            if (ftruncate(fd, static_cast<off_t>(old.size())) != 0) {}
             (void)fsync(fd);
         }
         close(fd);

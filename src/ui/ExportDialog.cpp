@@ -29,6 +29,7 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
     if (c.png) r.pngDir = base + "png";
     if (c.pdf) r.pdfFile = base + c.baseName + ".pdf";
     r.sizes = c.sizes;
+    r.bedMm = c.bedMm;
     r.withAnswer = c.withAnswer && c.pdf;
     r.pngWidth = c.pngWidth;
     r.transparentPng = c.transparentPng;
@@ -48,7 +49,8 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
         return false;
     }
     std::string text = std::to_string(out.written.size()) + " 個のファイルを書き出しました。\r\n" + c.folder;
-    dialogs.message(kTitle, text, MsgIcon::Information);
+    for (const std::string& warning : out.warnings) text += "\r\n\r\n" + warning;
+    dialogs.message(kTitle, text, out.warnings.empty() ? MsgIcon::Information : MsgIcon::Exclamation);
     return true;
 }
 
@@ -82,6 +84,11 @@ ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : Q
     spnClearance_ = mm("spnClearance", start.sizes.clearanceMm, 0, 250);
     spnTray_ = mm("spnTray", start.sizes.trayWallMm, 0, 100);
     spnTray_->setSpecialValueText(QStringLiteral("なし"));
+    spnBevel_ = mm("spnBevel", start.sizes.bevelMm, 0, 250);
+    spnBevel_->setSpecialValueText(QStringLiteral("なし"));
+    spnBed_ = mm("spnBed", start.bedMm, 10, 2000);
+    spnBed_->setDecimals(0);
+    spnBed_->setSingleStep(10);
     spnPngWidth_ = new QSpinBox(this);
     spnPngWidth_->setObjectName(QStringLiteral("spnPngWidth"));
     spnPngWidth_->setRange(64, 4096);
@@ -102,6 +109,8 @@ ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : Q
     form->addRow(QStringLiteral("キューブの大きさ"), spnCube_);
     form->addRow(QStringLiteral("すき間（外面ごと）"), spnClearance_);
     form->addRow(QStringLiteral("箱のトレイ（壁の厚さ）"), spnTray_);
+    form->addRow(QStringLiteral("角の面取り"), spnBevel_);
+    form->addRow(QStringLiteral("造形台の大きさ（3MF）"), spnBed_);
     form->addRow(QStringLiteral("画像の幅"), spnPngWidth_);
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(txtFolder_, 1);
@@ -137,7 +146,8 @@ WindowExportChoice ExportDialog::choice() const {
     c.pdf = chkPdf_->isChecked();
     c.withAnswer = chkAnswer_->isChecked();
     c.transparentPng = chkTransparent_->isChecked();
-    c.sizes = {spnCube_->value(), spnClearance_->value(), spnTray_->value()};
+    c.sizes = {spnCube_->value(), spnClearance_->value(), spnTray_->value(), spnBevel_->value()};
+    c.bedMm = spnBed_->value();
     c.pngWidth = spnPngWidth_->value();
     return c;
 }

@@ -23,6 +23,7 @@ struct WindowExportChoice {
     bool stl = true, threeMf = true, png = false, pdf = true;
     bool withAnswer = false;
     MeshSizes sizes;
+    double bedMm = 200;
     int pngWidth = 675;
     bool transparentPng = false;
 };
@@ -40,7 +41,7 @@ public:
 private:
     WindowExportChoice start_;
     QCheckBox *chkStl_, *chk3mf_, *chkPng_, *chkPdf_, *chkAnswer_, *chkTransparent_;
-    QDoubleSpinBox *spnCube_, *spnClearance_, *spnTray_;
+    QDoubleSpinBox *spnCube_, *spnClearance_, *spnTray_, *spnBevel_, *spnBed_;
     QSpinBox* spnPngWidth_;
     QLineEdit* txtFolder_;
 };

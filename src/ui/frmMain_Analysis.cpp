@@ -77,7 +77,7 @@ void frmMain::createAnalysisMenu() {
     mnuAnalysisCheckMade = item("mnuAnalysisCheckMade", QStringLiteral("作成後に解を調べる"));
     mnuAnalysisCheckMade->setCheckable(true);
     setChecked(mnuAnalysisCheckMade,
-               fncIni_get(kIniAnalysisSection, kIniCheckMadeKey, G_sApp_Path + kIniFileName) == "1");
+               fncIni_get(kIniAnalysisSection, kIniCheckMadeKey, settingsFile()) == "1");
 
     connect(mnuAnalysisCount, &QAction::triggered, this, [this] { mnuAnalysisCount_Click(); });
     connect(mnuAnalysisBrowse, &QAction::triggered, this, [this] { mnuAnalysisBrowse_Click(); });
@@ -174,7 +174,7 @@ void frmMain::checkMadePuzzle() {
 void frmMain::mnuAnalysisCheckMade_Click() {
     const bool on = !isChecked(mnuAnalysisCheckMade);
     setChecked(mnuAnalysisCheckMade, on);
-    const std::string file = G_sApp_Path + kIniFileName;
+    const std::string file = settingsFile();
     if (!fncIni_put(kIniAnalysisSection, kIniCheckMadeKey, on ? "1" : "0", file))
         msgBox(kCheckMadeTitle,
                "設定を、初期設定ファイル\r\n" + file + "\r\nに保存できませんでした。\r\nこの設定は、終了するまで有効です。",

@@ -134,3 +134,43 @@ TEST(AppEnv, StartUpRefusesWithoutInitIniAndForASecondCopy)
     EXPECT_EQ(msgs.list[0].text, "このアプリケーションはすでに開かれています。");
     EXPECT_TRUE(first.held());
 }
+
+TEST(AppEnv, AnInstalledCopyKeepsEverySettingInTheUsersSettingsFile)
+{
+    TempDir dir;
+    CapturedMessages msgs(dir.folder());
+    fs::create_directories(dir.file("usr/games"));
+    fs::create_directories(dir.file("usr/share/tessaro"));
+    writeBytes(dir.file("usr/share/tessaro/Init.ini"), kIniOnlySection);
+    const std::string config = dir.file("config"), state = dir.file("state"), data = dir.file("data");
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", dir.path().c_str(), 1);  // no documents folder of the real user
+    {
+        InstanceLock lock;
+        ASSERT_TRUE(startUp(lock, dir.file("usr/games"), dir.file("lock")));
+        // The log goes to the state folder; the settings stay in the one Init.ini read.
+        EXPECT_EQ(G_sApp_Path, state + "/tessaro/");
+        EXPECT_EQ(settingsFile(), config + "/tessaro/Init.ini");
+        ASSERT_TRUE(fncIni_put("解析", "CheckMade", "1", settingsFile()));
+        EXPECT_EQ(fncIni_get("解析", "CheckMade", config + "/tessaro/Init.ini"), "1");
+        EXPECT_FALSE(fs::exists(state + "/tessaro/Init.ini"));
+    }
+    // A settings folder that cannot be made is named with the reason, not the program's folder.
+    writeBytes(dir.file("notafolder"), "x");
+    setenv("XDG_CONFIG_HOME", dir.file("notafolder").c_str(), 1);
+    {
+        InstanceLock lock;
+        EXPECT_FALSE(startUp(lock, dir.file("usr/games"), dir.file("lock")));
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_STATE_HOME");
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", home.c_str(), 1);
+    ASSERT_EQ(msgs.list.size(), 1u);
+    EXPECT_EQ(msgs.list[0].title, "初期設定ファイル異常");
+    EXPECT_EQ(msgs.list[0].text, "設定を置くフォルダ\r\n" + dir.file("notafolder") +
+                                     "/tessaro/\r\nを作れませんでした。（途中にフォルダでないファイルがあります）\r\n");
+}

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -136,4 +137,23 @@ TEST_F(ExportTest, RequestsThatCannotBeMetAreRefusedBeforeWriting) {
     r.pngDir = dir / "png";
     EXPECT_EQ(exportPuzzle(buildSamplePuzzle(), r, nullptr).status, ExportStatus::Refused);  // no painter
     EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(AnswerDigits, EveryBlockColourGetsADigitColourOfContrastAtLeast4_5) {
+    auto luminance = [](int32_t bgr) {
+        double sum = 0;
+        const double weight[3] = {0.2126, 0.7152, 0.0722};
+        for (int i = 0; i < 3; ++i) {
+            const double c = ((bgr >> (8 * i)) & 0xFF) / 255.0;
+            sum += weight[i] * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    for (int n = 1; n <= 8; ++n) {
+        const int32_t fill = pieceColor(n, 0);
+        const double a = luminance(fill), b = luminance(textColorOn(fill));
+        EXPECT_GE((std::max(a, b) + 0.05) / (std::min(a, b) + 0.05), 4.5) << "block " << n;
+    }
+    EXPECT_EQ(textColorOn(0xFF0000), 0xFFFFFF);  // pure blue: white digits
+    EXPECT_EQ(textColorOn(0x00FFFF), 0x000000);  // yellow: black digits
 }

@@ -32,8 +32,11 @@ TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     dlg.answerInput("key");
     EXPECT_TRUE(runWindowExport(p, dlg, c));
     ASSERT_EQ(dlg.messages().size(), 1u);
-    // Seven STL blocks, the 3MF file and the sheet.
-    EXPECT_EQ(dlg.messages()[0].text, "9 個のファイルを書き出しました。\r\n" + dir);
+    // Seven STL blocks, the 3MF file and the sheet; the sample's blocks 5 and 6 come apart.
+    EXPECT_EQ(dlg.messages()[0].text, "9 個のファイルを書き出しました。\r\n" + dir +
+                                          "\r\n\r\nブロック 5 は面でつながっていません。印刷すると 2 個に分かれます。"
+                                          "\r\n\r\nブロック 6 は面でつながっていません。印刷すると 2 個に分かれます。");
+    EXPECT_EQ(dlg.messages()[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(fs::exists(dir + "/tessaro.pdf"));
     EXPECT_TRUE(fs::exists(dir + "/stl/block7.stl"));
 

@@ -1,6 +1,7 @@
 // Printable blocks: what a slicer needs (closed, outward, right volume and size)
 // checked on the files as written, and the 3MF read back with lib3mf.
 #include "ExportTempDir.h"
+#include "export/BedLayout.h"
 #include "export/BlockMesh.h"
 #include "export/MeshFiles.h"
 #include "model/Figure.h"
@@ -92,38 +93,78 @@ std::array<int, 3> extentOf(const Puzzle& p, int b) {
     return {hi[0] - lo[0] + 1, hi[1] - lo[1] + 1, hi[2] - lo[2] + 1};
 }
 
+
+// Pairs of cells meeting along an edge with both cells beside that edge empty.
+int edgeContacts(const Puzzle& p, int b) {
+    auto f = [&](int x, int y, int z) {
+        return x >= 0 && y >= 0 && z >= 0 && x < kGrid && y < kGrid && z < kGrid && p.piece(b, x, y, z) != 0;
+    };
+    int n = 0;
+    for (int z = 0; z < kGrid; ++z)
+        for (int y = 0; y < kGrid; ++y)
+            for (int x = 0; x < kGrid; ++x)
+                for (int a = 0; a < 3; ++a)
+                    for (int sb : {-1, 1}) {
+                        // Only the partner with the higher first non-zero step, so each pair counts once.
+                        int d[3] = {0, 0, 0};
+                        d[(a + 1) % 3] = 1;
+                        d[(a + 2) % 3] = sb;
+                        const int q[3] = {x + d[0], y + d[1], z + d[2]};
+                        int s1[3] = {x, y, z}, s2[3] = {x, y, z};
+                        s1[(a + 1) % 3] += d[(a + 1) % 3];
+                        s2[(a + 2) % 3] += d[(a + 2) % 3];
+                        if (f(x, y, z) && f(q[0], q[1], q[2]) && !f(s1[0], s1[1], s1[2]) && !f(s2[0], s2[1], s2[2])) ++n;
+                    }
+    return n;
+}
+
+// A box chamfered on all twelve edges by e: each edge loses a right triangle
+// of legs e along its length between the corners, each corner three quarters of e³.
+double chamferedBox(double x, double y, double z, double e) {
+    return x * y * z - e * e / 2 * 4 * (x + y + z - 6 * e) - 8 * 0.75 * e * e * e;
+}
+
 }  // namespace
 
-TEST(BlockMesh, SampleBlocksAsStlAreClosedWithTheirVolumeAndSize) {
+TEST(BlockMesh, SampleBlocksAsStlAreClosedManifoldsWithTheirVolumeAndSize) {
     const Puzzle p = buildSamplePuzzle();
     TempDir dir;
-    for (double clearance : {0.2, 0.0, 1.5}) {
+    // Sample blocks 5 and 6 are two cubes each, apart and touching along an edge.
+    EXPECT_EQ(edgeContacts(p, 4), 0);
+    EXPECT_EQ(edgeContacts(p, 5), 1);
+    EXPECT_EQ(blockParts(p, 0), 1);
+    EXPECT_EQ(blockParts(p, 4), 2);
+    EXPECT_EQ(blockParts(p, 5), 2);
+    for (auto [clearance, bevel] : {std::pair{0.2, 0.0}, {0.0, 0.0}, {1.5, 0.0}, {0.0, 1.0}, {0.3, 1.5}}) {
         MeshSizes sizes;
         sizes.cubeMm = 10;
         sizes.clearanceMm = clearance;
+        sizes.bevelMm = bevel;
+        ASSERT_EQ(meshSizesRefusal(sizes), "");
         for (int b = 0; b < 7; ++b) {
-            SCOPED_TRACE("block " + std::to_string(b + 1) + ", clearance " + std::to_string(clearance));
+            SCOPED_TRACE("block " + std::to_string(b + 1) + ", clearance " + std::to_string(clearance) + ", bevel " +
+                         std::to_string(bevel));
             std::string error;
             std::string name = "b";  // not "b" + ...: g++ 12 warns falsely of overlap at -O2
             name += std::to_string(b) + ".stl";
             const std::string file = dir / name;
             ASSERT_TRUE(writeBinaryStl(blockMesh(p, b, sizes), "test", file, error)) << error;
             const auto tris = readStl(file);
-            // Sample block 6 has cells meeting only along an edge: with no clearance they
-            // share it, so it is closed only as two touching solids, not edge by edge.
-            if (clearance > 0 || b != 5) {
-                EXPECT_TRUE(closedAndConsistent(tris));
-            }
+            EXPECT_TRUE(closedAndConsistent(tris));
 
             const int cells = fncPiece_Count(p, b);
             const double full = cells * 1000.0;
             const double volume = signedVolume(tris);
-            if (clearance == 0) {
-                EXPECT_NEAR(volume, full, 1e-3);
+            if (clearance == 0 && bevel == 0) {
+                // Cells touching along an edge each lose a chamfer of kSmallestCutMm there.
+                const double e = kSmallestCutMm;
+                EXPECT_NEAR(volume, full - edgeContacts(p, b) * e * e * 10, 1e-4);
             } else {
-                // Each outer face loses at most its area times the clearance.
+                // Each outer face loses at most its area times the clearance, each cell edge
+                // at most its chamfer.
+                const double e = bevel;
                 EXPECT_LT(volume, full);
-                EXPECT_GT(volume, full - cells * 6 * 100.0 * clearance);
+                EXPECT_GT(volume, full - cells * (6 * 100.0 * clearance + 12 * 10 * e * e / 2));
             }
             // Printer X, Y, Z are the view's x, z and y; the outermost faces move in by the clearance.
             const auto ext = extentOf(p, b);
@@ -133,6 +174,48 @@ TEST(BlockMesh, SampleBlocksAsStlAreClosedWithTheirVolumeAndSize) {
                 EXPECT_NEAR(box.lo[a], 0.0, 1e-4);
                 EXPECT_NEAR(box.hi[a], along[a] * 10.0 - 2 * clearance, 1e-4);
             }
+        }
+    }
+}
+
+TEST(BlockMesh, BevelledBoxesHaveTheVolumeOfTheirChamfers) {
+    Puzzle p{};
+    p.piece(0, 0, 0, 0) = 1;
+    p.piece(1, 0, 0, 0) = p.piece(1, 1, 0, 0) = 1;
+    MeshSizes sizes{17, 0.3, 0, 1.5};
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(writeBinaryStl(blockMesh(p, 0, sizes), "cube", dir / "cube.stl", error));
+    auto tris = readStl(dir / "cube.stl");
+    EXPECT_TRUE(closedAndConsistent(tris));
+    EXPECT_NEAR(signedVolume(tris), chamferedBox(16.4, 16.4, 16.4, 1.5), 1e-2);
+    sizes = {10, 0, 0, 1};
+    ASSERT_TRUE(writeBinaryStl(blockMesh(p, 1, sizes), "rod", dir / "rod.stl", error));
+    tris = readStl(dir / "rod.stl");
+    EXPECT_TRUE(closedAndConsistent(tris));
+    EXPECT_NEAR(signedVolume(tris), chamferedBox(20, 10, 10, 1), 1e-3);
+}
+
+TEST(BlockMesh, EveryBlockOfAFullBoxIsAClosedManifoldAtEverySetting) {
+    // Random blocks with holes, edge and corner contacts, overhangs and concave corners.
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 6; ++round) {
+        Puzzle p{};
+        for (int z = 0; z < kGrid; ++z)
+            for (int y = 0; y < kGrid; ++y)
+                for (int x = 0; x < kGrid; ++x) p.piece(0, x, y, z) = (next() >> 16) % 5 < 2 ? 1 : 0;
+        for (auto [clearance, bevel] : {std::pair{0.0, 0.0}, {0.0, 1.0}, {0.4, 2.0}}) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", clearance " + std::to_string(clearance) + ", bevel " +
+                         std::to_string(bevel));
+            TempDir dir;
+            std::string error;
+            ASSERT_TRUE(writeBinaryStl(blockMesh(p, 0, {10, clearance, 0, bevel}), "r", dir / "r.stl", error));
+            const auto tris = readStl(dir / "r.stl");
+            EXPECT_TRUE(closedAndConsistent(tris));
+            const double full = fncPiece_Count(p, 0) * 1000.0;
+            EXPECT_LE(signedVolume(tris), full + 1e-3);
+            EXPECT_GT(signedVolume(tris), 0.5 * full);
         }
     }
 }
@@ -154,7 +237,7 @@ TEST(BlockMesh, PrintedBlockIsNotTheMirrorImage) {
             EXPECT_GE(v.z, 10);
             ++farFace;
         }
-    EXPECT_EQ(farFace, 4);
+    EXPECT_GT(farFace, 0);
 }
 
 TEST(BlockMesh, TrayIsAClosedOpenTopBoxAroundTheCells) {
@@ -186,16 +269,22 @@ TEST(BlockMesh, SizesOutsideWhatPrintsAreRefused) {
     EXPECT_NE(meshSizesRefusal({10, 0.2, -1}), "");
     EXPECT_NE(meshSizesRefusal({NAN, 0.2, 0}), "");
     EXPECT_EQ(meshSizesRefusal({10, 0, 0}), "");
+    EXPECT_NE(meshSizesRefusal({10, 0.001, 0}), "");   // too thin for the files' precision
+    EXPECT_NE(meshSizesRefusal({10, 0.2, 0, 2.5}), "");  // chamfers of opposite edges would meet
+    EXPECT_EQ(meshSizesRefusal({10, 0.2, 0, 2.4}), "");
 }
 
-TEST(ThreeMf, EveryBlockIsItsOwnColouredObjectAndReadsBack) {
+TEST(ThreeMf, EveryBlockIsItsOwnOpaqueObjectOnTheBedAndReadsBack) {
     const Puzzle p = buildSamplePuzzle();
     MeshSizes sizes;
+    sizes.cubeMm = 15;  // too many for one row on a 200 mm bed
     sizes.trayWallMm = 2;
     std::vector<MeshObject> objects;
     for (int b = 0; b < 7; ++b)
-        objects.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), blockMesh(p, b, sizes)});
-    objects.push_back({"トレイ", 0xF0F0F0, trayMesh(p, sizes)});
+        objects.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), blockMesh(p, b, sizes), {}});
+    objects.push_back({"トレイ", 0xF0F0F0, trayMesh(p, sizes), {}});
+    ASSERT_EQ(arrangeOnBeds(objects, 200), 1);
+    EXPECT_GT(objects.back().place.y, 0);  // the tray in a later row
     TempDir dir;
     std::string error;
     ASSERT_TRUE(write3mf(objects, dir / "all.3mf", error)) << error;
@@ -229,12 +318,57 @@ TEST(ThreeMf, EveryBlockIsItsOwnColouredObjectAndReadsBack) {
         DWORD group = 0, index = 0;
         EXPECT_EQ(lib3mf_defaultpropertyhandler_getbasematerial(props, &group, &index), LIB3MF_OK) << name;
         EXPECT_EQ(index, count);
+        PLib3MFModelBaseMaterial* materials = nullptr;
+        ASSERT_EQ(lib3mf_model_getbasematerialbyid(model, group, &materials), LIB3MF_OK);
+        BYTE r = 0, g = 0, b = 0, alpha = 0;
+        ASSERT_EQ(lib3mf_basematerial_getdisplaycolor(materials, index, &r, &g, &b, &alpha), LIB3MF_OK);
+        EXPECT_EQ(alpha, 255) << name;
+        EXPECT_EQ(r | g << 8 | b << 16, objects[count].color) << name;
+        lib3mf_release(materials);
         lib3mf_release(props);
         lib3mf_release(res);
         ++count;
     }
     EXPECT_EQ(count, objects.size());
     lib3mf_release(it);
+
+    // Every object, moved to where its build item puts it, lies on the 200 mm bed.
+    PLib3MFModelBuildItemIterator* items = nullptr;
+    ASSERT_EQ(lib3mf_model_getbuilditems(model, &items), LIB3MF_OK);
+    size_t placed = 0;
+    while (lib3mf_builditemiterator_movenext(items, &more) == LIB3MF_OK && more) {
+        PLib3MFModelBuildItem* item = nullptr;
+        ASSERT_EQ(lib3mf_builditemiterator_getcurrent(items, &item), LIB3MF_OK);
+        MODELTRANSFORM t{};
+        ASSERT_EQ(lib3mf_builditem_getobjecttransform(item, &t), LIB3MF_OK);
+        PLib3MFModelObjectResource* object = nullptr;
+        ASSERT_EQ(lib3mf_builditem_getobjectresource(item, &object), LIB3MF_OK);
+        DWORD vertices = 0;
+        lib3mf_meshobject_getvertexcount(object, &vertices);
+        for (DWORD v = 0; v < vertices; ++v) {
+            MODELMESHVERTEX at{};
+            lib3mf_meshobject_getvertex(object, v, &at);
+            for (int axis = 0; axis < 2; ++axis) {
+                const float onBed = at.m_fPosition[axis] + t.m_fFields[axis][3];
+                EXPECT_GE(onBed, -1e-3f);
+                EXPECT_LE(onBed, 200.001f);
+            }
+        }
+        lib3mf_release(object);
+        lib3mf_release(item);
+        ++placed;
+    }
+    EXPECT_EQ(placed, objects.size());
+    lib3mf_release(items);
     lib3mf_release(reader);
     lib3mf_release(model);
+
+    // A bed too small for all of them: the rest goes onto further beds, never off one.
+    EXPECT_GT(arrangeOnBeds(objects, 80), 1);
+    for (const MeshObject& o : objects) {
+        const Bounds b = meshBounds(o.mesh);
+        const double x = std::fmod(o.place.x + b.min.x, 80 + 10);
+        EXPECT_LE(x + b.max.x - b.min.x, 80 + 1e-9) << o.name;
+        EXPECT_LE(o.place.y + b.max.y, 80 + 1e-9) << o.name;
+    }
 }

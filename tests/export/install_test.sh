@@ -16,18 +16,18 @@ fail() { echo "FAIL: $*"; [ -s "$tmp/run.log" ] && cat "$tmp/run.log"; exit 1; }
 
 cmake --install "$build" --prefix "$tmp/prefix" >"$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; fail "install"; }
 p=$tmp/prefix
-for f in bin/tessaro bin/tessaro-cli share/tessaro/Init.ini share/applications/org.tessaro.Tessaro.desktop \
+for f in games/tessaro games/tessaro-cli share/tessaro/Init.ini share/applications/org.tessaro.Tessaro.desktop \
          share/icons/hicolor/scalable/apps/org.tessaro.Tessaro.svg share/metainfo/org.tessaro.Tessaro.metainfo.xml; do
     [ -e "$p/$f" ] || fail "missing $f"
 done
-[ -e "$p/bin/Init.ini" ] && fail "Init.ini beside the installed executables makes it a portable copy"
+[ -e "$p/games/Init.ini" ] && fail "Init.ini beside the installed executables makes it a portable copy"
 grep -q '^Categories=Game;LogicGame;$' "$p/share/applications/org.tessaro.Tessaro.desktop" || fail "categories"
 
 exec_line=$(sed -n 's/^Exec=//p' "$p/share/applications/org.tessaro.Tessaro.desktop")
 mkdir -p "$tmp/home" "$tmp/run"
 chmod 700 "$tmp/run"
 env -u XDG_CONFIG_HOME -u XDG_STATE_HOME -u XDG_DATA_HOME HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" \
-    QT_QPA_PLATFORM=offscreen PATH="$p/bin:$PATH" $exec_line >"$tmp/run.log" 2>&1 &
+    QT_QPA_PLATFORM=offscreen PATH="$p/games:$PATH" $exec_line >"$tmp/run.log" 2>&1 &
 pid=$!
 ini=$tmp/home/.config/tessaro/Init.ini
 for _ in $(seq 200); do [ -s "$ini" ] && break; sleep 0.1; done

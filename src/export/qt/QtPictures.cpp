@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace tessaro {
 
@@ -119,7 +120,7 @@ public:
                 painter_.setPen(QPen(QColor(0x80, 0x80, 0x80), mm(0.2)));
                 painter_.drawRect(r);
                 if (numbers && grid[c]) {
-                    painter_.setPen(Qt::black);
+                    painter_.setPen(bgr(textColorOn(colors[c])));
                     painter_.drawText(r, Qt::AlignCenter, QString::number((*numbers)[c]));
                 }
             }
@@ -175,6 +176,10 @@ void puzzlePage(Sheet& sheet, const Puzzle& p) {
         sheet.text(sx, sy, kSlotW, QStringLiteral("■").repeated(1), 12, true, bgr(pieceColor(b + 1, 0)));
         sheet.text(sx + 5, sy, kSlotW - 5, QStringLiteral("ブロック %1（%2 セル）").arg(b + 1).arg(count), 11, true);
         sheet.view(sx, sy + 6, kViewW, grid, colors, kPieceViewParam);
+        if (const int parts = blockParts(p, b); parts > 1)
+            sheet.text(sx, sy + 7 + kViewW * kPictureHeight / kPictureWidth, kViewW,
+                       QStringLiteral("面でつながっていません。印刷すると %1 個に分かれます。").arg(parts), 7, false,
+                       QColor(0xA0, 0x00, 0x00));
         int ext[3];
         extents(grid, ext);
         // The layers in two columns beside the view.
@@ -255,8 +260,19 @@ bool QtPictureRenderer::writeSheet(const Puzzle& puzzle, const std::optional<std
     return true;
 }
 
+namespace {
+
+// The command line prints its own messages only: Qt's notes (a missing
+// XDG_RUNTIME_DIR, fonts) say nothing its user can act on. A fatal one still shows.
+void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+}  // namespace
+
 GuiSession::GuiSession() {
     if (QCoreApplication::instance()) return;
+    qInstallMessageHandler(quietQt);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "tessaro-cli";
@@ -264,6 +280,10 @@ GuiSession::GuiSession() {
     app_ = std::make_unique<QGuiApplication>(argc, argv);
 }
 
-GuiSession::~GuiSession() = default;
+GuiSession::~GuiSession() {
+    if (!app_) return;
+    app_.reset();
+    qInstallMessageHandler(nullptr);
+}
 
 }  // namespace tessaro
