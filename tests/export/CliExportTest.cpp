@@ -6,7 +6,10 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -50,5 +53,39 @@ TEST(CliExport, WritesWhatItNamesAndExitsWithTheUsualCodes) {
     EXPECT_EQ(cli(d + "/none.bin --stl " + d + "/x").code, 1);       // unreadable puzzle
     EXPECT_EQ(cli("--sample --3mf " + d + "/stl/block1.stl/a.3mf").code, 1);  // a file in the way
     EXPECT_FALSE(fs::exists(d + "/x"));
+    fs::remove_all(dir);
+}
+
+TEST(CliExport, AFailedWriteIsOneLineNamingTheTargetAndLeftOverBlockFilesNeedForce) {
+    const fs::path dir = fs::temp_directory_path() / ("tessaro-cli-export2-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string d = dir.string();
+
+    // Under a file-size limit: the target and the reason in the program's words, nothing else.
+    const std::string limited = "ulimit -f 16; exec '" + std::string(TESSARO_CLI_PATH) + "' export --sample --png '" +
+                                d + "/png' 2>'" + d + "/err.txt' >/dev/null";
+    const int status = std::system(limited.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream errFile(d + "/err.txt");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(errFile, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].starts_with("tessaro-cli: " + d + "/")) << lines[0];
+    EXPECT_NE(lines[0].find(": 書き出せません。ファイルサイズの上限を超えるため書き込めません。"), std::string::npos)
+        << lines[0];
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // err.txt alone
+
+    // block8.stl of an earlier 8-block export: refused and kept, removed with --force and named.
+    fs::create_directories(d + "/stl");
+    std::ofstream(d + "/stl/block8.stl") << "old";
+    CliRun r = cli("--sample --stl " + d + "/stl");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(fs::exists(d + "/stl/block1.stl"));
+    EXPECT_TRUE(fs::exists(d + "/stl/block8.stl"));
+    r = cli("--sample --stl " + d + "/stl --force");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(fs::exists(d + "/stl/block7.stl"));
+    EXPECT_FALSE(fs::exists(d + "/stl/block8.stl"));
     fs::remove_all(dir);
 }
