@@ -144,7 +144,7 @@ TEST(ExportSafety, InASharedFolderAStrangersFileOrLinkStopsTheExportBeforeAnythi
                   return out.status == ExportStatus::Failed && out.message.find("block4.stl") != std::string::npos ? 0 : 1;
               }),
               0);
-    for (int b = 1; b <= 7; ++b) EXPECT_EQ(readAll(shared + "/block" + std::to_string(b) + ".stl"), "old") << b;
+    for (int b = 1; b <= 7; ++b) EXPECT_TRUE(readAll(shared + "/block" + std::to_string(b) + ".stl") == "old") << b;
 
     // A stranger's link planted there is not followed, not even by root.
     writeText(dir / "victim.3mf", "old");
