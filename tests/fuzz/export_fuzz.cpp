@@ -82,6 +82,12 @@ void fuzzExport(const std::string& bytes) {
     r.withAnswer = extra(3) & 1;
     r.transparentPng = extra(3) & 2;
     if (!p.G_sPassword.empty() && (extra(3) & 4)) r.password = p.G_sPassword;
+    // The answer (a packing search, minutes for some large boxes) only for boxes up to 3×3×3.
+    if (p.G_iCells_X * p.G_iCells_Y * p.G_iCells_Z > 27) {
+        if (p.G_sPassword.empty()) p.G_sPassword = "shut";
+        r.password.reset();
+        r.withAnswer = false;
+    }
     r.pngWidth = 64;
     r.removeStale = true;  // the folder keeps the last input's files
     r.stlDir = std::string(folder()) + "/stl";
