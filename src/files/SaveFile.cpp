@@ -405,40 +405,71 @@ std::optional<SaveFailure> saveFiles(std::span<const FileToSave> files)
         }
     }
 
-    // Files written in place go first, as they can still fail; the ones before a failure get their old content back.
+    // Files written in place go first, as they can still fail; a failure puts back the ones before it.
     std::vector<std::optional<std::string>> old(files.size());
+    auto putBackInPlace = [&](size_t count) {
+        for (size_t k = 0; k < count; ++k) {
+            const size_t j = inPlace[k];
+            if (!old[j])
+                continue;
+            const auto* data = reinterpret_cast<const uint8_t*>(old[j]->data());
+            const LabelledStretch whole{0, old[j]->size(), 9990};
+            (void)saveInPlace(plans[j], {data, old[j]->size()}, {&whole, 1});
+        }
+    };
     for (size_t n = 0; n < inPlace.size(); ++n) {
         const size_t i = inPlace[n];
         if (auto e = saveInPlace(plans[i], files[i].bytes, files[i].stretches, &old[i])) {
-            for (size_t k = 0; k < n; ++k) {
-                const size_t j = inPlace[k];
-                if (!old[j])
-                    continue;
-                const auto* data = reinterpret_cast<const uint8_t*>(old[j]->data());
-                const LabelledStretch whole{0, old[j]->size(), 9990};
-                (void)saveInPlace(plans[j], {data, old[j]->size()}, {&whole, 1});
-            }
+            putBackInPlace(n);
             dropAll();
             return SaveFailure{i, *e};
         }
     }
 
-    std::optional<SaveFailure> failure;
+    // An old file is swapped with its new one and stays under the temporary name
+    // until every file is in place, so a rename that fails can still be undone.
+    enum class Placed { No, Swapped, Renamed };
+    std::vector<Placed> placed(files.size(), Placed::No);
     for (size_t i = 0; i < files.size(); ++i) {
         Staged& s = staged[i];
         if (s.fd < 0)
             continue;
-        if (!failure && rename(s.temp.c_str(), plans[i].target.c_str()) != 0)
-            failure = SaveFailure{i, ioError(9990, errno, true)};
-        if (failure) {
-            dropStaged(s);
+        const char* temp = s.temp.c_str();
+        const char* target = plans[i].target.c_str();
+        if (plans[i].exists && renameat2(AT_FDCWD, temp, AT_FDCWD, target, RENAME_EXCHANGE) == 0) {
+            placed[i] = Placed::Swapped;
             continue;
         }
+        if (rename(temp, target) == 0) {  // a new name, or a file system that cannot swap
+            placed[i] = Placed::Renamed;
+            continue;
+        }
+        const FileError error = ioError(9990, errno, true);
+        for (size_t k = 0; k < i; ++k) {
+            if (placed[k] == Placed::Swapped &&
+                renameat2(AT_FDCWD, staged[k].temp.c_str(), AT_FDCWD, plans[k].target.c_str(), RENAME_EXCHANGE) != 0) {
+                close(staged[k].fd);  // the old file stays under the temporary name rather than be removed
+                staged[k].fd = -1;
+            } else if (placed[k] == Placed::Renamed && !plans[k].exists)
+                (void)unlink(plans[k].target.c_str());
+        }
+        putBackInPlace(inPlace.size());
+        dropAll();
+        return SaveFailure{i, error};
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        Staged& s = staged[i];
+        if (s.fd < 0)
+            continue;
+        struct stat left {};
+        if (placed[i] == Placed::Swapped && lstat(s.temp.c_str(), &left) == 0 && left.st_dev == plans[i].st.st_dev &&
+            left.st_ino == plans[i].st.st_ino)
+            (void)unlink(s.temp.c_str());
         close(s.fd);
         s.fd = -1;
         syncFolder(folderOf(plans[i].target));
     }
-    return failure;
+    return std::nullopt;
 }
 
 std::optional<FileError> saveBytes(const std::string& path, std::span<const uint8_t> bytes,

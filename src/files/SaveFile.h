@@ -55,7 +55,8 @@ struct SaveFailure {
 // Saves every file as saveBytes does, or none: every target is checked and every
 // file written beside its target before the first target is replaced, so a
 // refusal or a failed write leaves all old files as they were. Files written in
-// place go before the renames and are put back when a later one fails.
+// place go before the renames; when a later step fails they are put back, and
+// renames done are undone (swapped back where the file system can swap).
 std::optional<SaveFailure> saveFiles(std::span<const FileToSave> files);
 
 // The one temporary name for a file name: short whatever the name's length
