@@ -1,4 +1,6 @@
 // tessaro-cli export as a script runs it: the files it names, and its exit codes.
+#include "ExportTempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -57,9 +59,8 @@ TEST(CliExport, WritesWhatItNamesAndExitsWithTheUsualCodes) {
 }
 
 TEST(CliExport, AFailedWriteIsOneLineNamingTheTargetAndLeftOverBlockFilesNeedForce) {
-    const fs::path dir = fs::temp_directory_path() / ("tessaro-cli-export2-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    const std::string d = dir.string();
+    const tessaro::test::TempDir dir;
+    const std::string& d = dir.path();
 
     // Under a file-size limit: the target and the reason in the program's words, nothing else.
     const std::string limited = "ulimit -f 16; exec '" + std::string(TESSARO_CLI_PATH) + "' export --sample --png '" +
@@ -74,7 +75,7 @@ TEST(CliExport, AFailedWriteIsOneLineNamingTheTargetAndLeftOverBlockFilesNeedFor
     EXPECT_TRUE(lines[0].starts_with("tessaro-cli: " + d + "/")) << lines[0];
     EXPECT_NE(lines[0].find(": 書き出せません。ファイルサイズの上限を超えるため書き込めません。"), std::string::npos)
         << lines[0];
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // err.txt alone
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"err.txt"});
 
     // block8.stl of an earlier 8-block export: refused and kept, removed with --force and named.
     fs::create_directories(d + "/stl");
@@ -87,5 +88,4 @@ TEST(CliExport, AFailedWriteIsOneLineNamingTheTargetAndLeftOverBlockFilesNeedFor
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(fs::exists(d + "/stl/block7.stl"));
     EXPECT_FALSE(fs::exists(d + "/stl/block8.stl"));
-    fs::remove_all(dir);
 }

@@ -131,7 +131,7 @@ TEST(ExportSafety, InASharedFolderAStrangersFileOrLinkStopsTheExportBeforeAnythi
     TempDir dir;
     const std::string shared = dir / "shared";
     fs::create_directory(shared);
-    ASSERT_EQ(chmod((dir / "").c_str(), 0755), 0);  // nobody may look in
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);  // nobody may look in
     ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
     for (int b = 1; b <= 7; ++b) {
         const std::string f = shared + "/block" + std::to_string(b) + ".stl";
