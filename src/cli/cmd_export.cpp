@@ -38,6 +38,7 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--transparent", r.transparentPng, "画像の背景を透明にする");
     cmd->add_flag("--with-answer", r.withAnswer, "シートに詰め方（解答）のページを加える");
     cmd->add_option("--password", r.password, "解答パスワード");
+    cmd->add_flag("--force", r.removeStale, "前の書き出しの、今回は書かないブロックのファイルを削除して書き出す");
     cmd->callback([opts, &ctx] {
         checkPuzzleSource(opts->source);
         const ExportRequest& req = opts->request;
@@ -58,8 +59,15 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
         switch (outcome.status) {
         case ExportStatus::Written:
             for (const std::string& file : outcome.written) std::cout << file << "\n";
+            for (const std::string& file : outcome.stale)
+                std::cerr << "tessaro-cli: 前の書き出しのファイルを削除しました: " << file << "\n";
+            if (!outcome.message.empty()) std::cerr << "tessaro-cli: " << outcome.message;
             for (const std::string& warning : outcome.warnings) std::cerr << "tessaro-cli: 警告: " << warning << "\n";
             ctx.exitCode = kExitOk;
+            return;
+        case ExportStatus::Stale:
+            std::cerr << "tessaro-cli: " << outcome.message << "（--force で削除して書き出します）\n";
+            ctx.exitCode = kExitUnreadable;
             return;
         case ExportStatus::Refused:
             std::cerr << "tessaro-cli: " << outcome.message << "\n";

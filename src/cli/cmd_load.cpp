@@ -1,6 +1,7 @@
 // tessaro-cli load: runs the automatic loader headless, exactly as LOAD does in
 // the window, and reports the outcome (optionally saving the final state).
 #include "cli/CliCommand.h"
+#include "cli/CountOption.h"
 #include "cli/PuzzleJson.h"
 #include "cli/PuzzleSource.h"
 #include "cli/StopSignals.h"
@@ -30,7 +31,6 @@ namespace {
 struct LoadOptions {
     PuzzleSourceOptions source;
     bool deadSpace = false;
-    std::string maxFitTestsText;
     std::optional<uint64_t> maxFitTests;
     std::string out;
     std::optional<std::string> comment;
@@ -38,21 +38,6 @@ struct LoadOptions {
     bool json = false;
     bool quiet = false;
 };
-
-constexpr const char* kMaxFitTestsRange = "0 から 18446744073709551615 までの整数を指定してください";
-
-// Decimal digits only, within 64 bits: nothing is read as "unlimited" or wrapped.
-std::optional<uint64_t> parseCount(const std::string& text) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
-    uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        const uint64_t d = static_cast<uint64_t>(c - '0');
-        if (v > (UINT64_MAX - d) / 10) return std::nullopt;
-        v = v * 10 + d;
-    }
-    return v;
-}
 
 // Never yields to anything. Stops at the yield point before fit test N+1 for
 // --max-fit-tests N, and shows a progress line on stderr while a search runs long.
@@ -163,10 +148,7 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
     CLI::App* cmd = app.add_subcommand("load", "自動移動（LOAD）を実行する");
     addPuzzleSourceOptions(*cmd, opts->source);
     cmd->add_flag("--dead-space", opts->deadSpace, "デッド・スペース（八方塞がり）をチェックする");
-    cmd->add_option("--max-fit-tests", opts->maxFitTestsText, "N 回の適合テストの後で停止する（STOP）")
-        ->check(CLI::Validator(
-            [](const std::string& text) { return parseCount(text) ? std::string() : std::string(kMaxFitTestsRange); },
-            "N", "count"));
+    addCountOption(*cmd, "--max-fit-tests", opts->maxFitTests, "N 回の適合テストの後で停止する（STOP）");
     auto* out = cmd->add_option("--out", opts->out, "最後の状態をパズルファイルに保存する");
     cmd->add_option("--comment", opts->comment, "保存するコメント（--out と共に）")->needs(out);
     cmd->add_option("--password", opts->password, "保存する解答パスワード（--out と共に）")->needs(out);
@@ -174,7 +156,6 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->callback([opts, &ctx] {
         checkPuzzleSource(opts->source);
-        if (!opts->maxFitTestsText.empty()) opts->maxFitTests = parseCount(opts->maxFitTestsText);
         if (opts->password) {
             if (const auto refused = checkPassword(*opts->password))
                 throw CLI::ValidationError("--password", refused->description);

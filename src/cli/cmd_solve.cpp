@@ -2,6 +2,7 @@
 // uniqueness verdict, after the checks that tell what rules a packing out.
 #include "analysis/PackingAnalysis.h"
 #include "cli/CliCommand.h"
+#include "cli/CountOption.h"
 #include "cli/PuzzleSource.h"
 #include "cli/StopSignals.h"
 
@@ -25,11 +26,14 @@ namespace {
 
 using namespace tessaro::analysis;
 
+// The count runs at most this many threads.
+constexpr uint64_t kMaxCountThreads = 256;
+
 struct SolveOptions {
     PuzzleSourceOptions source;
     std::optional<uint64_t> limit;
     bool fromBox = false;
-    int threads = 0;
+    std::optional<uint64_t> threads;
     bool json = false;
     bool quiet = false;
 };
@@ -182,9 +186,9 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     auto opts = std::make_shared<SolveOptions>();
     CLI::App* cmd = app.add_subcommand("solve", "全ての詰め方を数え、唯一解かどうかを判定する");
     addPuzzleSourceOptions(*cmd, opts->source);
-    cmd->add_option("--limit", opts->limit, "N 通り見つけたら止める（数は下限になる）")->check(CLI::NonNegativeNumber);
+    addCountOption(*cmd, "--limit", opts->limit, "N 通り見つけたら止める（数は下限になる）");
     cmd->add_flag("--from-box", opts->fromBox, "箱の中のブロックをそのままにして、残りの詰め方を数える");
-    cmd->add_option("--threads", opts->threads, "スレッド数（0 は全てのコア）")->check(CLI::NonNegativeNumber);
+    addCountOption(*cmd, "--threads", opts->threads, "スレッド数（0 は全てのコア）", kMaxCountThreads);
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->callback([opts, &ctx] {
@@ -194,12 +198,12 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         ProgressLine progress(!opts->quiet);
         CountOptions options;
         options.limit = opts->limit;
-        options.threads = opts->threads;
+        options.threads = static_cast<int>(opts->threads.value_or(0));
         options.cancel = &StopSignals::stopped();
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
         {
-            const StopSignals interrupts({SIGINT});
+            const StopSignals interrupts({SIGINT, SIGTERM});
             result = analysis.count(options);
         }
         progress.finish();

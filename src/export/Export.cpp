@@ -11,7 +11,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 namespace tessaro {
 
@@ -21,8 +25,8 @@ std::string blockFile(const std::string& folder, int b, const char* ext) {
     return folder + "/block" + std::to_string(b + 1) + ext;
 }
 
-ExportOutcome refused(std::string message) { return {ExportStatus::Refused, std::move(message), {}, false, {}}; }
-ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::move(message), {}, false, {}}; }
+ExportOutcome refused(std::string message) { return {ExportStatus::Refused, std::move(message), {}, {}, false, {}}; }
+ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::move(message), {}, {}, false, {}}; }
 
 }  // namespace
 
@@ -82,6 +86,48 @@ bool answerOpen(const Puzzle& p, const std::optional<std::string>& password) {
     return password && trimSpaces(*password) == p.G_sPassword;
 }
 
+std::vector<std::string> exportTargets(const Puzzle& p, const ExportRequest& r) {
+    std::vector<std::string> out;
+    if (!r.stlDir.empty()) {
+        for (int b = 0; b < kBlocks; ++b)
+            if (fncPiece_Count(p, b) != 0) out.push_back(blockFile(r.stlDir, b, ".stl"));
+        if (!trayMesh(p, r.sizes).empty()) out.push_back(r.stlDir + "/tray.stl");
+    }
+    if (!r.threeMfFile.empty()) out.push_back(r.threeMfFile);
+    if (!r.pngDir.empty()) {
+        for (int b = 0; b < kBlocks; ++b)
+            if (fncPiece_Count(p, b) != 0) out.push_back(blockFile(r.pngDir, b, ".png"));
+        out.push_back(r.pngDir + "/box.png");
+    }
+    if (!r.pdfFile.empty()) out.push_back(r.pdfFile);
+    return out;
+}
+
+std::vector<std::string> staleExportFiles(const Puzzle& p, const ExportRequest& r) {
+    const std::vector<std::string> targets = exportTargets(p, r);
+    std::vector<std::string> out;
+    auto look = [&](const std::string& folder, const std::string& ext, const char* single) {
+        if (folder.empty()) return;
+        std::error_code ec;
+        std::vector<std::string> found;
+        for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+            const std::string name = e.path().filename().string();
+            const bool numbered = name.size() > 5 + ext.size() && name.starts_with("block") && name.ends_with(ext) &&
+                                  std::all_of(name.begin() + 5, name.end() - static_cast<long>(ext.size()),
+                                              [](char c) { return c >= '0' && c <= '9'; });
+            if (!numbered && name != single) continue;
+            if (e.is_directory(ec)) continue;
+            const std::string path = folder + "/" + name;
+            if (std::find(targets.begin(), targets.end(), path) == targets.end()) found.push_back(path);
+        }
+        std::sort(found.begin(), found.end());
+        out.insert(out.end(), found.begin(), found.end());
+    };
+    look(r.stlDir, ".stl", "tray.stl");
+    look(r.pngDir, ".png", "box.png");
+    return out;
+}
+
 ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRenderer* pictures) {
     const bool wantsMeshes = !r.stlDir.empty() || !r.threeMfFile.empty();
     const bool wantsPictures = !r.pngDir.empty() || !r.pdfFile.empty();
@@ -95,30 +141,31 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
     if (r.withAnswer && !r.pdfFile.empty() && !open)
         return refused("このパズルには解答パスワードがあります。解答を含めるにはパスワードが必要です。");
     if (wantsPictures && !pictures) return refused("画像と PDF はこの環境では書き出せません。");
+    const std::vector<std::string> stale = staleExportFiles(p, r);
+    if (!stale.empty() && !r.removeStale) {
+        std::string text = "書き出し先に、この書き出しでは書かない前のファイルがあります：";
+        for (size_t i = 0; i < stale.size(); ++i) text += (i ? "、" : "") + stale[i];
+        return {ExportStatus::Stale, text, {}, stale, false, {}};
+    }
 
-    // Everything is computed and written under temporary names first.
+    // Everything is made in memory first and written together at the end.
     StagedFiles staged;
     std::string error;
-    auto stage = [&](const std::string& target) { return staged.stage(target, error); };
+    std::string bytes;
 
     std::array<Mesh, kBlocks> meshes;
     if (wantsMeshes)
-        for (int b = 0; b < kBlocks; ++b) meshes[static_cast<size_t>(b)] = blockMesh(p, b, r.sizes);
+        for (int b = 0; b < kBlocks; ++b)
+            if (fncPiece_Count(p, b) != 0) meshes[static_cast<size_t>(b)] = blockMesh(p, b, r.sizes);
     Mesh tray = trayMesh(p, r.sizes);
 
     if (!r.stlDir.empty()) {
         if (!staged.prepareFolder(r.stlDir, error)) return failed(error);
-        for (int b = 0; b < kBlocks; ++b) {
-            const Mesh& mesh = meshes[static_cast<size_t>(b)];
-            if (mesh.empty()) continue;
-            const std::string temp = stage(blockFile(r.stlDir, b, ".stl"));
-            if (temp.empty() || !writeBinaryStl(mesh, "Tessaro block " + std::to_string(b + 1), temp, error))
-                return failed(error);
-        }
-        if (!tray.empty()) {
-            const std::string temp = stage(r.stlDir + "/tray.stl");
-            if (temp.empty() || !writeBinaryStl(tray, "Tessaro tray", temp, error)) return failed(error);
-        }
+        for (int b = 0; b < kBlocks; ++b)
+            if (fncPiece_Count(p, b) != 0)
+                staged.add(blockFile(r.stlDir, b, ".stl"),
+                           binaryStl(meshes[static_cast<size_t>(b)], "Tessaro block " + std::to_string(b + 1)));
+        if (!tray.empty()) staged.add(r.stlDir + "/tray.stl", binaryStl(tray, "Tessaro tray"));
     }
     int beds = 0;
     if (!r.threeMfFile.empty()) {
@@ -128,8 +175,8 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
                 all.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), meshes[static_cast<size_t>(b)], {}});
         if (!tray.empty()) all.push_back({"トレイ", 0xF0F0F0, tray, {}});
         beds = arrangeOnBeds(all, r.bedMm);
-        const std::string temp = stage(r.threeMfFile);
-        if (temp.empty() || !write3mf(all, temp, error)) return failed(error);
+        if (!threeMf(all, bytes, error)) return failed(exportFileError(r.threeMfFile, error));
+        staged.add(r.threeMfFile, std::move(bytes));
     }
 
     // A packing is the answer: shown only when the password allows it.
@@ -144,35 +191,43 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
             Grid grid;
             ColorGrid colors;
             blockScene(p, b, grid, colors);
-            const std::string temp = stage(blockFile(r.pngDir, b, ".png"));
-            if (temp.empty() ||
-                !pictures->writePng(grid, colors, kPieceViewParam, r.pngWidth, r.transparentPng, temp, error))
-                return failed(error);
+            const std::string target = blockFile(r.pngDir, b, ".png");
+            if (!pictures->renderPng(grid, colors, kPieceViewParam, r.pngWidth, r.transparentPng, bytes, error))
+                return failed(exportFileError(target, error));
+            staged.add(target, std::move(bytes));
         }
         const Puzzle& box = packing ? *packing : p;
-        const std::string temp = stage(r.pngDir + "/box.png");
-        if (temp.empty() || !pictures->writePng(box.G_iBox, box.G_lBox_Color, mainViewParam(120, 120), r.pngWidth,
-                                                r.transparentPng, temp, error))
-            return failed(error);
+        const std::string target = r.pngDir + "/box.png";
+        if (!pictures->renderPng(box.G_iBox, box.G_lBox_Color, mainViewParam(120, 120), r.pngWidth, r.transparentPng,
+                                 bytes, error))
+            return failed(exportFileError(target, error));
+        staged.add(target, std::move(bytes));
     }
     if (!r.pdfFile.empty()) {
         std::optional<std::optional<Puzzle>> answer;
         if (r.withAnswer) answer = packing;
-        const std::string temp = stage(r.pdfFile);
-        if (temp.empty() || !pictures->writeSheet(p, answer, temp, error)) return failed(error);
+        if (!pictures->renderSheet(p, answer, bytes, error)) return failed(exportFileError(r.pdfFile, error));
+        staged.add(r.pdfFile, std::move(bytes));
     }
 
     if (!staged.commit(error)) return failed(error);
-    ExportOutcome done{ExportStatus::Written, {}, staged.targets(), packing.has_value(), {}};
-    if (wantsMeshes) done.warnings = looseBlockWarnings(p);
+    // Only once the new set is in place; the caller names them.
+    ExportOutcome out{ExportStatus::Written, {}, staged.targets(), {}, packing.has_value(), {}};
+    for (const std::string& file : stale) {
+        if (std::remove(file.c_str()) == 0)
+            out.stale.push_back(file);
+        else
+            out.message += file + ": 前のファイルを削除できませんでした（" + std::strerror(errno) + "）\n";
+    }
+    if (wantsMeshes) out.warnings = looseBlockWarnings(p);
     if (beds > 1) {
         std::string mm = std::to_string(r.bedMm);
         mm.erase(mm.find_last_not_of('0') + 1);
         if (mm.back() == '.') mm.pop_back();
-        done.warnings.push_back("3MF の部品は " + mm + " mm 角の造形台に収まらず、" + std::to_string(beds) +
-                                " 台分に並べました。");
+        out.warnings.push_back("3MF の部品は " + mm + " mm 角の造形台に収まらず、" + std::to_string(beds) +
+                               " 台分に並べました。");
     }
-    return done;
+    return out;
 }
 
 }  // namespace tessaro

@@ -26,18 +26,23 @@ struct ExportRequest {
     std::optional<std::string> password;
     int pngWidth = 675;       // pixels; the height keeps the view's proportions
     bool transparentPng = false;
+    // Block files of an earlier export in the STL or PNG folder that this one
+    // would not write are removed with it; otherwise the export is refused.
+    bool removeStale = false;
 };
 
 enum class ExportStatus {
     Written,
     Refused,  // the request cannot be met: bad sizes, no output, a wrong password
     Failed,   // a file or folder could not be written
+    Stale,    // the folders hold block files this export would not write (`stale`)
 };
 
 struct ExportOutcome {
     ExportStatus status = ExportStatus::Refused;
-    std::string message;               // the reason, for the user, when not written
+    std::string message;               // the reason when not written; when written, stale files not removed
     std::vector<std::string> written;  // every file written, in order
+    std::vector<std::string> stale;    // found (Stale) or removed (Written)
     bool packingShown = false;         // box.png or page 2 shows a packing
     std::vector<std::string> warnings; // written, but worth knowing before printing
 };
@@ -50,17 +55,17 @@ int32_t textColorOn(int32_t background);
 // the user: "ブロック 6 は面でつながっていません。印刷すると 2 個に分かれます。"
 std::vector<std::string> looseBlockWarnings(const Puzzle& p);
 
-// What the Qt side draws. Both write straight to `path` (already staged).
+// What the Qt side draws, into `bytes` (the export writes them with the rest).
 class PictureRenderer {
 public:
     virtual ~PictureRenderer() = default;
-    // The cube view of one grid, `width` pixels wide.
-    virtual bool writePng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
-                          bool transparent, const std::string& path, std::string& error) = 0;
-    // Page 1: the puzzle's texts, counts and blocks. Page 2 only when `answer`
-    // is given: that packing, or a note that none was found when it is empty.
-    virtual bool writeSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
-                            const std::string& path, std::string& error) = 0;
+    // The cube view of one grid as PNG, `width` pixels wide.
+    virtual bool renderPng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
+                           bool transparent, std::string& bytes, std::string& error) = 0;
+    // The sheet as PDF. Page 1: the puzzle's texts, counts and blocks. Page 2 only
+    // when `answer` is given: that packing, or a note that none was found when it is empty.
+    virtual bool renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
+                             std::string& bytes, std::string& error) = 0;
 };
 
 // A puzzle whose box holds a complete packing: the one in hand when its box is
@@ -73,6 +78,13 @@ void blockScene(const Puzzle& p, int b, Grid& grid, ColorGrid& colors);
 // True when the answer may be shown: the puzzle has no password, or `password`
 // (blanks around it ignored) is the one.
 bool answerOpen(const Puzzle& p, const std::optional<std::string>& password);
+
+// Every file the request writes, in the order it writes them.
+std::vector<std::string> exportTargets(const Puzzle& p, const ExportRequest& request);
+
+// Files in the request's STL and PNG folders named as an export names them
+// (block1.stl, tray.stl, block1.png ...) that this export would not write.
+std::vector<std::string> staleExportFiles(const Puzzle& p, const ExportRequest& request);
 
 // Writes every requested output. `pictures` may be null when no PNG or PDF is asked for.
 ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& request, PictureRenderer* pictures);

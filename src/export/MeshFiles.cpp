@@ -1,10 +1,11 @@
 #include "export/MeshFiles.h"
 
+#include "export/StagedFiles.h"
+
 #include <Model/COM/NMR_DLLInterfaces.h>
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 namespace tessaro {
 
@@ -54,7 +55,7 @@ std::string lastError(NMR::PLib3MFBase* p) {
 
 }  // namespace
 
-bool writeBinaryStl(const Mesh& mesh, const std::string& header, const std::string& path, std::string& error) {
+std::string binaryStl(const Mesh& mesh, const std::string& header) {
     std::string out(80, ' ');
     // A binary file must not start with "solid", or readers take it for text.
     out.replace(0, std::min<size_t>(header.size(), 80), header.substr(0, 80));
@@ -69,24 +70,26 @@ bool writeBinaryStl(const Mesh& mesh, const std::string& header, const std::stri
         }
         out.append(2, '\0');
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(out.data(), static_cast<std::streamsize>(out.size()));
-    file.close();
-    if (!file) {
-        error = path + ": 書き込めませんでした";
-        return false;
-    }
-    return true;
+    return out;
+}
+
+bool writeBinaryStl(const Mesh& mesh, const std::string& header, const std::string& path, std::string& error) {
+    return saveExportFile(path, binaryStl(mesh, header), error);
 }
 
 bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, std::string& error) {
+    std::string bytes;
+    return threeMf(objects, bytes, error) && saveExportFile(path, bytes, error);
+}
+
+bool threeMf(const std::vector<MeshObject>& objects, std::string& bytes, std::string& error) {
     Handle model;
     if (NMR::lib3mf_createmodel(model.out()) != LIB3MF_OK) {
         error = "3MF のモデルを作れませんでした";
         return false;
     }
     auto fail = [&](NMR::PLib3MFBase* where) {
-        error = path + ": " + lastError(where);
+        error = lastError(where);
         return false;
     };
     if (NMR::lib3mf_model_setunit(model.get(), NMR::MODELUNIT_MILLIMETER) != LIB3MF_OK) return fail(model.get());
@@ -143,7 +146,11 @@ bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, s
 
     Handle writer;
     if (NMR::lib3mf_model_querywriter(model.get(), "3mf", writer.out()) != LIB3MF_OK) return fail(model.get());
-    if (NMR::lib3mf_writer_writetofileutf8(writer.get(), path.c_str()) != LIB3MF_OK) return fail(writer.get());
+    ULONG64 size = 0;
+    if (NMR::lib3mf_writer_getstreamsize(writer.get(), &size) != LIB3MF_OK) return fail(writer.get());
+    bytes.assign(static_cast<size_t>(size), '\0');
+    if (NMR::lib3mf_writer_writetobuffer(writer.get(), reinterpret_cast<BYTE*>(bytes.data()), size) != LIB3MF_OK)
+        return fail(writer.get());
     return true;
 }
 

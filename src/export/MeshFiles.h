@@ -1,7 +1,7 @@
 #pragma once
 // Meshes to files a slicer reads: binary STL (one solid per file) and 3MF (one
-// object per mesh, each in its own colour). Both write straight to `path`; the
-// caller stages the file (StagedFiles) so a failure leaves nothing behind.
+// object per mesh, each in its own colour), made in memory; an export hands the
+// bytes to StagedFiles, which writes the whole set or nothing.
 
 #include "export/BlockMesh.h"
 
@@ -11,7 +11,8 @@
 
 namespace tessaro {
 
-// False with the reason in `error`.
+std::string binaryStl(const Mesh& mesh, const std::string& header);
+// One file through the safe writer; false with the reason in `error`.
 bool writeBinaryStl(const Mesh& mesh, const std::string& header, const std::string& path, std::string& error);
 
 struct MeshObject {
@@ -21,7 +22,8 @@ struct MeshObject {
     Vec3 place;        // where the mesh's origin stands on the build plate (BedLayout)
 };
 
-// Each object at its place on the build plate, in millimetres.
+// Each object at its place on the build plate, in millimetres. False with the reason in `error`.
+bool threeMf(const std::vector<MeshObject>& objects, std::string& bytes, std::string& error);
 bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, std::string& error);
 
 }  // namespace tessaro

@@ -1,11 +1,12 @@
 #include "export/StagedFiles.h"
 
+#include "files/SaveFile.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 namespace tessaro {
@@ -18,16 +19,13 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string nameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+std::span<const uint8_t> bytesOf(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
 }  // namespace
 
 StagedFiles::~StagedFiles() {
-    if (!committed_)
-        for (const Entry& e : entries_) std::remove(e.temp.c_str());
     if (!committed_)
         for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it) rmdir(it->c_str());
 }
@@ -52,37 +50,21 @@ bool StagedFiles::prepareFolder(const std::string& path, std::string& error) {
     return true;
 }
 
-std::string StagedFiles::stage(const std::string& target, std::string& error) {
-    if (!prepareFolder(folderOf(target), error)) return {};
-    struct stat st {};
-    if (stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        error = target + ": フォルダと同じ名前です";
-        return {};
-    }
-    std::string temp = folderOf(target) + "/." + nameOf(target) + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = target + ": 書き込めませんでした（" + std::strerror(errno) + "）";
-        return {};
-    }
-    close(fd);
-    entries_.push_back({temp, target});
-    return temp;
-}
+void StagedFiles::add(const std::string& target, std::string bytes) { entries_.push_back({target, std::move(bytes)}); }
 
 bool StagedFiles::commit(std::string& error) {
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        const Entry& e = entries_[i];
-        // mkstemp makes owner-only files; finished exports are ordinary files.
-        const mode_t mask = umask(0);
-        umask(mask);
-        chmod(e.temp.c_str(), 0666 & ~mask);
-        if (std::rename(e.temp.c_str(), e.target.c_str()) != 0) {
-            error = e.target + ": 書き込めませんでした（" + std::strerror(errno) + "）";
-            for (size_t k = i; k < entries_.size(); ++k) std::remove(entries_[k].temp.c_str());
-            committed_ = true;
-            return false;
-        }
+    for (const Entry& e : entries_)
+        if (!prepareFolder(folderOf(e.target), error)) return false;
+    std::vector<LabelledStretch> stretches;
+    std::vector<FileToSave> files;
+    stretches.reserve(entries_.size());
+    for (const Entry& e : entries_) {
+        stretches.push_back({0, e.bytes.size(), 100});
+        files.push_back({e.target, bytesOf(e.bytes), {&stretches.back(), 1}});
+    }
+    if (const auto failure = saveFiles(files)) {
+        error = exportFileError(entries_[failure->index].target, failure->error.description);
+        return false;
     }
     committed_ = true;
     return true;
@@ -92,6 +74,19 @@ std::vector<std::string> StagedFiles::targets() const {
     std::vector<std::string> out;
     for (const Entry& e : entries_) out.push_back(e.target);
     return out;
+}
+
+std::string exportFileError(const std::string& target, const std::string& why) {
+    return target + ": 書き出せません。" + why;
+}
+
+bool saveExportFile(const std::string& path, const std::string& bytes, std::string& error) {
+    const LabelledStretch whole{0, bytes.size(), 100};
+    if (const auto e = saveBytes(path, bytesOf(bytes), {&whole, 1})) {
+        error = exportFileError(path, e->description);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace tessaro

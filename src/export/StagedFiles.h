@@ -1,7 +1,8 @@
 #pragma once
-// A set of output files written under temporary names beside their targets and
-// renamed into place together at the end, so a failed export leaves no part of
-// a file behind and the files already there untouched.
+// The files of one export, made in memory and handed together to the safe
+// writer (files/SaveFile.h): every target is checked and written beside itself
+// before the first is replaced, so a failed export leaves every old file as it
+// was and no part of a new one behind.
 
 #include <string>
 #include <vector>
@@ -13,30 +14,34 @@ public:
     StagedFiles() = default;
     StagedFiles(const StagedFiles&) = delete;
     StagedFiles& operator=(const StagedFiles&) = delete;
-    // Whatever was not committed is removed, and so are folders made for it.
+    // Unless committed, folders made for the set are removed again.
     ~StagedFiles();
 
-    // Makes `folder` (one level) unless it exists; false with the reason.
+    // Makes `folder` and any missing on the way, as mkdir -p does; false with the reason.
     bool prepareFolder(const std::string& folder, std::string& error);
 
-    // An empty temporary file in the target's folder to write instead of
-    // `target`, or "" with the reason in `error`.
-    std::string stage(const std::string& target, std::string& error);
+    // `bytes` to be written to `target` on commit.
+    void add(const std::string& target, std::string bytes);
 
-    // Renames every staged file onto its target. False with the reason when a
-    // rename failed; the files not yet renamed are removed.
+    // Writes every file or none. False with the reason, which names the target.
     bool commit(std::string& error);
 
-    // The targets in the order they were staged.
+    // The targets in the order they were added.
     std::vector<std::string> targets() const;
 
 private:
     struct Entry {
-        std::string temp, target;
+        std::string target, bytes;
     };
     std::vector<Entry> entries_;
     std::vector<std::string> madeFolders_;
     bool committed_ = false;
 };
+
+// Why a target could not be written, in the program's words, naming the target.
+std::string exportFileError(const std::string& target, const std::string& why);
+
+// One file through the safe writer; false with the reason in `error`.
+bool saveExportFile(const std::string& path, const std::string& bytes, std::string& error);
 
 }  // namespace tessaro

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace tessaro {
 
@@ -186,10 +187,14 @@ std::optional<FileError> planSave(const std::string& path, SavePlan& plan)
     return std::nullopt;
 }
 
-struct TempOutcome {
-    enum class Kind { Saved, Failed, InPlace } kind;
-    FileError error;
+// A target's bytes written to its temporary file, not yet renamed over it. The
+// lock on `fd` is held until then, so no other save takes the name meanwhile.
+struct Staged {
+    int fd = -1;
+    std::string temp;
 };
+
+enum class StageKind { Staged, Failed, InPlace };
 
 // Opens the target's one temporary file afresh, holding a lock on it while the
 // save runs: a leftover of a save cut short is removed, a running save of the
@@ -229,10 +234,18 @@ int openTemp(const std::string& temp, bool& busy)
     return -1;
 }
 
-TempOutcome saveViaTemp(const SavePlan& plan, std::span<const uint8_t> bytes, std::span<const LabelledStretch> stretches)
+void dropStaged(Staged& s)
 {
-    auto failed = [](FileError e) { return TempOutcome{TempOutcome::Kind::Failed, std::move(e)}; };
-    const TempOutcome inPlace{TempOutcome::Kind::InPlace, {}};
+    if (s.fd < 0)
+        return;
+    (void)unlink(s.temp.c_str());
+    close(s.fd);
+    s.fd = -1;
+}
+
+StageKind stageTemp(const SavePlan& plan, std::span<const uint8_t> bytes, std::span<const LabelledStretch> stretches,
+                    Staged& out, FileError& error)
+{
     const std::string folder = folderOf(plan.target);
     const std::string temp = folder + "/" + saveTempName(nameOf(plan.target));
     bool busy = false;
@@ -240,18 +253,20 @@ TempOutcome saveViaTemp(const SavePlan& plan, std::span<const uint8_t> bytes, st
     if (fd < 0) {
         int err = errno;
         if (busy)
-            return failed({100, 75, "同じファイルを別の保存が書き込んでいます。しばらくしてからやり直してください。"});
-        if (plan.exists && (err == EACCES || err == EPERM || err == EROFS || err == EEXIST))
-            return inPlace;
-        if (err == EEXIST)
-            return failed({100, 75, "一時ファイルを作れません。（" + temp + "）"});
-        return failed(err == EACCES || err == EPERM ? refused("フォルダーに書き込めません：" + folder)
-                                                    : ioError(100, err, true));
+            error = {100, 75, "同じファイルを別の保存が書き込んでいます。しばらくしてからやり直してください。"};
+        else if (plan.exists && (err == EACCES || err == EPERM || err == EROFS || err == EEXIST))
+            return StageKind::InPlace;
+        else if (err == EEXIST)
+            error = {100, 75, "一時ファイルを作れません。（" + temp + "）"};
+        else
+            error = err == EACCES || err == EPERM ? refused("フォルダーに書き込めません：" + folder) : ioError(100, err, true);
+        return StageKind::Failed;
     }
+    out = {fd, temp};
     auto abandon = [&](FileError e) {
-        (void)unlink(temp.c_str());
-        close(fd);
-        return failed(std::move(e));
+        dropStaged(out);
+        error = std::move(e);
+        return StageKind::Failed;
     };
 
     // The file keeps its owner and group; where the saver cannot give them to a new file, it is written in place.
@@ -262,9 +277,8 @@ TempOutcome saveViaTemp(const SavePlan& plan, std::span<const uint8_t> bytes, st
             return abandon(ioError(100, errno, true));
         if ((mine.st_uid != plan.st.st_uid || mine.st_gid != plan.st.st_gid) &&
             fchown(fd, plan.st.st_uid, plan.st.st_gid) != 0) {
-            (void)unlink(temp.c_str());
-            close(fd);
-            return inPlace;
+            dropStaged(out);
+            return StageKind::InPlace;
         }
         mode = plan.st.st_mode & 07777;
     }
@@ -275,16 +289,13 @@ TempOutcome saveViaTemp(const SavePlan& plan, std::span<const uint8_t> bytes, st
             return abandon(ioError(s.label, errno, true));
     if (fsync(fd) != 0)
         return abandon(ioError(9990, errno, true));
-    if (rename(temp.c_str(), plan.target.c_str()) != 0)
-        return abandon(ioError(9990, errno, true));
-    // The lock is held until the file is in place, so no other save takes the name meanwhile.
-    close(fd);
-    syncFolder(folder);
-    return {TempOutcome::Kind::Saved, {}};
+    return StageKind::Staged;
 }
 
+// `kept` receives the old content when it was small enough to put back later.
 std::optional<FileError> saveInPlace(const SavePlan& plan, std::span<const uint8_t> bytes,
-                                     std::span<const LabelledStretch> stretches)
+                                     std::span<const LabelledStretch> stretches,
+                                     std::optional<std::string>* kept = nullptr)
 {
     int fd = open(plan.target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -325,7 +336,16 @@ std::optional<FileError> saveInPlace(const SavePlan& plan, std::span<const uint8
         return fail({9990, 57, "書き込んだ内容を読み戻して確かめられませんでした。"});
     if (close(fd) != 0)
         return ioError(9990, errno, true);
+    if (kept && canRestore)
+        *kept = std::move(old);
     return std::nullopt;
+}
+
+bool sameFile(const SavePlan& a, const SavePlan& b)
+{
+    if (a.exists && b.exists)
+        return a.st.st_dev == b.st.st_dev && a.st.st_ino == b.st.st_ino;
+    return a.target == b.target;
 }
 
 }  // namespace
@@ -352,22 +372,114 @@ std::optional<FileError> checkSaveTarget(const std::string& path)
     return planSave(path, plan);
 }
 
-std::optional<FileError> saveBytes(const std::string& path, std::span<const uint8_t> bytes,
-                                   std::span<const LabelledStretch> stretches)
+std::optional<SaveFailure> saveFiles(std::span<const FileToSave> files)
 {
     // Over a file-size limit the write fails with EFBIG instead of the signal ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    SavePlan plan;
-    if (auto refusal = planSave(path, plan))
-        return refusal;
-    if (plan.folderTakesNew && (!plan.exists || plan.st.st_nlink == 1)) {
-        TempOutcome r = saveViaTemp(plan, bytes, stretches);
-        if (r.kind == TempOutcome::Kind::Saved)
-            return std::nullopt;
-        if (r.kind == TempOutcome::Kind::Failed)
-            return r.error;
+    std::vector<SavePlan> plans(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (auto refusal = planSave(files[i].path, plans[i]))
+            return SaveFailure{i, *refusal};
+        for (size_t k = 0; k < i; ++k)
+            if (sameFile(plans[k], plans[i]))
+                return SaveFailure{i, {100, 75, "同じファイルに二度書き込むことになります。（" + files[k].path + "）"}};
     }
-    return saveInPlace(plan, bytes, stretches);
+
+    // Every file is written beside its target before the first target is replaced.
+    std::vector<Staged> staged(files.size());
+    std::vector<size_t> inPlace;
+    auto dropAll = [&] {
+        for (Staged& s : staged)
+            dropStaged(s);
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        const SavePlan& plan = plans[i];
+        if (!plan.folderTakesNew || (plan.exists && plan.st.st_nlink != 1)) {
+            inPlace.push_back(i);
+            continue;
+        }
+        FileError error;
+        switch (stageTemp(plan, files[i].bytes, files[i].stretches, staged[i], error)) {
+        case StageKind::Staged: break;
+        case StageKind::InPlace: inPlace.push_back(i); break;
+        case StageKind::Failed: dropAll(); return SaveFailure{i, error};
+        }
+    }
+
+    // Files written in place go first, as they can still fail; a failure puts back the ones before it.
+    std::vector<std::optional<std::string>> old(files.size());
+    auto putBackInPlace = [&](size_t count) {
+        for (size_t k = 0; k < count; ++k) {
+            const size_t j = inPlace[k];
+            if (!old[j])
+                continue;
+            const auto* data = reinterpret_cast<const uint8_t*>(old[j]->data());
+            const LabelledStretch whole{0, old[j]->size(), 9990};
+            (void)saveInPlace(plans[j], {data, old[j]->size()}, {&whole, 1});
+        }
+    };
+    for (size_t n = 0; n < inPlace.size(); ++n) {
+        const size_t i = inPlace[n];
+        if (auto e = saveInPlace(plans[i], files[i].bytes, files[i].stretches, &old[i])) {
+            putBackInPlace(n);
+            dropAll();
+            return SaveFailure{i, *e};
+        }
+    }
+
+    // An old file is swapped with its new one and stays under the temporary name
+    // until every file is in place, so a rename that fails can still be undone.
+    enum class Placed { No, Swapped, Renamed };
+    std::vector<Placed> placed(files.size(), Placed::No);
+    for (size_t i = 0; i < files.size(); ++i) {
+        Staged& s = staged[i];
+        if (s.fd < 0)
+            continue;
+        const char* temp = s.temp.c_str();
+        const char* target = plans[i].target.c_str();
+        if (plans[i].exists && renameat2(AT_FDCWD, temp, AT_FDCWD, target, RENAME_EXCHANGE) == 0) {
+            placed[i] = Placed::Swapped;
+            continue;
+        }
+        if (rename(temp, target) == 0) {  // a new name, or a file system that cannot swap
+            placed[i] = Placed::Renamed;
+            continue;
+        }
+        const FileError error = ioError(9990, errno, true);
+        for (size_t k = 0; k < i; ++k) {
+            if (placed[k] == Placed::Swapped &&
+                renameat2(AT_FDCWD, staged[k].temp.c_str(), AT_FDCWD, plans[k].target.c_str(), RENAME_EXCHANGE) != 0) {
+                close(staged[k].fd);  // the old file stays under the temporary name rather than be removed
+                staged[k].fd = -1;
+            } else if (placed[k] == Placed::Renamed && !plans[k].exists)
+                (void)unlink(plans[k].target.c_str());
+        }
+        putBackInPlace(inPlace.size());
+        dropAll();
+        return SaveFailure{i, error};
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        Staged& s = staged[i];
+        if (s.fd < 0)
+            continue;
+        struct stat left {};
+        if (placed[i] == Placed::Swapped && lstat(s.temp.c_str(), &left) == 0 && left.st_dev == plans[i].st.st_dev &&
+            left.st_ino == plans[i].st.st_ino)
+            (void)unlink(s.temp.c_str());
+        close(s.fd);
+        s.fd = -1;
+        syncFolder(folderOf(plans[i].target));
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> saveBytes(const std::string& path, std::span<const uint8_t> bytes,
+                                   std::span<const LabelledStretch> stretches)
+{
+    const FileToSave one{path, bytes, stretches};
+    if (auto failure = saveFiles({&one, 1}))
+        return failure->error;
+    return std::nullopt;
 }
 
 }  // namespace tessaro

@@ -40,6 +40,25 @@ std::optional<FileError> checkSaveTarget(const std::string& path);
 std::optional<FileError> saveBytes(const std::string& path, std::span<const uint8_t> bytes,
                                    std::span<const LabelledStretch> stretches);
 
+// One file of a set saved together; `stretches` cover `bytes`.
+struct FileToSave {
+    std::string path;
+    std::span<const uint8_t> bytes;
+    std::span<const LabelledStretch> stretches;
+};
+
+struct SaveFailure {
+    size_t index;  // of the file that failed or was refused
+    FileError error;
+};
+
+// Saves every file as saveBytes does, or none: every target is checked and every
+// file written beside its target before the first target is replaced, so a
+// refusal or a failed write leaves all old files as they were. Files written in
+// place go before the renames; when a later step fails they are put back, and
+// renames done are undone (swapped back where the file system can swap).
+std::optional<SaveFailure> saveFiles(std::span<const FileToSave> files);
+
 // The one temporary name for a file name: short whatever the name's length
 // (a hidden name with at most 32 bytes of the original and a hash of all of it).
 std::string saveTempName(const std::string& fileName);

@@ -20,6 +20,48 @@
 
 namespace tessaro {
 
+namespace {
+
+std::string relativeTo(const std::string& folder, const std::string& path) {
+    return path.starts_with(folder + "/") ? path.substr(folder.size() + 1) : path;
+}
+
+std::string namesIn(const std::string& folder, const std::vector<std::string>& paths, const char* separator) {
+    std::string out;
+    for (size_t i = 0; i < paths.size(); ++i) out += (i ? separator : "") + relativeTo(folder, paths[i]);
+    return out;
+}
+
+// One line per subfolder ("stl/：block1.stl、block2.stl") and one per file beside them.
+std::string writtenList(const std::string& folder, const std::vector<std::string>& written) {
+    std::vector<std::pair<std::string, std::string>> lines;  // subfolder ("" for none), names
+    for (const std::string& path : written) {
+        const std::string rel = relativeTo(folder, path);
+        const size_t slash = rel.rfind('/');
+        const std::string sub = slash == std::string::npos ? "" : rel.substr(0, slash + 1);
+        const std::string name = rel.substr(sub.size());
+        if (!sub.empty() && !lines.empty() && lines.back().first == sub)
+            lines.back().second += "、" + name;
+        else
+            lines.emplace_back(sub, name);
+    }
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i)
+        out += (i ? "\r\n" : "") + (lines[i].first.empty() ? "" : lines[i].first + "：") + lines[i].second;
+    return out;
+}
+
+std::vector<std::string> existingFiles(const std::vector<std::string>& paths) {
+    std::vector<std::string> out;
+    for (const std::string& path : paths) {
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec))) out.push_back(path);
+    }
+    return out;
+}
+
+}  // namespace
+
 bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice& c) {
     constexpr const char* kTitle = "書き出し";
     ExportRequest r;
@@ -42,13 +84,31 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
         if (typed.empty()) return false;
         r.password = typed;
     }
+    // Asked as Save As asks before it replaces a file.
+    const std::vector<std::string> existing = existingFiles(exportTargets(p, r));
+    if (!existing.empty() &&
+        dialogs.message(kTitle, namesIn(c.folder, existing, "\r\n") + " は既に存在します。\r\n置き換えますか?",
+                        MsgIcon::Exclamation, MsgButtons::YesNo) != MsgResult::Yes)
+        return false;
+    const std::vector<std::string> stale = staleExportFiles(p, r);
+    if (!stale.empty()) {
+        if (dialogs.message(kTitle,
+                            "書き出し先には、この書き出しでは書かない前のブロックのファイルがあります。\r\n" +
+                                namesIn(c.folder, stale, "\r\n") + "\r\n削除して書き出しますか?",
+                            MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+            return false;
+        r.removeStale = true;
+    }
     QtPictureRenderer pictures;
     const ExportOutcome out = exportPuzzle(p, r, &pictures);
     if (out.status != ExportStatus::Written) {
         dialogs.message(kTitle, out.message, MsgIcon::Critical);
         return false;
     }
-    std::string text = std::to_string(out.written.size()) + " 個のファイルを書き出しました。\r\n" + c.folder;
+    std::string text = std::to_string(out.written.size()) + " 個のファイルを書き出しました。\r\n" + c.folder +
+                       "\r\n" + writtenList(c.folder, out.written);
+    if (!out.stale.empty()) text += "\r\n削除した前のファイル：" + namesIn(c.folder, out.stale, "、");
+    if (!out.message.empty()) text += "\r\n" + out.message;
     for (const std::string& warning : out.warnings) text += "\r\n\r\n" + warning;
     dialogs.message(kTitle, text, out.warnings.empty() ? MsgIcon::Information : MsgIcon::Exclamation);
     return true;

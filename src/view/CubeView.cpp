@@ -97,7 +97,9 @@ void subDrawAxes(Canvas& c, const ViewParam& v) {
 void subDrawCells(Canvas& c, const Grid& grid, const ColorGrid& colors, const ViewParam& v) {
     subDrawFrame(c, v);
 
-    const auto [o, m] = depthStep(v);
+    // Plain names, not a structured binding: the hatching lambdas capture them (clang 14 cannot).
+    const DepthStep step = depthStep(v);
+    const float o = step.o, m = step.m;
     const float w = v.CellW, h = v.CellH;
     const bool leftToRight = v.DirX < 0;
 

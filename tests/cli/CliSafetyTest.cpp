@@ -1,5 +1,6 @@
 // tessaro-cli against hostile files, targets and signals: nothing raw reaches
 // the terminal, numbers are refused plainly, and a stop by signal is saved.
+#include "analysis/AnalysisTestUtil.h"
 #include "app/AppEnv.h"
 #include "cli/RunCli.h"
 #include "files/PuzzleFile.h"
@@ -68,15 +69,20 @@ TEST(CliSafety, InfoShowsControlCharactersEscaped) {
     EXPECT_EQ(nlohmann::json::parse(j.out)["G_sComment"].get<std::string>().substr(0, 9), "a\x1b[2Jb\rc\x07");
 }
 
-TEST(CliSafety, MaxFitTestsOutOfRangeIsRefusedPlainly) {
+TEST(CliSafety, CountsOutOfRangeAreRefusedPlainlyByLoadAndSolve) {
     TempDir dir;
-    for (const char* bad : {"-1", "lots", "18446744073709551616", "99999999999999999999999", "+5", "0x10", "1e3"}) {
-        const CliResult r = runCli(dir, std::string("load --sample --max-fit-tests '") + bad + "'");
-        EXPECT_EQ(r.code, 2) << bad;
-        EXPECT_EQ(r.out, "") << bad;
-        EXPECT_NE(r.err.find("0 から 18446744073709551615 までの整数"), std::string::npos) << r.err;
-        EXPECT_LT(r.err.size(), 200u) << r.err;
-    }
+    for (const char* option : {"load --sample --max-fit-tests", "solve --sample --limit", "solve --sample --threads"})
+        for (const char* bad : {"-1", "lots", "18446744073709551616", "99999999999999999999999", "+5", "0x10", "1e3",
+                                " 3", ""}) {
+            const CliResult r = runCli(dir, std::string(option) + " '" + bad + "'");
+            EXPECT_EQ(r.code, 2) << option << bad;
+            EXPECT_EQ(r.out, "") << option << bad;
+            const bool threads = std::string(option).ends_with("threads");
+            EXPECT_NE(r.err.find(threads ? "0 から 256 までの整数" : "0 から 18446744073709551615 までの整数"),
+                      std::string::npos)
+                << r.err;
+            EXPECT_LT(r.err.size(), 200u) << r.err;
+        }
     const CliResult top = runCli(dir, "load --sample --max-fit-tests 18446744073709551615 --json --quiet");
     ASSERT_EQ(top.code, 0) << top.err;
     EXPECT_EQ(nlohmann::json::parse(top.out)["outcome"], "solved");
@@ -142,5 +148,37 @@ TEST(CliSafety, ASignalDuringLoadStopsLikeStopAndTheStateIsSaved) {
         for (int b = 0; b < kBlocks; ++b)
             EXPECT_EQ(saved.G_Info_Piece[b].iNo, j["puzzle"]["G_Info_Piece"][b][0]);
         EXPECT_EQ(fncBox_Count(saved.G_iBox), saved.G_iCell_Filled);
+    }
+}
+
+TEST(CliSafety, ASignalDuringSolveEndsTheCountWithWhatWasCounted) {
+    TempDir dir;
+    CapturedMessages msgs(dir.folder());
+    // Eight dominoes in a 4×4×4 box: more packings than any run counts.
+    std::vector<CellList> dominoes(8, CellList{{0, 0, 0}, {1, 0, 0}});
+    ASSERT_TRUE(subFile_put(makePuzzle(4, 4, 4, dominoes), dir.file("many.bin")));
+    for (int signo : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signo);
+        const std::string json = dir.file("out.json");
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int fd = open(json.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(fd, STDOUT_FILENO);
+            execl(TESSARO_CLI_PATH, "tessaro-cli", "solve", dir.file("many.bin").c_str(), "--json", "--quiet",
+                  "--threads", "1", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 500 && !catches(child, signo); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        kill(child, signo);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        const nlohmann::json j = nlohmann::json::parse(readBytes(json));
+        EXPECT_EQ(j["complete"], false);
+        EXPECT_GT(j["solutions"].get<uint64_t>(), 0u);
     }
 }

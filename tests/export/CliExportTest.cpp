@@ -1,4 +1,6 @@
 // tessaro-cli export as a script runs it: the files it names, and its exit codes.
+#include "ExportTempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -6,9 +8,11 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -71,4 +75,36 @@ TEST(CliExport, WarnsOfLooseBlocksAndNothingElse) {
               "tessaro-cli: 警告: ブロック 5 は面でつながっていません。印刷すると 2 個に分かれます。\n"
               "tessaro-cli: 警告: ブロック 6 は面でつながっていません。印刷すると 2 個に分かれます。\n");
     fs::remove_all(dir);
+}
+
+TEST(CliExport, AFailedWriteIsOneLineNamingTheTargetAndLeftOverBlockFilesNeedForce) {
+    const tessaro::test::TempDir dir;
+    const std::string& d = dir.path();
+
+    // Under a file-size limit: the target and the reason in the program's words, nothing else.
+    const std::string limited = "ulimit -f 16; exec '" + std::string(TESSARO_CLI_PATH) + "' export --sample --png '" +
+                                d + "/png' 2>'" + d + "/err.txt' >/dev/null";
+    const int status = std::system(limited.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream errFile(d + "/err.txt");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(errFile, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].starts_with("tessaro-cli: " + d + "/")) << lines[0];
+    EXPECT_NE(lines[0].find(": 書き出せません。ファイルサイズの上限を超えるため書き込めません。"), std::string::npos)
+        << lines[0];
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"err.txt"});
+
+    // block8.stl of an earlier 8-block export: refused and kept, removed with --force and named.
+    fs::create_directories(d + "/stl");
+    std::ofstream(d + "/stl/block8.stl") << "old";
+    CliRun r = cli("--sample --stl " + d + "/stl");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(fs::exists(d + "/stl/block1.stl"));
+    EXPECT_TRUE(fs::exists(d + "/stl/block8.stl"));
+    r = cli("--sample --stl " + d + "/stl --force");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(fs::exists(d + "/stl/block7.stl"));
+    EXPECT_FALSE(fs::exists(d + "/stl/block8.stl"));
 }

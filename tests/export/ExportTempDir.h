@@ -19,6 +19,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
     // Every name below the folder, sorted.
     std::vector<std::string> entries() const {
         std::vector<std::string> out;

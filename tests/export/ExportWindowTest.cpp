@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace tessaro;
 namespace fs = std::filesystem;
@@ -34,11 +35,38 @@ TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     ASSERT_EQ(dlg.messages().size(), 1u);
     // Seven STL blocks, the 3MF file and the sheet; the sample's blocks 5 and 6 come apart.
     EXPECT_EQ(dlg.messages()[0].text, "9 個のファイルを書き出しました。\r\n" + dir +
+                                          "\r\nstl/：block1.stl、block2.stl、block3.stl、block4.stl、block5.stl、"
+                                          "block6.stl、block7.stl\r\ntessaro.3mf\r\ntessaro.pdf"
                                           "\r\n\r\nブロック 5 は面でつながっていません。印刷すると 2 個に分かれます。"
                                           "\r\n\r\nブロック 6 は面でつながっていません。印刷すると 2 個に分かれます。");
     EXPECT_EQ(dlg.messages()[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(fs::exists(dir + "/tessaro.pdf"));
     EXPECT_TRUE(fs::exists(dir + "/stl/block7.stl"));
+
+    // Again into the same folder: asked as Save As asks; No keeps every file.
+    const auto before = fs::last_write_time(dir + "/stl/block1.stl");
+    dlg.clear();
+    dlg.answerInput("key");
+    EXPECT_FALSE(runWindowExport(p, dlg, c));
+    ASSERT_EQ(dlg.messages().size(), 1u);
+    EXPECT_EQ(dlg.messages()[0].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(dlg.messages()[0].text.starts_with("stl/block1.stl\r\n")) << dlg.messages()[0].text;
+    EXPECT_TRUE(dlg.messages()[0].text.ends_with("tessaro.pdf は既に存在します。\r\n置き換えますか?"));
+    EXPECT_EQ(fs::last_write_time(dir + "/stl/block1.stl"), before);
+
+    // A block file this export would not write: asked, kept on No, removed and named on Yes.
+    std::ofstream(dir + "/stl/block8.stl") << "old";
+    for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        dlg.clear();
+        dlg.answerInput("key");
+        dlg.answerMessage(MsgResult::Yes);
+        dlg.answerMessage(answer);
+        EXPECT_EQ(runWindowExport(p, dlg, c), answer == MsgResult::Yes);
+        ASSERT_GE(dlg.messages().size(), 2u);
+        EXPECT_NE(dlg.messages()[1].text.find("\r\nstl/block8.stl\r\n削除して書き出しますか?"), std::string::npos);
+        EXPECT_EQ(fs::exists(dir + "/stl/block8.stl"), answer == MsgResult::No);
+    }
+    EXPECT_NE(dlg.messages().back().text.find("削除した前のファイル：stl/block8.stl"), std::string::npos);
 
     dlg.clear();
     c.folder = dir + "/missing";

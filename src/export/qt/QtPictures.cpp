@@ -2,6 +2,7 @@
 
 #include "model/Figure.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -219,8 +220,8 @@ void answerPage(Sheet& sheet, const Puzzle& p, const std::optional<Puzzle>& pack
 
 }  // namespace
 
-bool QtPictureRenderer::writePng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
-                                 bool transparent, const std::string& path, std::string& error) {
+bool QtPictureRenderer::renderPng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
+                                  bool transparent, std::string& bytes, std::string& error) {
     const int height = static_cast<int>(std::lround(static_cast<double>(width) * kPictureHeight / kPictureWidth));
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(transparent ? QColor(Qt::transparent) : QColor(Qt::white));
@@ -228,16 +229,21 @@ bool QtPictureRenderer::writePng(const Grid& grid, const ColorGrid& colors, cons
         QPainter painter(&image);
         drawView(painter, QRectF(0, 0, width, height), grid, colors, view);
     }
-    if (!image.save(QString::fromStdString(path), "PNG")) {
-        error = path + ": 画像を書き込めませんでした";
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        error = "画像を作れませんでした。";
         return false;
     }
+    bytes.assign(buffer.data().constData(), static_cast<size_t>(buffer.data().size()));
     return true;
 }
 
-bool QtPictureRenderer::writeSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
-                                   const std::string& path, std::string& error) {
-    QPdfWriter writer(QString::fromStdString(path));
+bool QtPictureRenderer::renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
+                                    std::string& bytes, std::string& error) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setResolution(300);
@@ -245,7 +251,7 @@ bool QtPictureRenderer::writeSheet(const Puzzle& puzzle, const std::optional<std
     writer.setCreator(QStringLiteral("Tessaro"));
     Sheet sheet(writer);
     if (!sheet.active()) {
-        error = path + ": PDF を書き込めませんでした";
+        error = "PDF を作れませんでした。";
         return false;
     }
     puzzlePage(sheet, puzzle);
@@ -254,29 +260,23 @@ bool QtPictureRenderer::writeSheet(const Puzzle& puzzle, const std::optional<std
         answerPage(sheet, puzzle, *answer);
     }
     if (!sheet.finish()) {
-        error = path + ": PDF を書き込めませんでした";
+        error = "PDF を作れませんでした。";
         return false;
     }
+    bytes.assign(buffer.data().constData(), static_cast<size_t>(buffer.data().size()));
     return true;
 }
 
-namespace {
-
-// The command line prints its own messages only: Qt's notes (a missing
-// XDG_RUNTIME_DIR, fonts) say nothing its user can act on. A fatal one still shows.
-void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
-}  // namespace
-
 GuiSession::GuiSession() {
     if (QCoreApplication::instance()) return;
-    qInstallMessageHandler(quietQt);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "tessaro-cli";
     static char* argv[] = {name, nullptr};
+    // The platform's notes (no runtime folder, fonts) are no concern of the command line's user.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) fprintf(stderr, "%s\n", qPrintable(text));
+    });
     app_ = std::make_unique<QGuiApplication>(argc, argv);
 }
 

@@ -12,15 +12,16 @@ namespace tessaro {
 
 class QtPictureRenderer final : public PictureRenderer {
 public:
-    bool writePng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width, bool transparent,
-                  const std::string& path, std::string& error) override;
-    bool writeSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
-                    const std::string& path, std::string& error) override;
+    bool renderPng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width, bool transparent,
+                   std::string& bytes, std::string& error) override;
+    bool renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer, std::string& bytes,
+                     std::string& error) override;
 };
 
 // Fonts and painting on images need a QGuiApplication. Where none runs (the
 // command line), this makes one on the offscreen platform for its lifetime,
-// so no display is needed; where one runs it does nothing.
+// so no display is needed, and keeps Qt's own notes off stderr; where one
+// runs it does nothing.
 class GuiSession {
 public:
     GuiSession();
