@@ -4,6 +4,8 @@
 #include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <iterator>
 #include <limits>
 #include <optional>
 
@@ -196,9 +198,12 @@ struct Stratum {
     double leavesVar() const { return meanVariance(n, leaves, leaves2); }
 };
 
+// A probe's result is skewed: mostly small, now and then very large. A run
+// that met few large ones lies low and its spread looks small, so the range
+// reaches further up than down.
 Estimate withRange(double value, double variance, double spread) {
-    const double half = spread * std::sqrt(variance);
-    return {value, std::max(0.0, value - half), value + half};
+    const double sd = std::sqrt(variance);
+    return {value, std::max(0.0, value - spread * sd), value + (spread + 2) * sd};
 }
 
 }  // namespace
@@ -230,12 +235,17 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
     const auto pilotStart = Clock::now();
     std::vector<Stratum> pilot(parts.size());
     std::vector<size_t> probed;
+    Clock::duration probing{};  // time the pilot's probes took
+    const auto pilotEnd = pilotStart + (deadline - pilotStart) / 2;
     for (size_t p = 0; p < parts.size() && !cancelled(); ++p) {
         const SearchState& part = parts[p];
         std::optional<Sample> exact;
-        if (options.countBelow > 0 && searchedByPiece(part)) {
+        // Short of time (many parts), the rest are only probed.
+        const bool mayCount = options.countBelow > 0 && (options.probes > 0 || Clock::now() < pilotEnd);
+        if (!mayCount) {
+        } else if (searchedByPiece(part)) {
             exact = pieces.count(part, options.countBelow);
-        } else if (options.countBelow > 0) {
+        } else {
             cells.start(part);
             if (cells.run(options.countBelow, true) == CoverSearch::Step::Done)
                 exact = Sample{double(cells.nodes()), double(cells.leaves())};
@@ -246,7 +256,9 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
             continue;
         }
         probed.push_back(p);
+        const auto before = Clock::now();
         for (int k = 0; k < kPilot; ++k) probe(p, pilot[p]);
+        probing += Clock::now() - before;
     }
 
     // Each part's share: half by the packings, half by the nodes, each by its
@@ -256,7 +268,7 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
     if (options.probes > 0) {
         budget = double(options.probes) - double(out.probes);
     } else if (out.probes > 0) {
-        const double pilotSeconds = std::chrono::duration<double>(Clock::now() - pilotStart).count();
+        const double pilotSeconds = std::chrono::duration<double>(probing).count();
         const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
         budget = left * double(out.probes) / std::max(pilotSeconds, 1e-6);
     }
@@ -298,6 +310,30 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
     out.leaves = withRange(leaves, leavesVar, options.spread);
     out.nodes = withRange(nodes, nodesVar, options.spread);
     return out;
+}
+
+}  // namespace tessaro::analysis
+
+namespace tessaro::analysis {
+
+std::string durationText(double seconds) {
+    struct Unit {
+        double seconds;
+        const char* name;
+    };
+    static constexpr Unit kUnits[] = {{1, "秒"}, {60, "分"}, {3600, "時間"}, {86400, "日"}, {86400 * 365.25, "年"}};
+    size_t u = 0;
+    // A unit is used from twice its size: "90 秒", then "2 分".
+    while (u + 1 < std::size(kUnits) && seconds >= 2 * kUnits[u + 1].seconds) ++u;
+    const double n = seconds / kUnits[u].seconds;
+    char buf[48];
+    if (n < 1e6) {
+        std::snprintf(buf, sizeof buf, "%.0f %s", std::max(n, 1.0), kUnits[u].name);
+    } else {
+        const int exp = int(std::floor(std::log10(n)));
+        std::snprintf(buf, sizeof buf, "%.1f×10^%d %s", n / std::pow(10.0, exp), exp, kUnits[u].name);
+    }
+    return buf;
 }
 
 }  // namespace tessaro::analysis

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tessaro::analysis {
@@ -27,7 +28,7 @@ struct EstimateOptions {
     // Probes to spend; 0: as many as `seconds` allows.
     uint64_t probes = 0;
     double seconds = 0.3;
-    // Standard deviations on each side of the range (3: about 99.7 %).
+    // Standard deviations below the estimate that the range reaches (two more above).
     double spread = 3.0;
     // A part whose tree has at most this many nodes is counted, not probed:
     // cheaper than a few probes, and exact. 0: every part is probed.
@@ -46,5 +47,12 @@ struct PartsEstimate {
 // by cell (CoverSearch), one with spare cells piece by piece (PieceSearch).
 PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
                             const std::vector<SearchState>& parts, const EstimateOptions& options);
+
+}  // namespace tessaro::analysis
+
+namespace tessaro::analysis {
+
+// A time to go as people say it: "40 秒", "12 分", "3 時間", "5 日", "2.4×10^6 年".
+std::string durationText(double seconds);
 
 }  // namespace tessaro::analysis
