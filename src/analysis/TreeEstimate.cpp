@@ -322,6 +322,7 @@ std::string durationText(double seconds) {
         const char* name;
     };
     static constexpr Unit kUnits[] = {{1, "秒"}, {60, "分"}, {3600, "時間"}, {86400, "日"}, {86400 * 365.25, "年"}};
+    seconds = std::round(seconds);
     size_t u = 0;
     // A unit is used from twice its size: "90 秒", then "2 分".
     while (u + 1 < std::size(kUnits) && seconds >= 2 * kUnits[u + 1].seconds) ++u;

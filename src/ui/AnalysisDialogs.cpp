@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace tessaro {
 
@@ -301,7 +302,8 @@ void PackingBrowser::updateTexts() {
     cmdPut_->setEnabled(!walkBusy_ && shown_.has_value());
 }
 
-QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen) {
+QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen,
+                    const std::vector<QRect>& alsoVisible) {
     const auto fits = [&](const QPoint& at) { return screen.contains(QRect(at, size)); };
     const int gap = 8;
     // Beside the window, right first, then left, below and above.
@@ -326,13 +328,17 @@ QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size
                               {screen.right() + 1 - size.width(), screen.top()},
                               {screen.left(), screen.bottom() + 1 - size.height()},
                               {screen.left(), screen.top()}};
+    const auto hides = [&](const QPoint& at, const QRect& r) {
+        const QRect hidden = QRect(at, size).intersected(r);
+        return hidden.isEmpty() ? qint64(0) : qint64(hidden.width()) * hidden.height();
+    };
     QPoint best = onScreen(corners[0]);
-    qint64 least = -1;
+    std::pair<qint64, qint64> least{-1, -1};
     for (const QPoint& c : corners) {
         const QPoint at = onScreen(c);
-        const QRect hidden = QRect(at, size).intersected(boxView);
-        const qint64 area = hidden.isEmpty() ? 0 : qint64(hidden.width()) * hidden.height();
-        if (least < 0 || area < least) least = area, best = at;
+        std::pair<qint64, qint64> cost{hides(at, boxView), 0};
+        for (const QRect& r : alsoVisible) cost.second += hides(at, r);
+        if (least.first < 0 || cost < least) least = cost, best = at;
     }
     return best;
 }

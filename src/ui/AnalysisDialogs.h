@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -120,7 +121,9 @@ private:
 };
 
 // Where the browser opens (its frame's top left): beside the window when the
-// screen has room, else where it hides least of the box view. All in screen pixels.
-QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen);
+// screen has room, else where it hides least of the box view, and then least
+// of `alsoVisible`. All in screen pixels.
+QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen,
+                    const std::vector<QRect>& alsoVisible = {});
 
 }  // namespace tessaro

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace tessaro {
 
@@ -263,9 +264,10 @@ void frmMain::mnuAnalysisBrowse_Click() {
     const std::optional<QPoint> kept = m_analysis->browserAt;
     if (kept && screen.contains(QRect(*kept, size)))
         browser->move(*kept);
-    else
-        browser->move(browserPlace(frameGeometry(), QRect(pictMain->mapToGlobal(QPoint(0, 0)), pictMain->size()), size,
-                                   screen));
+    else {
+        const auto global = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
+        browser->move(browserPlace(frameGeometry(), global(pictMain), size, screen, {global(pictPiece), global(stsBar)}));
+    }
 }
 
 // ---------------------------------------------------------------- hint and next move
