@@ -86,6 +86,7 @@ void CoverSearch::start(const SearchState& s) {
     origin_ = s;
     left_ = s.left;
     leaves_ = 0;
+    nodes_ = 0;
     met_ = false;
     depth_ = 0;
     rootLeaf_ = s.filled == kFull;
@@ -93,6 +94,7 @@ void CoverSearch::start(const SearchState& s) {
 }
 
 void CoverSearch::push(uint64_t filled, int empties) {
+    ++nodes_;
     Frame& f = stack_[depth_++];
     f.filled = filled;
     f.cell = int8_t(std::countr_zero(~filled));

@@ -66,6 +66,8 @@ public:
     // and the run goes on; otherwise it stops at each packing (Found).
     Step run(uint64_t nodes, bool counting);
     uint64_t leaves() const { return leaves_; }
+    // Nodes entered since start(), its state's included.
+    uint64_t nodes() const { return nodes_; }
     // The pieces of the last packing found (the state's pieces first).
     const std::vector<Item>& packing() const { return packing_; }
     // Whether a packing was met since start(); its pieces stay in packing().
@@ -95,6 +97,7 @@ private:
     int depth_ = 0;
     bool rootLeaf_ = false;
     uint64_t leaves_ = 0;
+    uint64_t nodes_ = 0;
     bool met_ = false;
     std::vector<Item> packing_;
 };

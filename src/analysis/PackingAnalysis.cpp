@@ -2,6 +2,7 @@
 
 #include "analysis/CoverSearch.h"
 #include "analysis/PieceSearch.h"
+#include "analysis/TreeEstimate.h"
 
 #include <algorithm>
 #include <bit>
@@ -145,6 +146,21 @@ struct PackingAnalysis::Data {
             states = std::move(next);
         }
         return states;
+    }
+
+    // The parts a count shares out: symmetryParts() split further until there
+    // are enough; the split keeps the search order, so the first packing is the
+    // same for any thread count.
+    std::vector<SearchState> countParts() const {
+        std::vector<SearchState> parts = symmetryParts();
+        CoverSearch splitter(*items);
+        for (int round = 0; round < 4 && parts.size() < 512; ++round) {
+            std::vector<SearchState> next;
+            for (const SearchState& s : parts)
+                for (const SearchState& c : splitter.expand(s)) next.push_back(c);
+            parts = std::move(next);
+        }
+        return parts;
     }
 
     // Whether the search over symmetryParts() reaches this packing (pieces by type).
@@ -309,7 +325,41 @@ std::optional<uint64_t> countAll(const ItemSet& items, const SearchState& root, 
 
 struct alignas(64) WorkerCount {
     std::atomic<uint64_t> found{0};
+    std::atomic<size_t> part{~size_t(0)};  // the part being searched
+    std::atomic<uint64_t> nodes{0};        // nodes visited in it so far
 };
+
+// The share of a count done, from the nodes visited against the probes'
+// estimate of each part; a part found bigger than its estimate counts as big
+// as it has shown itself, a finished one as what it was.
+struct ShareDone {
+    double done = 0;
+    double remaining = -1;
+};
+
+ShareDone shareDone(const std::vector<double>& estimated, const std::vector<std::atomic<uint64_t>>& finishedNodes,
+                    const std::vector<WorkerCount>& workers, double seconds) {
+    std::vector<uint64_t> current(estimated.size(), 0);
+    for (const WorkerCount& w : workers) {
+        const size_t p = w.part.load(std::memory_order_relaxed);
+        if (p < current.size()) current[p] = w.nodes.load(std::memory_order_relaxed);
+    }
+    double visited = 0, expected = 0;
+    for (size_t p = 0; p < estimated.size(); ++p) {
+        const uint64_t f = finishedNodes[p].load(std::memory_order_relaxed);
+        if (f > 0) {
+            visited += double(f - 1), expected += double(f - 1);
+        } else {
+            visited += double(current[p]);
+            expected += std::max(estimated[p], double(current[p]));
+        }
+    }
+    ShareDone out;
+    if (expected <= 0) return out;
+    out.done = std::min(0.999, visited / expected);
+    if (visited > 0) out.remaining = seconds * (expected - visited) / visited;
+    return out;
+}
 
 }  // namespace
 
@@ -329,18 +379,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
         return r;
     }
 
-    // Parts of the search, split further until there are enough to share out;
-    // the split keeps the search order, so the first packing is the same for any thread count.
-    std::vector<SearchState> parts = d.symmetryParts();
-    {
-        CoverSearch splitter(*d.items);
-        for (int round = 0; round < 4 && parts.size() < 512; ++round) {
-            std::vector<SearchState> next;
-            for (const SearchState& s : parts)
-                for (const SearchState& c : splitter.expand(s)) next.push_back(c);
-            parts = std::move(next);
-        }
-    }
+    const std::vector<SearchState> parts = d.countParts();
 
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
@@ -350,6 +389,8 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
 
     std::atomic<size_t> nextPart{0};
     std::atomic<size_t> partsDone{0};
+    std::vector<std::atomic<uint64_t>> finishedNodes(parts.size());  // nodes + 1 once a part is done
+    std::atomic<bool> allDone{false};
     std::atomic<bool> stop{false};
     std::vector<WorkerCount> counts(static_cast<size_t>(threads));
     std::mutex mutex;
@@ -376,24 +417,31 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
             const size_t i = nextPart.fetch_add(1);
             if (i >= parts.size() || stop.load(std::memory_order_relaxed)) break;
             const SearchState& part = parts[i];
+            mine.nodes.store(0, std::memory_order_relaxed);
+            mine.part.store(i, std::memory_order_relaxed);
+            uint64_t nodes = 0;
             bool ended = true;
             uint64_t leaves = 0;
             const std::vector<Item>* packing = nullptr;
             if (part.empties > 0 && part.filled != kFull) {
                 ended = pieces.count(part, [&](uint64_t sofar) {
                     mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
+                    mine.nodes.store(pieces.nodes(), std::memory_order_relaxed);
                     return !shouldStop();
                 });
                 leaves = pieces.leaves();
+                nodes = pieces.nodes();
                 packing = &pieces.firstPacking();
             } else {
                 search.start(part);
                 for (;;) {
                     ended = search.run(batch, true) == CoverSearch::Step::Done;
                     mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
+                    mine.nodes.store(search.nodes(), std::memory_order_relaxed);
                     if (ended || shouldStop()) break;
                 }
                 leaves = search.leaves();
+                nodes = search.nodes();
                 packing = &search.packing();
             }
             mine.found.store(finished + leaves * part.weight, std::memory_order_relaxed);
@@ -406,11 +454,12 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
             }
             if (!ended) break;
             finished += leaves * part.weight;
+            finishedNodes[i].store(nodes + 1, std::memory_order_relaxed);
             partsDone.fetch_add(1);
             if (shouldStop()) break;
         }
         std::lock_guard lock(mutex);
-        --running;
+        if (--running == 0) allDone.store(true);
         wake.notify_all();
     };
 
@@ -419,11 +468,26 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     {
         std::unique_lock lock(mutex);
         const auto interval = std::chrono::duration<double>(std::max(0.01, options.progressInterval));
+        std::optional<std::vector<double>> estimated;
         while (running > 0) {
             wake.wait_for(lock, interval);
             if (running > 0 && options.progress) {
-                const Progress now{total() * labellings, double(partsDone.load()) / double(std::max<size_t>(parts.size(), 1)), elapsed()};
                 lock.unlock();
+                // A count that lasts gets the probes' estimate of its parts, so
+                // its share done moves with the nodes visited.
+                if (!estimated && elapsed() > 0.2) {
+                    EstimateOptions probing;
+                    probing.seconds = 0.25;
+                    probing.cancel = &allDone;
+                    estimated = estimateParts(*d.items, d.placementsByType, parts, probing).partNodes;
+                }
+                Progress now{total() * labellings, double(partsDone.load()) / double(std::max<size_t>(parts.size(), 1)),
+                             elapsed()};
+                if (estimated) {
+                    const ShareDone share = shareDone(*estimated, finishedNodes, counts, now.seconds);
+                    now.done = share.done;
+                    now.remaining = share.remaining;
+                }
                 options.progress(now);
                 lock.lock();
             }
@@ -432,6 +496,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     for (std::thread& t : pool) t.join();
 
     const uint64_t typePackings = total();
+    for (const std::atomic<uint64_t>& f : finishedNodes) r.nodes += f > 0 ? f - 1 : 0;
     r.first = first;
     r.complete = partsDone.load() == parts.size();
 
@@ -467,6 +532,21 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     r.unique = r.complete && r.distinctUnlabelled == 1;
     r.seconds = elapsed();
     return r;
+}
+
+SearchEstimate PackingAnalysis::estimate(const EstimateOptions& options) const {
+    const Data& d = *d_;
+    const auto started = Clock::now();
+    SearchEstimate out;
+    if (d.problems.empty()) {
+        const PartsEstimate e = estimateParts(*d.items, d.placementsByType, d.countParts(), options);
+        const double labellings = double(d.labellings);
+        out.solutions = {e.leaves.value * labellings, e.leaves.low * labellings, e.leaves.high * labellings};
+        out.nodes = e.nodes;
+        out.probes = e.probes;
+    }
+    out.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    return out;
 }
 
 std::optional<Packing> PackingAnalysis::findOne(const std::atomic<bool>* cancel) const {

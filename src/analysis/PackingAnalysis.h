@@ -11,6 +11,7 @@
 // map every kept block onto itself count.
 
 #include "analysis/Geometry.h"
+#include "analysis/TreeEstimate.h"
 #include "model/Puzzle.h"
 
 #include <array>
@@ -50,6 +51,7 @@ struct Progress {
     uint64_t solutions = 0;  // found so far
     double done = 0;         // share of the search finished, 0..1
     double seconds = 0;
+    double remaining = -1;   // seconds still to go, once it can be told; < 0 before
 };
 
 struct CountOptions {
@@ -61,12 +63,20 @@ struct CountOptions {
     double progressInterval = 0.25;
 };
 
+struct SearchEstimate {
+    Estimate solutions;  // as CountResult::solutions
+    Estimate nodes;      // nodes the count's search visits
+    uint64_t probes = 0;
+    double seconds = 0;
+};
+
 struct CountResult {
     uint64_t solutions = 0;
     uint64_t distinct = 0;
     uint64_t distinctUnlabelled = 0;
     bool unique = false;    // complete and distinctUnlabelled == 1
     bool complete = false;  // false after a limit or cancel: the counts are lower bounds
+    uint64_t nodes = 0;     // nodes the search visited (what estimate() foretells)
     int symmetry = 1;       // box rotations used
     double seconds = 0;
     std::optional<Packing> first;  // the first packing in search order
@@ -87,6 +97,9 @@ public:
     // One packing (with fromBox: one completion of the blocks in the box), or
     // nothing when there is none or the search was cancelled.
     std::optional<Packing> findOne(const std::atomic<bool>* cancel = nullptr) const;
+    // The size of count() told without running it: random probes of its
+    // search (TreeEstimate.h), in milliseconds to a fraction of a second.
+    SearchEstimate estimate(const EstimateOptions& options = {}) const;
 
     struct Data;
 

@@ -22,6 +22,8 @@ public:
     // thousand nodes and ends the count (returning false) when it says no.
     bool count(const SearchState& s, const std::function<bool(uint64_t leaves)>& keepGoing);
     uint64_t leaves() const { return leaves_; }
+    // Nodes of the last count, its start included.
+    uint64_t nodes() const { return nodes_; }
     // The first packing found by the last count, the state's pieces first; empty if none.
     const std::vector<Item>& firstPacking() const { return first_; }
 

@@ -4,6 +4,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CountOption.h"
 #include "cli/PuzzleSource.h"
+#include "cli/SolveEstimate.h"
 #include "cli/StopSignals.h"
 
 #include <nlohmann/json.hpp>
@@ -36,6 +37,7 @@ struct SolveOptions {
     std::optional<uint64_t> threads;
     bool json = false;
     bool quiet = false;
+    bool estimate = false;
 };
 
 // A progress line on stderr once a search has run a second.
@@ -50,6 +52,7 @@ public:
         std::ostringstream line;
         line << "探索中… 詰め方 " << p.solutions << " 通り、約 " << int(p.done * 100) << "%、"
              << static_cast<long long>(p.seconds) << " 秒";
+        if (p.remaining >= 0) line << "、残り 約 " << durationText(p.remaining);
         if (terminal_)
             std::cerr << "\r" << line.str() << "\x1b[K" << std::flush;
         else
@@ -191,10 +194,15 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     addCountOption(*cmd, "--threads", opts->threads, "スレッド数（0 は全てのコア）", kMaxCountThreads);
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
+    cmd->add_flag("--estimate", opts->estimate, "数えずに、詰め方の数と探索の大きさを推定する");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
         const PackingAnalysis analysis(loaded->puzzle, opts->fromBox);
+        if (opts->estimate) {
+            printSolveEstimate(analysis, opts->json, std::cout);
+            return;
+        }
         ProgressLine progress(!opts->quiet);
         CountOptions options;
         options.limit = opts->limit;

@@ -2,6 +2,7 @@
 
 #include "analysis/Geometry.h"
 #include "analysis/PackingPlace.h"
+#include "analysis/TreeEstimate.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,8 +11,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace tessaro {
 
@@ -94,7 +97,11 @@ void AnalysisProgress::reject() {
 
 void AnalysisProgress::refresh() {
     if (!showsCount_ || cancel_) return;
-    lblFound_->setText(QStringLiteral("見つかった詰め方：%1 通り").arg(found_.load()));
+    QString text = QStringLiteral("見つかった詰め方：%1 通り").arg(found_.load());
+    const double remaining = remaining_.load();
+    if (remaining >= 0)
+        text += QStringLiteral("\n残り時間：約 ") + QString::fromStdString(durationText(remaining));
+    lblFound_->setText(text);
     bar_->setValue(permille_.load());
 }
 
@@ -105,6 +112,7 @@ bool AnalysisProgress::run(const Work& work) {
         work(cancel_, [this](const Progress& p) {
             found_ = p.solutions;
             permille_ = static_cast<int>(p.done * 1000);
+            remaining_ = p.remaining;
         });
         done_ = true;
         QMetaObject::invokeMethod(this, [this] { if (isVisible()) accept(); }, Qt::QueuedConnection);
@@ -278,20 +286,61 @@ void PackingBrowser::updateTexts() {
     const QString total = total_ ? QString::number(*total_) : QStringLiteral("…");
     lblPackingNo_->setText(shown_ ? QStringLiteral("%1 / %2").arg(index_ + 1).arg(total)
                                   : QStringLiteral("0 / %1").arg(total));
+    const bool last = noMore_ || (total_ && index_ + 1 >= *total_);
     QString state;
     if (walkBusy_)
         state = QStringLiteral("詰め方を探しています…");
     else if (!shown_)
         state = QStringLiteral("詰め方はありません。");
-    else if (noMore_)
+    else if (last)
         state = QStringLiteral("これが最後の詰め方です。");
     else if (!total_)
         state = QStringLiteral("全部で何通りあるか、数えています…");
     lblState_->setText(state);
-    const bool last = noMore_ || (total_ && index_ + 1 >= *total_);
     cmdPrev_->setEnabled(!walkBusy_ && shown_ && index_ > 0);
     cmdNext_->setEnabled(!walkBusy_ && shown_ && !last);
     cmdPut_->setEnabled(!walkBusy_ && shown_.has_value());
+}
+
+QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen,
+                    const std::vector<QRect>& alsoVisible) {
+    const auto fits = [&](const QPoint& at) { return screen.contains(QRect(at, size)); };
+    const int gap = 8;
+    // Beside the window, right first, then left, below and above.
+    const QPoint beside[] = {{window.right() + gap, window.top()},
+                             {window.left() - gap - size.width(), window.top()},
+                             {window.left(), window.bottom() + gap},
+                             {window.left(), window.top() - gap - size.height()}};
+    for (const QPoint& at : beside)
+        if (fits(at)) return at;
+    // Else over the window where it hides least of the box view: a corner of
+    // the screen or of the window, moved onto the screen.
+    const auto onScreen = [&](QPoint at) {
+        at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
+        at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
+        return at;
+    };
+    const QPoint corners[] = {{window.right() + 1 - size.width(), window.bottom() + 1 - size.height()},
+                              {window.right() + 1 - size.width(), window.top()},
+                              {window.left(), window.bottom() + 1 - size.height()},
+                              {window.left(), window.top()},
+                              {screen.right() + 1 - size.width(), screen.bottom() + 1 - size.height()},
+                              {screen.right() + 1 - size.width(), screen.top()},
+                              {screen.left(), screen.bottom() + 1 - size.height()},
+                              {screen.left(), screen.top()}};
+    const auto hides = [&](const QPoint& at, const QRect& r) {
+        const QRect hidden = QRect(at, size).intersected(r);
+        return hidden.isEmpty() ? qint64(0) : qint64(hidden.width()) * hidden.height();
+    };
+    QPoint best = onScreen(corners[0]);
+    std::pair<qint64, qint64> least{-1, -1};
+    for (const QPoint& c : corners) {
+        const QPoint at = onScreen(c);
+        std::pair<qint64, qint64> cost{hides(at, boxView), 0};
+        for (const QRect& r : alsoVisible) cost.second += hides(at, r);
+        if (least.first < 0 || cost < least) least = cost, best = at;
+    }
+    return best;
 }
 
 }  // namespace tessaro

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -59,6 +60,7 @@ private:
     std::atomic<bool> done_{false};
     std::atomic<uint64_t> found_{0};
     std::atomic<int> permille_{0};
+    std::atomic<double> remaining_{-1};
 };
 
 // Steps through the distinct packings of a puzzle, found on a worker thread
@@ -117,5 +119,11 @@ private:
     QPushButton* cmdNext_ = nullptr;
     QPushButton* cmdPut_ = nullptr;
 };
+
+// Where the browser opens (its frame's top left): beside the window when the
+// screen has room, else where it hides least of the box view, and then least
+// of `alsoVisible`. All in screen pixels.
+QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen,
+                    const std::vector<QRect>& alsoVisible = {});
 
 }  // namespace tessaro

@@ -1,6 +1,7 @@
 #include "ui/ExportDialog.h"
 
 #include "app/AppEnv.h"
+#include "app/Ini.h"
 #include "export/qt/QtPictures.h"
 #include "ui/frmMain.h"
 
@@ -16,7 +17,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 namespace tessaro {
 
@@ -212,17 +215,103 @@ WindowExportChoice ExportDialog::choice() const {
     return c;
 }
 
+namespace {
+
+constexpr const char* kExportSection = "書き出し";
+
+std::string iniGet(const std::string& file, const char* key) { return fncIni_get(kExportSection, key, file); }
+
+void readFlag(const std::string& file, const char* key, bool& flag) {
+    const std::string v = iniGet(file, key);
+    if (v == "1" || v == "0") flag = v == "1";
+}
+
+// A number kept only when it lies where the dialog lets it.
+template <class T>
+void readNumber(const std::string& file, const char* key, T& value, double lo, double hi) {
+    const std::string v = iniGet(file, key);
+    char* end = nullptr;
+    const double d = std::strtod(v.c_str(), &end);
+    if (!v.empty() && end != nullptr && *end == '\0' && d >= lo && d <= hi) value = static_cast<T>(d);
+}
+
+std::string numberText(double v) {
+    std::ostringstream out;
+    out << v;
+    return out.str();
+}
+
+}  // namespace
+
+void loadExportSettings(WindowExportChoice& c, const std::string& iniFile) {
+    readFlag(iniFile, "STL", c.stl);
+    readFlag(iniFile, "3MF", c.threeMf);
+    readFlag(iniFile, "PNG", c.png);
+    readFlag(iniFile, "PDF", c.pdf);
+    readFlag(iniFile, "ANSWER", c.withAnswer);
+    readFlag(iniFile, "PNG_TRANSPARENT", c.transparentPng);
+    readNumber(iniFile, "CUBE_MM", c.sizes.cubeMm, 1, 1000);
+    readNumber(iniFile, "CLEARANCE_MM", c.sizes.clearanceMm, 0, 250);
+    readNumber(iniFile, "TRAY_MM", c.sizes.trayWallMm, 0, 100);
+    readNumber(iniFile, "PNG_WIDTH", c.pngWidth, 64, 4096);
+    // A folder that has gone since leaves the one given.
+    const std::string folder = iniGet(iniFile, "FOLDER");
+    std::error_code ec;
+    if (!folder.empty() && std::filesystem::is_directory(folder, ec)) c.folder = folder;
+}
+
+bool saveExportSettings(const WindowExportChoice& c, const std::string& iniFile) {
+    const std::pair<const char*, std::string> values[] = {
+        {"STL", c.stl ? "1" : "0"},
+        {"3MF", c.threeMf ? "1" : "0"},
+        {"PNG", c.png ? "1" : "0"},
+        {"PDF", c.pdf ? "1" : "0"},
+        {"ANSWER", c.withAnswer ? "1" : "0"},
+        {"PNG_TRANSPARENT", c.transparentPng ? "1" : "0"},
+        {"CUBE_MM", numberText(c.sizes.cubeMm)},
+        {"CLEARANCE_MM", numberText(c.sizes.clearanceMm)},
+        {"TRAY_MM", numberText(c.sizes.trayWallMm)},
+        {"PNG_WIDTH", std::to_string(c.pngWidth)},
+        {"FOLDER", c.folder},
+    };
+    bool ok = true;
+    for (const auto& [key, value] : values) ok = fncIni_put(kExportSection, key, value, iniFile) && ok;
+    return ok;
+}
+
+Puzzle puzzleToExport(const frmMain& w) {
+    Puzzle p = w.m_puzzle;
+    // A made puzzle not yet saved has no file of its own: the last file's
+    // name and comment are another puzzle's.
+    if (w.m_bMadeUnsaved) {
+        p.G_sFile_Title = kNewPuzzleName;
+        p.G_sComment.clear();
+    }
+    return p;
+}
+
 void addExportMenuEntry(frmMain& w) {
     w.mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuFileStep3"));
     QAction* entry = w.mnuFile->addAction(QStringLiteral("書き出し…"));
     entry->setObjectName(QStringLiteral("mnuFileExport"));
+    // Off while a maker runs or the loader searches, as giving up is: a
+    // half-made puzzle is nothing to print.
+    QObject::connect(w.mnuHelpHelp, &QAction::enabledChanged, entry, &QAction::setEnabled);
+    entry->setEnabled(w.mnuHelpHelp->isEnabled());
     QObject::connect(entry, &QAction::triggered, &w, [&w] {
+        if (!w.mnuHelpHelp->isEnabled()) return;
+        const Puzzle p = puzzleToExport(w);
+        const std::string ini = G_sApp_Path + kIniFileName;
         WindowExportChoice start;
         start.folder = G_sData_Path;
-        if (!w.m_puzzle.G_sFile_Title.empty())
-            start.baseName = std::filesystem::path(w.m_puzzle.G_sFile_Title).stem().string();
+        loadExportSettings(start, ini);
+        if (!p.G_sFile_Title.empty()) start.baseName = std::filesystem::path(p.G_sFile_Title).stem().string();
         ExportDialog dialog(start, &w);
-        if (dialog.exec() == QDialog::Accepted) runWindowExport(w.m_puzzle, w.m_dialogs, dialog.choice());
+        if (dialog.exec() != QDialog::Accepted) return;
+        // Kept for the next time; a settings file that takes no writes only
+        // costs the user choosing again.
+        saveExportSettings(dialog.choice(), ini);
+        runWindowExport(p, w.m_dialogs, dialog.choice());
     });
 }
 

@@ -46,6 +46,18 @@ private:
     QLineEdit* txtFolder_;
 };
 
+// The name a made puzzle that has not been saved is exported under.
+inline constexpr const char* kNewPuzzleName = "新しいパズル";
+
+// The dialog's choices kept in Init.ini (section "書き出し"); values that are
+// missing or out of range leave what `c` holds.
+void loadExportSettings(WindowExportChoice& c, const std::string& iniFile);
+bool saveExportSettings(const WindowExportChoice& c, const std::string& iniFile);
+
+// The puzzle as export writes it: a made puzzle not yet saved under the
+// neutral name, without the last file's comment.
+Puzzle puzzleToExport(const frmMain& w);
+
 // Puts "書き出し…" at the end of the File menu and wires it to the dialog.
 void addExportMenuEntry(frmMain& window);
 

@@ -1,5 +1,6 @@
 #include "ui/FilePrompts.h"
 
+#include "files/PuzzleFile.h"
 #include "files/ShiftJis.h"
 #include "ui/GiveUp.h"
 
@@ -35,11 +36,20 @@ std::optional<std::string> askCommentAndPassword(Dialogs& dlg, Puzzle& p) {
     for (;;) {
         if (comment.empty()) return std::nullopt;
         const std::string bad = firstCharNotInCp932(comment);
-        if (bad.empty()) break;
-        // The file would hold "?" in its place: say so while it can be changed.
-        dlg.message(kSaveAsTitle,
-                    "「" + bad + "」は、パズルファイルに保存できない文字です。\r\n別のコメントを入力してください。",
-                    MsgIcon::Exclamation);
+        const size_t bytes = utf8ToCp932(comment).size();
+        if (bad.empty() && bytes <= kCommentBytes) break;
+        // The file would hold "?" in its place, or cut the comment short: say
+        // so while it can be changed.
+        if (!bad.empty())
+            dlg.message(kSaveAsTitle,
+                        "「" + bad + "」は、パズルファイルに保存できない文字です。\r\n別のコメントを入力してください。",
+                        MsgIcon::Exclamation);
+        else
+            dlg.message(kSaveAsTitle,
+                        "コメントが長すぎます。パズルファイルに保存できるのは、全角２０文字（半角４０文字）までです。\r\n"
+                        "今のコメントは、半角 " +
+                            std::to_string(bytes) + " 文字分あります。短くしてください。",
+                        MsgIcon::Exclamation);
         comment = dlg.input(kSaveAsTitle, kCommentPrompt, comment);
     }
 

@@ -107,11 +107,13 @@ std::shared_ptr<const WindowSnapshot> WindowSnapshot::capture(const frmMain& w,
     v.autoMode = frmMain::isChecked(w.mnuAautoMove);
     const auto controls = playControls(w);
     for (size_t i = 0; i < kControls; ++i) v.enabled[i] = controls[i]->isEnabled();
+    v.making = frmMain::isChecked(w.mnuMake) || frmMain::isChecked(w.mnuMakePiece);
+    v.resetOn = w.cmdReset->isEnabled();
 
     if (ref && !s->puzzleDiffers(*ref) && s->sameBlob(Work, *ref) && v.iPiece == ref->view_.iPiece &&
         v.rotateCt == ref->view_.rotateCt && v.shown == ref->view_.shown && v.listRow == ref->view_.listRow &&
         v.optShown == ref->view_.optShown && v.optChecked == ref->view_.optChecked &&
-        v.autoMode == ref->view_.autoMode && v.enabled == ref->view_.enabled)
+        v.autoMode == ref->view_.autoMode && v.enabled == ref->view_.enabled && v.resetOn == ref->view_.resetOn)
         return ref;
     return s;
 }
@@ -125,6 +127,8 @@ bool WindowSnapshot::puzzleDiffers(const WindowSnapshot& o) const {
         if (f != Work && !sameBlob(static_cast<Field>(f), o)) return true;
     const View& a = view_;
     const View& b = o.view_;
+    // Inside a maker a Reset that turns only itself off is a step too.
+    if (a.making && a.resetOn != b.resetOn) return true;
     return !(scalars_ == o.scalars_ && a.sum == b.sum && a.cellCount == b.cellCount &&
              (a.panel == b.panel || *a.panel == *b.panel));
 }
@@ -179,6 +183,8 @@ void WindowSnapshot::apply(frmMain& w) const {
     } else if (autoNow) {
         for (QWidget* c : controls) c->setEnabled(false);
     }
+    if (v.making && (frmMain::isChecked(w.mnuMake) || frmMain::isChecked(w.mnuMakePiece)))
+        w.cmdReset->setEnabled(v.resetOn);
     w.subDrawMain();
     if (autoNow || autoNow == v.autoMode) {
         w.subPiece_Show(v.shown);

@@ -29,8 +29,9 @@ public:
                                                         const std::shared_ptr<const WindowSnapshot>& ref);
 
     // Brings the window back to this state. The puzzle's comment, password and
-    // file names stay: they are the file's, which undo does not rewrite, and
-    // Reset is never turned on (it is earned by giving up, not by a step).
+    // file names stay: they are the file's, which undo does not rewrite. In
+    // play Reset is never turned on (it is earned by giving up, not by a
+    // step); inside a maker it comes back with everything else.
     void apply(frmMain& w) const;
 
     // The puzzle or what shows it differs (the preview's scratch grid and
@@ -75,6 +76,8 @@ private:
         std::shared_ptr<const LoaderPanel> panel;
         bool autoMode = false;
         std::array<bool, kControls> enabled{};
+        bool making = false;   // a maker ran
+        bool resetOn = false;  // Reset's state, kept for the makers
     };
 
     bool sameBlob(Field f, const WindowSnapshot& o) const;

@@ -74,6 +74,9 @@ public:
     bool m_bMadeUnsaved = false;
     // Save As is off while a maker runs; ended by Open, a maker gives it back this.
     bool m_bSaveAsBeforeMaker = false;
+    // The blocks in hand are an opened file's, guarded by its password; a
+    // maker that empties them starts a puzzle of the maker's own.
+    bool m_bBlocksFromFile = false;
     // Shows the cell-count dialog (frmInput) over the puzzle and returns
     // G_bInput_OK; empty means the real modal dialog. Tests answer it here.
     CellCountPrompt frmInput_Show;

@@ -10,6 +10,7 @@
 #include "ui/AnalysisDialogs.h"
 #include "ui/GiveUp.h"
 #include "ui/frmMain.h"
+#include "viewqt/CubePicture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace tessaro {
 
@@ -52,6 +54,7 @@ struct frmMain::AnalysisState {
     QPointer<PackingBrowser> browser;
     std::optional<PuzzleKey> gaveUpOn;
     Puzzle onView;  // the puzzle in hand with the browsed packing in its box
+    std::optional<QPoint> browserAt;  // where the browser was when it closed
 
     // While the window is still whole: the browser's searches end before it goes.
     ~AnalysisState() { delete browser.data(); }
@@ -102,6 +105,14 @@ void frmMain::createAnalysisMenu() {
 QDialog* frmMain::packingBrowser() const { return m_analysis->browser.data(); }
 
 const Puzzle& frmMain::boxOnView() {
+    if (isChecked(mnuMakePiece)) {
+        // The maker shows only the blocks being made; the box keeps what was
+        // loaded until the maker's end clears it.
+        m_analysis->onView = m_puzzle;
+        m_analysis->onView.G_iBox.fill(0);
+        m_analysis->onView.G_lBox_Color.fill(0);
+        return m_analysis->onView;
+    }
     PackingBrowser* b = m_analysis ? m_analysis->browser.data() : nullptr;
     if (!b || !b->isVisible() || !b->shown()) return m_puzzle;
     if (!b->belongsTo(m_puzzle)) {
@@ -200,6 +211,7 @@ void frmMain::putShownPacking(PackingBrowser& browser) {
     }
     if (last < 0) return;
     optPiece[size_t(last)]->setChecked(true);
+    const bool complete = fncBox_Count(P.G_iBox) == P.G_iCell_Total;
     m_iPiece = int16_t(last);
     {
         const QSignalBlocker block(lstPiece);
@@ -211,6 +223,8 @@ void frmMain::putShownPacking(PackingBrowser& browser) {
     subPiece_Show(m_iPiece);
     subDrawMain();
     showBoxCount();
+    // As the Load that fills the box by hand.
+    if (complete) msgBox("♪おめでとう♪", "☆グレイト☆　お疲れさまでした", MsgIcon::Information);
 }
 
 void frmMain::mnuAnalysisBrowse_Click() {
@@ -237,20 +251,23 @@ void frmMain::mnuAnalysisBrowse_Click() {
     // The puzzle in hand comes back into view, as it was.
     connect(browser, &QDialog::finished, this, [this, browser] {
         if (m_analysis->browser == browser) m_analysis->browser = nullptr;
+        m_analysis->browserAt = browser->pos();
         browser->deleteLater();
         subDrawMain();
     });
     browser->show();
-    // Beside the window when the screen has room, else over its empty lower
-    // right corner: the box view stays in sight.
+    // Where the user last put it; else beside the window, or where it hides
+    // least of the box view, which shows the packing.
     browser->adjustSize();
-    const QRect frame = frameGeometry();
+    const QSize size = browser->frameGeometry().size();
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
-    QPoint at(frame.right() + 8, frame.top());
-    if (!screen.contains(QRect(at, browser->frameGeometry().size())))
-        at = mapToGlobal(QPoint(width() - browser->frameGeometry().width() - 16,
-                                height() - browser->frameGeometry().height() - 40));
-    browser->move(at);
+    const std::optional<QPoint> kept = m_analysis->browserAt;
+    if (kept && screen.contains(QRect(*kept, size)))
+        browser->move(*kept);
+    else {
+        const auto global = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
+        browser->move(browserPlace(frameGeometry(), global(pictMain), size, screen, {global(pictPiece), global(stsBar)}));
+    }
 }
 
 // ---------------------------------------------------------------- hint and next move

@@ -116,6 +116,7 @@ void frmMain::mnuFileOpen_Click() {
         m_puzzle = std::move(read);
         m_sFile_Path = path;
         m_bMadeUnsaved = false;
+        m_bBlocksFromFile = true;
         Puzzle& P = m_puzzle;
         P.G_sFile_Title = fileTitle(path);
         P.G_sFile_Version = result;
@@ -199,6 +200,9 @@ bool frmMain::saveAsFile() {
         P.G_sFile_Title = fileTitle(path);
         m_sFile_Path = path;
         m_bMadeUnsaved = false;
+        // The file holds the shuffled blocks: no step may lead back to the
+        // orientations they were made in, for Save to write.
+        clearHistory();
         step = 8;
         msgBox("名前を付けて保存", kDone, MsgIcon::Information);
         mnuFileSave->setEnabled(true);

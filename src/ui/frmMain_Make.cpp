@@ -49,6 +49,13 @@ bool confirmMakerEnd(frmMain& w, const char* title, int unusedCells) {
                     MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
 }
 
+void startOwnPuzzle(frmMain& w) {
+    subPiece_ClearAll(w.m_puzzle);
+    w.m_puzzle.G_sPassword.clear();
+    w.m_puzzle.G_sComment.clear();
+    w.m_bBlocksFromFile = false;
+}
+
 void disableSaveAsWhileMaking(frmMain& w) {
     // Half-made blocks and a box of marked cells are no puzzle to write.
     w.m_bSaveAsBeforeMaker = w.mnuFileSaveAs->isEnabled();
@@ -122,7 +129,9 @@ void frmMain::mnuMake_Click() {
     cmdReset->setEnabled(true);
     cmdShuffle->setEnabled(true);
     // The blocks are emptied and the box becomes a body of free cells.
+    startOwnPuzzle(*this);
     bodyMakerStart(P);
+    subOptPiece_Hide();
     pictPiece->clear();
     subPieceCtl_Enable(false);
     selectMakerBlock(*this, 0);

@@ -36,7 +36,7 @@ void frmMain::mnuMakePiece_Click() {
     // The blocks are emptied only once the box size is given: a cancelled
     // command leaves the puzzle in hand as it was.
     bool emptyBlocks = answer == MsgResult::Yes;
-    if (answer == MsgResult::No && !P.G_sFile_Version.empty()) {
+    if (answer == MsgResult::No && m_bBlocksFromFile) {
         // The blocks of an opened puzzle are its maker's: editing them takes its password.
         if (!P.G_sPassword.empty()) {
             if (!fncPassword_Check(m_dialogs, P)) return;
@@ -46,7 +46,8 @@ void frmMain::mnuMakePiece_Click() {
         }
     }
     if (!showCellCountDialog(*this)) return;
-    if (emptyBlocks) subPiece_ClearAll(P);
+    if (emptyBlocks) startOwnPuzzle(*this);
+    subOptPiece_Hide();
     m_iCell_Limit = pieceMakerLimit(P);
     lblPiece_count->setText(QString::fromStdString(pieceMakerStartCount(m_iCell_Limit)));
     if (isChecked(mnuAautoMove)) mnuAautoMove_Click();
@@ -75,6 +76,7 @@ void frmMain::mnuMakePiece_Click() {
     subBoxCtl_Enable(false);
     pictPiece->clear();
     selectMakerBlock(*this, 0);
+    subDrawMain();
     clearHistory();
 }
 

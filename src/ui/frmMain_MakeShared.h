@@ -15,6 +15,9 @@ QString boxSizeText(const Puzzle& p);
 void selectMakerBlock(frmMain& w, int b);
 // The notice about loose blocks or unused cells, if any, then the end question.
 bool confirmMakerEnd(frmMain& w, const char* title, int unusedCells);
+// The blocks are emptied for a new puzzle: it is the maker's own, with no
+// other puzzle's password or comment.
+void startOwnPuzzle(frmMain& w);
 // Save As off while a maker runs, its state kept for Open's ending of the maker.
 void disableSaveAsWhileMaking(frmMain& w);
 // Back to play from either maker: Save As on, panels off, box cleared, view

@@ -82,3 +82,17 @@ TEST(CliSolve, ExitCodes) {
     EXPECT_EQ(missing.out, "");
     EXPECT_NE(missing.err, "");
 }
+
+TEST(CliSolve, EstimateWithoutCounting) {
+    const CliResult r = runCli("solve --sample --estimate --json");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    // The sample's parts are small enough to be counted: the estimate is exact.
+    EXPECT_EQ(j["estimated_solutions"], 22464);
+    EXPECT_EQ(j["estimated_solutions_range"], (nlohmann::json{22464, 22464}));
+    EXPECT_GT(j["estimated_nodes"].get<double>(), 0);
+    EXPECT_EQ(j["estimated_nodes_range"].size(), 2u);
+    EXPECT_FALSE(j.contains("solutions")) << "nothing was counted";
+    const CliResult text = runCli("solve --sample --estimate");
+    EXPECT_NE(text.out.find("詰め方（ブロックを区別）: 約 22464 通り"), std::string::npos) << text.out;
+}

@@ -5,6 +5,8 @@
 #include "editor/BodyMaker.h"
 #include "editor/CellCount.h"
 #include "app/AppEnv.h"
+#include "app/Ini.h"
+#include "ui/ExportDialog.h"
 #include "files/PuzzleFile.h"
 #include "model/Figure.h"
 
@@ -16,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <tuple>
 
 namespace tessaro::test {
 namespace {
@@ -461,6 +464,115 @@ TEST_F(FileTest, ACommentTheFileCannotHoldIsAskedAgain) {
     EXPECT_EQ(dlg.records()[2].defaultText, "箱😀です");  // to be mended, not typed again
     EXPECT_EQ(readFile(file).G_sComment, "箱です");
     EXPECT_EQ(dlg.unscripted(), 0);
+}
+
+TEST_F(FileTest, ACommentLongerThanTheFileHoldsIsAskedAgain) {
+    makerEnded();
+    const fs::path file = folders.data() / "long.bin";
+    const std::string tooLong = "あいうえおかきくけこさしすせそたちつてとな";  // 21 full-width: 42 bytes
+    dlg.answerInput(tooLong);
+    dlg.answerInput("あいうえおかきくけこさしすせそたちつてと");  // 20: fits
+    dlg.answerInput("");
+    dlg.answerSave(file.string());
+    w.mnuFileSaveAs->trigger();
+    ASSERT_EQ(dlg.count(), 6u);
+    expectMessage(dlg.records()[1], kSaveAsTitle,
+                  "コメントが長すぎます。パズルファイルに保存できるのは、全角２０文字（半角４０文字）までです。\r\n"
+                  "今のコメントは、半角 42 文字分あります。短くしてください。",
+                  MsgIcon::Exclamation);
+    EXPECT_EQ(dlg.records()[2].defaultText, tooLong);
+    EXPECT_EQ(readFile(file).G_sComment, "あいうえおかきくけこさしすせそたちつてと");
+    EXPECT_EQ(status(4), QStringLiteral("あいうえおかきくけこさしすせそたちつてと"));
+}
+
+TEST_F(FileTest, UndoAfterSaveAsCannotBringTheAnswerBackForSave) {
+    makerEnded();
+    const fs::path file = folders.data() / "shuffled.bin";
+    saveAs("c", "P", file);
+    const PieceCubes shuffled = w.m_puzzle.G_iPiece;
+    ASSERT_NE(shuffled, w.m_puzzle.G_iPiece_Made);
+    EXPECT_FALSE(w.mnuEditUndo->isEnabled());
+    w.mnuEditUndo->trigger();
+    dlg.answerMessage(MsgResult::Ok);
+    w.mnuFileSave->trigger();
+    EXPECT_EQ(readFile(file).G_iPiece, shuffled);
+}
+
+TEST_F(FileTest, AMadePuzzleIsTheMakersOwn) {
+    makerEnded();
+    loadThreeBlocks();
+    const fs::path file = folders.data() / "guarded.bin";
+    saveAs("守られた", "Abc", file);
+    open(file);
+    QAction* exportEntry = action("mnuFileExport");
+    ASSERT_TRUE(exportEntry->isEnabled());
+
+    // The body maker on a 2x2x2 box: block 1 takes the whole body.
+    w.frmInput_Show = [](Puzzle& p) {
+        p.G_iCells_X = p.G_iCells_Y = p.G_iCells_Z = 2;
+        p.G_iMax_X = p.G_iMax_Y = p.G_iMax_Z = 1;
+        return G_bInput_OK = true;
+    };
+    dlg.answerMessage(MsgResult::Yes);
+    w.mnuMake->trigger();
+    ASSERT_TRUE(w.mnuMake->isChecked());
+    EXPECT_FALSE(exportEntry->isEnabled()) << "a half-made puzzle is exported";
+    for (QRadioButton* o : w.optPiece) EXPECT_TRUE(o->isHidden()) << "play's loaded blocks shown in the maker";
+    for (int c = 0; c < 8; ++c) bodyMakerToggle(w.m_puzzle, {c & 1, (c >> 1) & 1, c >> 2}, 0);
+    click("cmdSet");
+    dlg.answerMessage(MsgResult::Yes);
+    w.mnuMake->trigger();
+    ASSERT_TRUE(w.m_bMadeUnsaved);
+    EXPECT_TRUE(exportEntry->isEnabled());
+
+    // No other puzzle's password guards it, names it or comments on it.
+    dlg.clear();
+    action("mnuAnalysisHint")->trigger();
+    for (const auto& r : dlg.messages()) EXPECT_NE(r.title, "悔しいけども．．．") << r;
+    const Puzzle exported = puzzleToExport(w);
+    EXPECT_EQ(exported.G_sFile_Title, "新しいパズル");
+    EXPECT_EQ(exported.G_sComment, "");
+    dlg.clear();
+    saveAs("mine", "", folders.data() / "mine.bin");
+    ASSERT_GE(dlg.count(), 2u);
+    EXPECT_EQ(dlg.records()[0].defaultText, "");  // the comment prompt offers no other file's comment
+    EXPECT_EQ(dlg.records()[1].defaultText, "");  // nor its password
+    // Editing its own blocks asks for no password.
+    dlg.clear();
+    dlg.answerMessage(MsgResult::No);
+    w.mnuMakePiece->trigger();
+    EXPECT_TRUE(w.mnuMakePiece->isChecked());
+    for (const auto& r : dlg.records()) EXPECT_NE(r.title, "パスワード入力") << r;
+    EXPECT_FALSE(exportEntry->isEnabled());
+}
+
+TEST_F(FileTest, TheExportChoicesAreKeptInInitIni) {
+    const std::string ini = G_sApp_Path + kIniFileName;
+    WindowExportChoice c;
+    c.folder = folders.data().string();
+    c.stl = false, c.png = true, c.withAnswer = true;
+    c.sizes = {12.5, 0.3, 2};
+    c.pngWidth = 800;
+    ASSERT_TRUE(saveExportSettings(c, ini));
+    WindowExportChoice back;
+    loadExportSettings(back, ini);
+    EXPECT_EQ(back.folder, c.folder);
+    EXPECT_EQ(std::tie(back.stl, back.threeMf, back.png, back.pdf, back.withAnswer, back.transparentPng),
+              std::tie(c.stl, c.threeMf, c.png, c.pdf, c.withAnswer, c.transparentPng));
+    EXPECT_EQ(back.sizes.cubeMm, 12.5);
+    EXPECT_EQ(back.sizes.clearanceMm, 0.3);
+    EXPECT_EQ(back.sizes.trayWallMm, 2);
+    EXPECT_EQ(back.pngWidth, 800);
+    // Values out of range, and a folder that has gone, leave the defaults.
+    fncIni_put("書き出し", "PNG_WIDTH", "99999", ini);
+    fncIni_put("書き出し", "CUBE_MM", "abc", ini);
+    fncIni_put("書き出し", "FOLDER", (folders.data() / "gone").string(), ini);
+    WindowExportChoice defaults;
+    defaults.folder = "start";
+    loadExportSettings(defaults, ini);
+    EXPECT_EQ(defaults.pngWidth, WindowExportChoice{}.pngWidth);
+    EXPECT_EQ(defaults.sizes.cubeMm, WindowExportChoice{}.sizes.cubeMm);
+    EXPECT_EQ(defaults.folder, "start");
 }
 
 TEST_F(FileTest, MadeWorkIsOfferedForSavingBeforeItIsLost) {

@@ -149,6 +149,7 @@ TEST_F(AnalysisTest, BrowserStepsThroughThePackingsAndPutsOneIntoTheBox) {
         ASSERT_TRUE(waitFor([&] { return browserIdle(); }));
     }
     EXPECT_EQ(browserText("lblPackingNo"), QStringLiteral("156 / 156"));
+    EXPECT_EQ(browserText("lblPackingState"), QStringLiteral("これが最後の詰め方です。"));
     EXPECT_FALSE(browser()->findChild<QPushButton*>("cmdPackingNext")->isEnabled());
     const auto last = static_cast<PackingBrowser*>(browser())->shown();
     ASSERT_TRUE(last);
@@ -157,9 +158,13 @@ TEST_F(AnalysisTest, BrowserStepsThroughThePackingsAndPutsOneIntoTheBox) {
     EXPECT_EQ(browserText("lblPackingNo"), QStringLiteral("155 / 156"));
     browserClick("cmdPackingNext");
 
-    // Put in: every block loaded where packing 156 has it, as after loading by hand.
+    // Put in: every block loaded where packing 156 has it, as after loading by
+    // hand, with the same completion.
+    dlg.clear();
     browserClick("cmdPackingPut");
     ASSERT_TRUE(waitFor([&] { return browser() == nullptr; }));
+    ASSERT_EQ(messages().size(), 1u);
+    expectMessage(messages()[0], "♪おめでとう♪", "☆グレイト☆　お疲れさまでした", MsgIcon::Information);
     EXPECT_EQ(text("lblSum"), QStringLiteral("27 : 27"));
     for (int b = 0; b < 7; ++b) {
         EXPECT_EQ(w.m_puzzle.G_iLoaded[size_t(b)], 1) << b;
@@ -182,6 +187,19 @@ TEST_F(AnalysisTest, BrowserStepsThroughThePackingsAndPutsOneIntoTheBox) {
     // Play goes on: Cancel takes the last block out again.
     click("cmdCancel");
     EXPECT_EQ(text("lblSum"), QStringLiteral("23 : 27"));
+}
+
+TEST(BrowserPlace, BesideTheWindowElseHidingLeastOfTheBoxView) {
+    const QSize size(340, 220);
+    const QRect window(100, 50, 980, 720);
+    const QRect boxView(250, 170, 225, 209);
+    // A wide screen: to the right of the window.
+    EXPECT_EQ(browserPlace(window, boxView, size, QRect(0, 0, 1920, 1080)), QPoint(window.right() + 8, 50));
+    // A 1280-pixel screen has room on neither side: over the window, clear of the box view.
+    const QRect narrow(0, 0, 1280, 800);
+    const QPoint at = browserPlace(window, boxView, size, narrow);
+    EXPECT_TRUE(narrow.contains(QRect(at, size)));
+    EXPECT_FALSE(QRect(at, size).intersects(boxView));
 }
 
 TEST_F(AnalysisTest, BrowserForAHugeCountOpensAtOnceAndTheViewComesBackWhenClosed) {

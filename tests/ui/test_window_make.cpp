@@ -555,10 +555,39 @@ TEST_F(MakeTest, BlocksKeptFromALargerBoxAreNeverErasedByARecount) {
               "＜注意＞ブロックのセル数が、パズルのセル数より 18 個多くなっています。");
 }
 
+TEST_F(MakeTest, AMakerShowsOnlyThePuzzleBeingMadeAndUndoBringsResetBack) {
+    loadAsMade(1);
+    ASSERT_TRUE(shown("optPiece0"));
+    ASSERT_GT(fncBox_Count(w.m_puzzle.G_iBox), 0);
+    // The single-block maker keeps the blocks (No): play's box and option buttons are not shown.
+    dlg.answerMessage(MsgResult::No);
+    answerCells("3", "3", "3");
+    action("mnuMakePiece")->trigger();
+    ASSERT_TRUE(action("mnuMakePiece")->isChecked());
+    EXPECT_FALSE(shown("optPiece0"));
+    EXPECT_EQ(fncBox_Count(w.boxOnView().G_iBox), 0);
+    endMaker("mnuMakePiece");
+
+    // In the body maker, Reset and then undo: Reset is back with the blocks.
+    dlg.answerMessage(MsgResult::No);  // what was made is not saved
+    enterBodyMaker("2", "2", "2");
+    clickCell(Panel::A, 0, 0, 0);
+    click("cmdSet");
+    click("cmdShuffle");
+    ASSERT_TRUE(enabled("cmdReset"));
+    click("cmdReset");
+    EXPECT_FALSE(enabled("cmdReset"));
+    action("mnuEditUndo")->trigger();
+    EXPECT_TRUE(enabled("cmdReset"));
+    action("mnuEditRedo")->trigger();
+    EXPECT_FALSE(enabled("cmdReset"));
+}
+
 TEST_F(MakeTest, EditingAnOpenedPuzzlesBlocksTakesItsPassword) {
     // As after opening a file with the answer password "Tessa1".
     w.m_puzzle.G_sFile_Version = "Ver 1.0.0";
     w.m_puzzle.G_sPassword = "Tessa1";
+    w.m_bBlocksFromFile = true;
     const Puzzle opened = w.m_puzzle;
 
     dlg.answerMessage(MsgResult::No);
