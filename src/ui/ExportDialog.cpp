@@ -252,7 +252,9 @@ void loadExportSettings(WindowExportChoice& c, const std::string& iniFile) {
     readFlag(iniFile, "PNG_TRANSPARENT", c.transparentPng);
     readNumber(iniFile, "CUBE_MM", c.sizes.cubeMm, 1, 1000);
     readNumber(iniFile, "CLEARANCE_MM", c.sizes.clearanceMm, 0, 250);
+    readNumber(iniFile, "BEVEL_MM", c.sizes.bevelMm, 0, 250);
     readNumber(iniFile, "TRAY_MM", c.sizes.trayWallMm, 0, 100);
+    readNumber(iniFile, "BED_MM", c.bedMm, 10, 2000);
     readNumber(iniFile, "PNG_WIDTH", c.pngWidth, 64, 4096);
     // A folder that has gone since leaves the one given.
     const std::string folder = iniGet(iniFile, "FOLDER");
@@ -270,7 +272,9 @@ bool saveExportSettings(const WindowExportChoice& c, const std::string& iniFile)
         {"PNG_TRANSPARENT", c.transparentPng ? "1" : "0"},
         {"CUBE_MM", numberText(c.sizes.cubeMm)},
         {"CLEARANCE_MM", numberText(c.sizes.clearanceMm)},
+        {"BEVEL_MM", numberText(c.sizes.bevelMm)},
         {"TRAY_MM", numberText(c.sizes.trayWallMm)},
+        {"BED_MM", numberText(c.bedMm)},
         {"PNG_WIDTH", std::to_string(c.pngWidth)},
         {"FOLDER", c.folder},
     };
@@ -282,11 +286,8 @@ bool saveExportSettings(const WindowExportChoice& c, const std::string& iniFile)
 Puzzle puzzleToExport(const frmMain& w) {
     Puzzle p = w.m_puzzle;
     // A made puzzle not yet saved has no file of its own: the last file's
-    // name and comment are another puzzle's.
-    if (w.m_bMadeUnsaved) {
-        p.G_sFile_Title = kNewPuzzleName;
-        p.G_sComment.clear();
-    }
+    // name is another puzzle's (its comment went when the maker began).
+    if (w.m_bMadeUnsaved) p.G_sFile_Title = kNewPuzzleName;
     return p;
 }
 
@@ -301,7 +302,7 @@ void addExportMenuEntry(frmMain& w) {
     QObject::connect(entry, &QAction::triggered, &w, [&w] {
         if (!w.mnuHelpHelp->isEnabled()) return;
         const Puzzle p = puzzleToExport(w);
-        const std::string ini = G_sApp_Path + kIniFileName;
+        const std::string ini = settingsFile();
         WindowExportChoice start;
         start.folder = G_sData_Path;
         loadExportSettings(start, ini);

@@ -18,6 +18,7 @@ void frmMain::adoptMadePuzzle(Puzzle made) {
     m_puzzle = std::move(made);
     m_sFile_Path.clear();
     m_bMadeUnsaved = true;
+    m_bBlocksFromFile = false;
     if (isChecked(mnuAautoMove)) {
         mnuAautoMove_Click();
         mnuAautoMove->setEnabled(true);
