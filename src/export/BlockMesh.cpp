@@ -1,4 +1,5 @@
 #include "export/BlockMesh.h"
+#include "export/MeshBuilder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,24 +15,6 @@ namespace {
 // Cell boundaries along one printer axis, increasing (equal where a slab is empty).
 using Planes = std::vector<double>;
 using SolidFn = std::function<bool(int, int, int)>;
-
-class MeshBuilder {
-public:
-    uint32_t vertex(const Vec3& v) {
-        auto [it, added] = index_.try_emplace(std::make_tuple(v.x, v.y, v.z), 0u);
-        if (added) {
-            it->second = static_cast<uint32_t>(mesh_.vertices.size());
-            mesh_.vertices.push_back(v);
-        }
-        return it->second;
-    }
-    void triangle(uint32_t a, uint32_t b, uint32_t c) { mesh_.triangles.push_back({a, b, c}); }
-    Mesh take() { return std::move(mesh_); }
-
-private:
-    Mesh mesh_;
-    std::map<std::tuple<double, double, double>, uint32_t> index_;
-};
 
 // The faces between solid and empty cells of a rectilinear grid, with outward
 // winding. Faces of zero area (an empty slab) are left out.

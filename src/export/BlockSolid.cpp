@@ -6,6 +6,7 @@
 // exactly, so neighbouring boxes still meet face to face. The surface is every
 // box's boundary less what an opposite neighbour covers on the same plane.
 #include "export/BlockMesh.h"
+#include "export/MeshBuilder.h"
 #include "model/Figure.h"
 
 #include <algorithm>
@@ -132,16 +133,8 @@ private:
     std::array<std::vector<double>, 3> values_;
 };
 
-class Builder {
+class Builder : public MeshBuilder {
 public:
-    uint32_t vertex(const Vec3& v) {
-        auto [it, added] = index_.try_emplace(std::make_tuple(v.x, v.y, v.z), 0u);
-        if (added) {
-            it->second = static_cast<uint32_t>(mesh_.vertices.size());
-            mesh_.vertices.push_back(v);
-        }
-        return it->second;
-    }
     // A convex polygon: snapped, without repeated or straight-through corners, as a fan.
     void polygon(const Polygon& raw, const Snap& snap) {
         Polygon p;
@@ -164,13 +157,8 @@ public:
         }
         if (p.size() < 3) return;
         const uint32_t first = vertex(p[0]);
-        for (size_t i = 1; i + 1 < p.size(); ++i) mesh_.triangles.push_back({first, vertex(p[i]), vertex(p[i + 1])});
+        for (size_t i = 1; i + 1 < p.size(); ++i) triangle(first, vertex(p[i]), vertex(p[i + 1]));
     }
-    Mesh take() { return std::move(mesh_); }
-
-private:
-    Mesh mesh_;
-    std::map<std::tuple<double, double, double>, uint32_t> index_;
 };
 
 // One edge of a box: along axis `axis`, on side s1 of the next axis and s2 of the one after.
