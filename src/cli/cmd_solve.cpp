@@ -2,6 +2,7 @@
 // uniqueness verdict, after the checks that tell what rules a packing out.
 #include "analysis/PackingAnalysis.h"
 #include "cli/CliCommand.h"
+#include "cli/DifficultyReport.h"
 #include "cli/PuzzleSource.h"
 #include "cli/StopSignals.h"
 
@@ -32,6 +33,7 @@ struct SolveOptions {
     int threads = 0;
     bool json = false;
     bool quiet = false;
+    bool noDifficulty = false;
 };
 
 // A progress line on stderr once a search has run a second.
@@ -187,6 +189,7 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_option("--threads", opts->threads, "スレッド数（0 は全てのコア）")->check(CLI::NonNegativeNumber);
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
+    cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない（全探索をもう一度しない）");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
@@ -198,16 +201,21 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         options.cancel = &StopSignals::stopped();
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
+        std::optional<design::Difficulty> difficulty;
         {
             const StopSignals interrupts({SIGINT});
             result = analysis.count(options);
+            if (!opts->noDifficulty)
+                difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, opts->threads, options.cancel);
         }
         progress.finish();
-        if (opts->json)
-            std::cout << toJson(analysis, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                      << "\n";
-        else
-            std::cout << summary(analysis, result, opts->fromBox);
+        if (opts->json) {
+            nlohmann::json j = toJson(analysis, result);
+            if (!opts->noDifficulty) j["difficulty"] = difficultyJson(difficulty, result);
+            std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        } else {
+            std::cout << summary(analysis, result, opts->fromBox) << difficultyLine(difficulty, result);
+        }
         ctx.exitCode = kExitOk;
     });
 }
