@@ -27,5 +27,6 @@ void registerInfoCommand(CLI::App& app, CliContext& ctx);
 void registerLoadCommand(CLI::App& app, CliContext& ctx);
 void registerSolveCommand(CLI::App& app, CliContext& ctx);
 void registerExportCommand(CLI::App& app, CliContext& ctx);
+void registerDesignCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace tessaro::cli

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     registerLoadCommand(app, ctx);
     registerSolveCommand(app, ctx);
     registerExportCommand(app, ctx);
+    registerDesignCommand(app, ctx);
 
     try {
         app.parse(argc, argv);
