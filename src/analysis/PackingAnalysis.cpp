@@ -334,7 +334,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     std::vector<SearchState> parts = d.symmetryParts();
     {
         CoverSearch splitter(*d.items);
-        for (int round = 0; round < 4 && parts.size() < 512; ++round) {
+        for (int round = 0; options.split && round < 4 && parts.size() < 512; ++round) {
             std::vector<SearchState> next;
             for (const SearchState& s : parts)
                 for (const SearchState& c : splitter.expand(s)) next.push_back(c);

@@ -77,7 +77,7 @@ struct DesignResult {
     double seconds = 0;
     DesignStop stop = DesignStop::Found;
     // What the rejected candidates fell to, for a plain report when few or none were found.
-    uint64_t cutsFailed = 0, identical = 0, notUnique = 0, tooEasy = 0;
+    uint64_t cutsFailed = 0, identical = 0, notUnique = 0, tooEasy = 0, duplicates = 0;
     int bestRejectedRating = 0;  // the hardest unique candidate below the asked rating
 };
 

@@ -1,6 +1,7 @@
 #include "design/Designer.h"
 
 #include "design/BoxCut.h"
+#include "design/Refine.h"
 #include "design/SplitMix.h"
 #include "design/Verdict.h"
 #include "design/WorkerPool.h"
@@ -9,6 +10,13 @@
 #include <mutex>
 
 namespace tessaro::design {
+
+namespace {
+
+// Variants counted on the way from one cut towards a unique one before a fresh cut.
+constexpr int kRefineSteps = 2000;
+
+}  // namespace
 
 std::string specProblem(const DesignSpec& s) {
     const auto inRange = [](int v) { return v >= 1 && v <= kGrid; };
@@ -66,9 +74,15 @@ DesignResult designPuzzles(const DesignSpec& spec, const DesignControl& control)
                 Design d;
                 d.seed = spec.seed;
                 d.attempt = attempt;
-                const Judge::Outcome outcome = judge.judge(cut.blocks, spec.minRating, &stop, d);
-                if (outcome == Judge::Outcome::Stopped) return;
+                Judge::Outcome outcome = judge.judge(cut.blocks, spec.minRating, &stop, d);
                 tried.fetch_add(1);
+                if (outcome == Judge::Outcome::NotUnique) {
+                    RefineStats refined;
+                    const bool one = refineTowardsUnique(spec, rng, cut.blocks, kRefineSteps, &stop, refined);
+                    tried.fetch_add(refined.judged);
+                    if (one) outcome = judge.judge(cut.blocks, spec.minRating, &stop, d);
+                }
+                if (outcome == Judge::Outcome::Stopped) return;
                 std::lock_guard lock(mutex);
                 if (outcome == Judge::Outcome::NotUnique) {
                     ++result.notUnique;
@@ -76,6 +90,15 @@ DesignResult designPuzzles(const DesignSpec& spec, const DesignControl& control)
                     ++result.tooEasy;
                     result.bestRejectedRating = std::max(result.bestRejectedRating, d.rating);
                 } else {
+                    // A descent can end where an earlier one did: the lower attempt keeps it.
+                    const auto key = judge.canonicalKey(d.blocks);
+                    const auto same = std::find_if(found.begin(), found.end(),
+                                                   [&](const Design& e) { return judge.canonicalKey(e.blocks) == key; });
+                    if (same != found.end()) {
+                        ++result.duplicates;
+                        if (same->attempt < d.attempt) continue;
+                        found.erase(same);
+                    }
                     found.insert(std::upper_bound(found.begin(), found.end(), d,
                                                   [](const Design& a, const Design& b) { return a.attempt < b.attempt; }),
                                  d);

@@ -4,6 +4,7 @@
 #include "design/CellMasks.h"
 #include "design/Verdict.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace tessaro::design {
@@ -17,6 +18,7 @@ std::optional<analysis::CountResult> countUpTo(analysis::BoxSize box, const Bloc
     if (!a.problems().empty()) return std::nullopt;
     analysis::CountOptions o;
     o.threads = 1;
+    o.split = false;
     o.limit = limit;
     o.cancel = stop;
     const analysis::CountResult r = a.count(o);
@@ -24,59 +26,83 @@ std::optional<analysis::CountResult> countUpTo(analysis::BoxSize box, const Bloc
     return r;
 }
 
-// One random legal move: a cell of one block to a face-neighbouring block, the
-// giver staying connected and both within the sizes, no two blocks alike unless allowed.
-bool randomMove(const DesignSpec& spec, SplitMix& rng, const Blocks& in, Blocks& out) {
+// Every legal move, shuffled: a cell of one block to a face-neighbouring block,
+// the giver staying connected and both within the sizes, no two blocks alike unless allowed.
+std::vector<Blocks> movesFrom(const DesignSpec& spec, SplitMix& rng, const Blocks& in) {
     const int n = spec.blocks;
     const int maxCells = spec.maxCells > 0 ? spec.maxCells : spec.box.cells();
-    for (int tries = 0; tries < 32; ++tries) {
-        const int from = rng.below(n), to = rng.below(n);
-        if (from == to || std::popcount(in[from]) <= spec.minCells || std::popcount(in[to]) >= maxCells) continue;
-        const uint64_t options = in[from] & faceNeighbours(in[to]);
-        if (options == 0) continue;
-        uint64_t m = options;
-        for (int k = rng.below(std::popcount(options)); k > 0; --k) m &= m - 1;
-        const uint64_t bit = m & (~m + 1);
-        out = in;
-        out[from] &= ~bit;
-        out[to] |= bit;
-        if (!analysis::faceConnected(out[from])) continue;
-        if (!spec.allowIdentical) {
-            const uint64_t a = analysis::canonicalShape(out[from]), b = analysis::canonicalShape(out[to]);
-            bool clash = a == b;
-            for (int k = 0; k < n && !clash; ++k)
-                if (k != from && k != to) {
-                    const uint64_t c = analysis::canonicalShape(out[k]);
-                    clash = c == a || c == b;
+    std::array<uint64_t, kBlocks> shape{};
+    for (int k = 0; k < n; ++k) shape[k] = analysis::canonicalShape(in[k]);
+    std::vector<Blocks> out;
+    for (int from = 0; from < n; ++from) {
+        if (std::popcount(in[from]) <= spec.minCells) continue;
+        for (int to = 0; to < n; ++to) {
+            if (to == from || std::popcount(in[to]) >= maxCells) continue;
+            for (uint64_t m = in[from] & faceNeighbours(in[to]); m != 0; m &= m - 1) {
+                const uint64_t bit = m & (~m + 1);
+                Blocks v = in;
+                v[from] &= ~bit;
+                v[to] |= bit;
+                if (!analysis::faceConnected(v[from])) continue;
+                if (!spec.allowIdentical) {
+                    const uint64_t a = analysis::canonicalShape(v[from]), b = analysis::canonicalShape(v[to]);
+                    bool clash = a == b;
+                    for (int k = 0; k < n && !clash; ++k)
+                        if (k != from && k != to) clash = shape[k] == a || shape[k] == b;
+                    if (clash) continue;
                 }
-            if (clash) continue;
+                out.push_back(v);
+            }
         }
-        return true;
     }
-    return false;
+    for (size_t i = out.size(); i > 1; --i) std::swap(out[i - 1], out[size_t(rng.below(int(i)))]);
+    return out;
 }
 
 }  // namespace
 
 bool refineTowardsUnique(const DesignSpec& spec, SplitMix& rng, Blocks& blocks, int steps,
                          const std::atomic<bool>* stop, RefineStats& stats) {
-    // A generous first limit: a cut that packs this many ways is not worth the descent.
+    // A cut that packs more ways than this is dropped rather than refined.
     constexpr uint64_t kFirstLimit = 200000;
+    // Random moves out of a local minimum before descending again.
+    constexpr int kKick = 4;
     const auto first = countUpTo(spec.box, blocks, kFirstLimit, stop);
     ++stats.judged;
     if (!first) return false;
-    uint64_t current = first->solutions;
     if (first->distinctUnlabelled == 1) return true;
-    Blocks next;
-    for (int s = 0; s < steps; ++s) {
-        if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
-        if (!randomMove(spec, rng, blocks, next)) return false;
-        const auto r = countUpTo(spec.box, next, current + 1, stop);
+    uint64_t current = first->solutions;
+    int left = steps;
+    std::vector<Blocks> visited{blocks};  // equal counts are walked on, never back
+    while (left > 0) {
+        // The first move that does not add packings is taken.
+        bool moved = false;
+        for (const Blocks& next : movesFrom(spec, rng, blocks)) {
+            if (left-- <= 0 || (stop != nullptr && stop->load(std::memory_order_relaxed))) return false;
+            if (std::find(visited.begin(), visited.end(), next) != visited.end()) continue;
+            const auto r = countUpTo(spec.box, next, current + 1, stop);
+            ++stats.judged;
+            if (!r || r->solutions == 0 || r->solutions > current) continue;
+            blocks = next;
+            visited.push_back(next);
+            current = r->solutions;
+            if (r->distinctUnlabelled == 1) return true;
+            moved = true;
+            break;
+        }
+        if (moved) continue;
+        // A local minimum: a few random moves, then down again from wherever they lead.
+        for (int k = 0; k < kKick; ++k) {
+            const std::vector<Blocks> all = movesFrom(spec, rng, blocks);
+            if (!all.empty()) blocks = all.front();
+        }
+        const auto r = countUpTo(spec.box, blocks, kFirstLimit, stop);
         ++stats.judged;
-        if (!r || r->solutions == 0 || r->solutions > current) continue;
-        blocks = next;
-        current = r->solutions;
+        --left;
+        if (!r) return false;
         if (r->distinctUnlabelled == 1) return true;
+        current = r->solutions;
+        visited.assign(1, blocks);
     }
     return false;
 }

@@ -42,6 +42,18 @@ bool Judge::sameUnderRotation(const Blocks& a, const Blocks& b) const {
     return false;
 }
 
+std::vector<std::pair<uint64_t, uint64_t>> Judge::canonicalKey(const Blocks& blocks) const {
+    std::vector<std::pair<uint64_t, uint64_t>> best;
+    for (const analysis::BoxSymmetry& g : symmetries_) {
+        std::vector<std::pair<uint64_t, uint64_t>> k;
+        for (uint64_t m : blocks)
+            if (m != 0) k.emplace_back(analysis::canonicalShape(m), g.apply(m));
+        std::sort(k.begin(), k.end());
+        if (best.empty() || k < best) best = std::move(k);
+    }
+    return best;
+}
+
 bool Judge::obviousSecondPacking(const Blocks& blocks) const {
     uint64_t empty = analysis::boxCells(box_);
     for (uint64_t m : blocks) empty &= ~m;

@@ -29,6 +29,10 @@ public:
     // Exact, by the analysis; Stopped when `cancel` was set first.
     Uniqueness uniqueness(const Blocks& blocks, const std::atomic<bool>* cancel) const;
 
+    // The same for two arrangements exactly when a rotation of the box and
+    // exchanging blocks of one shape turn one into the other.
+    std::vector<std::pair<uint64_t, uint64_t>> canonicalKey(const Blocks& blocks) const;
+
     enum class Outcome { Accepted, NotUnique, TooEasy, Stopped };
     // The whole judgement: uniqueness, then (when unique) the difficulty and the
     // rating, kept when at least minRating. `design` gets the figures either way.
