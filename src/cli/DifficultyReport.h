@@ -12,9 +12,10 @@
 
 namespace tessaro::cli {
 
-// The search for a counted puzzle; nothing when it has problems or the count was stopped.
-std::optional<design::Difficulty> solveDifficulty(const Puzzle& p, bool fromBox, const analysis::PackingAnalysis& a, int threads,
-                                                  const std::atomic<bool>* cancel);
+// The search for a counted puzzle; nothing when it has problems or it was stopped.
+// With `progress`, a line on stderr while a long search runs.
+std::optional<design::Difficulty> solveDifficulty(const Puzzle& p, bool fromBox, const analysis::PackingAnalysis& a,
+                                                  int threads, const std::atomic<bool>* cancel, bool progress);
 
 // {"search_nodes": N, "nodes_per_packing": X, "rating": R}, null for what is not known.
 nlohmann::json difficultyJson(const std::optional<design::Difficulty>& d, const analysis::CountResult& r);

@@ -131,7 +131,7 @@ std::string shortfall(const DesignResult& r, const DesignOptions& o, const Neare
     return out.str() + "\n";
 }
 
-nlohmann::json designJson(const Design& d, const std::string& file) {
+nlohmann::json designJson(const Design& d, const std::string& file, bool nearest) {
     nlohmann::json cells = nlohmann::json::array();
     for (uint64_t m : d.blocks)
         if (m != 0) cells.push_back(std::popcount(m));
@@ -141,7 +141,7 @@ nlohmann::json designJson(const Design& d, const std::string& file) {
                         {"nodes_per_packing", d.nodesPerPacking},
                         {"solutions", d.solutions},
                         {"cells", cells}};
-    if (!d.moves.empty() || d.attempt > 0) {
+    if (nearest) {
         nlohmann::json moves = nlohmann::json::array();
         for (const CellMove& m : d.moves)
             moves.push_back({{"cell", {m.cell & 3, (m.cell >> 2) & 3, m.cell >> 4}}, {"from", m.from + 1}, {"to", m.to + 1}});
@@ -234,7 +234,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
 
     if (o.json) {
         nlohmann::json puzzles = nlohmann::json::array();
-        for (size_t i = 0; i < files.size() && files[i].ok; ++i) puzzles.push_back(designJson(result.designs[i], files[i].path));
+        for (size_t i = 0; i < files.size() && files[i].ok; ++i) puzzles.push_back(designJson(result.designs[i], files[i].path, source.has_value()));
         nlohmann::json j = {{"found", result.designs.size()},
                             {"tried", result.tried},
                             {"seconds", result.seconds},

@@ -206,7 +206,8 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
             const StopSignals interrupts({SIGINT});
             result = analysis.count(options);
             if (!opts->noDifficulty)
-                difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, opts->threads, options.cancel);
+                difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, opts->threads, options.cancel,
+                                             !opts->quiet);
         }
         progress.finish();
         if (opts->json) {

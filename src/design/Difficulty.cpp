@@ -75,9 +75,9 @@ public:
     static constexpr int kSplitDepth = 3;
 
     Walker(const PlainProblem& pr, bool shared, bool first, std::atomic<uint64_t>* next,
-           const std::atomic<bool>* cancel)
+           const std::atomic<bool>* cancel, std::atomic<uint64_t>* published, const DifficultyProgress* progress)
         : pr_(pr), alive_((kCells + 2) * pr.words, 0), left_(pr.count), open_(pr.open), empties_(pr.empties),
-          shared_(shared), first_(first), next_(next), cancel_(cancel) {
+          shared_(shared), first_(first), next_(next), cancel_(cancel), published_(published), progress_(progress) {
         for (size_t i = 0; i < pr.mask.size(); ++i) setBit(alive_.data(), i);
         if (shared_) claim_ = next_->fetch_add(1);
     }
@@ -97,9 +97,14 @@ private:
             if (open_ == 0) ++leaves;
         }
         if (open_ == 0 || stopped) return;
-        if ((++ticks_ & 0x3FFF) == 0 && cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
-            stopped = true;
-            return;
+        if ((++ticks_ & 0x3FFF) == 0) {
+            if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
+                stopped = true;
+                return;
+            }
+            const uint64_t total = published_->fetch_add(nodes - told_) + (nodes - told_);
+            told_ = nodes;
+            if (first_ && *progress_ && (ticks_ & 0xFFFFF) == 0) (*progress_)(total);
         }
         const size_t w = pr_.words;
         const uint64_t* alive = alive_.data() + size_t(depth) * w;
@@ -148,19 +153,21 @@ private:
     bool shared_, first_;
     std::atomic<uint64_t>* next_;
     const std::atomic<bool>* cancel_;
-    uint64_t claim_ = 0, index_ = 0, ticks_ = 0;
+    std::atomic<uint64_t>* published_;
+    const DifficultyProgress* progress_;
+    uint64_t claim_ = 0, index_ = 0, ticks_ = 0, told_ = 0;
 };
 
 }  // namespace
 
 Difficulty measureDifficulty(BoxSize box, const std::array<uint64_t, kBlocks>& blocks, uint64_t kept, int threads,
-                             const std::atomic<bool>* cancel) {
+                             const std::atomic<bool>* cancel, const DifficultyProgress& progress) {
     const PlainProblem pr = makeProblem(box, blocks, kept);
     threads = std::clamp(threads, 1, 64);
-    std::atomic<uint64_t> next{0};
+    std::atomic<uint64_t> next{0}, published{0};
     std::vector<Walker> walkers;
     walkers.reserve(size_t(threads));
-    for (int t = 0; t < threads; ++t) walkers.emplace_back(pr, threads > 1, t == 0, &next, cancel);
+    for (int t = 0; t < threads; ++t) walkers.emplace_back(pr, threads > 1, t == 0, &next, cancel, &published, &progress);
     if (threads == 1) {
         walkers[0].run();
     } else {
@@ -178,7 +185,8 @@ Difficulty measureDifficulty(BoxSize box, const std::array<uint64_t, kBlocks>& b
     return d;
 }
 
-Difficulty measureDifficulty(const Puzzle& p, bool fromBox, int threads, const std::atomic<bool>* cancel) {
+Difficulty measureDifficulty(const Puzzle& p, bool fromBox, int threads, const std::atomic<bool>* cancel,
+                             const DifficultyProgress& progress) {
     std::array<uint64_t, kBlocks> blocks{};
     uint64_t kept = 0;
     for (int b = 0; b < kBlocks; ++b) {
@@ -189,7 +197,7 @@ Difficulty measureDifficulty(const Puzzle& p, bool fromBox, int threads, const s
             if (p.G_iBox[c] != 0 && p.G_iBox_No[c] == b + 1) kept |= uint64_t(1) << c;
         blocks[b] = 0;  // in place already
     }
-    return measureDifficulty({p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z}, blocks, kept, threads, cancel);
+    return measureDifficulty({p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z}, blocks, kept, threads, cancel, progress);
 }
 
 double nodesPerPacking(uint64_t searchNodes, uint64_t distinctPackings) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -27,13 +28,16 @@ struct Difficulty {
 // The plain search over a box: blocks given by their cells (anywhere, any
 // orientation; zero for none), cells already taken (`kept`, inside the box),
 // and the rest of the box filled or left empty.
+// `progress`, when given, hears the nodes so far about every million nodes, on a search thread.
+using DifficultyProgress = std::function<void(uint64_t nodes)>;
 Difficulty measureDifficulty(analysis::BoxSize box, const std::array<uint64_t, kBlocks>& blocks, uint64_t kept = 0,
-                             int threads = 1, const std::atomic<bool>* cancel = nullptr);
+                             int threads = 1, const std::atomic<bool>* cancel = nullptr,
+                             const DifficultyProgress& progress = {});
 
 // The same for a puzzle as `solve` counts it: with fromBox, the blocks loaded
 // in the box stay where they are. Call only for a puzzle whose analysis found no problems.
 Difficulty measureDifficulty(const Puzzle& p, bool fromBox, int threads = 1,
-                             const std::atomic<bool>* cancel = nullptr);
+                             const std::atomic<bool>* cancel = nullptr, const DifficultyProgress& progress = {});
 
 // Search nodes per distinct packing (nodes alone when there is none).
 double nodesPerPacking(uint64_t searchNodes, uint64_t distinctPackings);
