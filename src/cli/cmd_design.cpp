@@ -141,7 +141,10 @@ nlohmann::json designJson(const Design& d, const std::string& file, bool nearest
                         {"nodes_per_packing", d.nodesPerPacking},
                         {"solutions", d.solutions},
                         {"cells", cells}};
-    if (nearest) {
+    if (!nearest) {
+        j["seed"] = d.seed;
+        j["attempt"] = d.attempt;
+    } else {
         nlohmann::json moves = nlohmann::json::array();
         for (const CellMove& m : d.moves)
             moves.push_back({{"cell", {m.cell & 3, (m.cell >> 2) & 3, m.cell >> 4}}, {"from", m.from + 1}, {"to", m.to + 1}});
