@@ -205,11 +205,11 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         {
             const StopSignals interrupts({SIGINT});
             result = analysis.count(options);
+            progress.finish();
             if (!opts->noDifficulty)
                 difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, opts->threads, options.cancel,
                                              !opts->quiet);
         }
-        progress.finish();
         if (opts->json) {
             nlohmann::json j = toJson(analysis, result);
             if (!opts->noDifficulty) j["difficulty"] = difficultyJson(difficulty, result);

@@ -14,7 +14,7 @@ namespace tessaro::design {
 namespace {
 
 // Variants counted on the way from one cut towards a unique one before a fresh cut.
-constexpr int kRefineSteps = 2000;
+constexpr int kRefineSteps = 700;
 
 }  // namespace
 
