@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <map>
+#include <mutex>
 
 namespace tessaro::analysis {
 
@@ -119,6 +121,8 @@ bool faceConnected(uint64_t cells) {
 }
 
 BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
+    auto table = std::make_shared<Table>();
+    auto& byByte = *table;
     std::array<uint64_t, 64> to{};
     const int size[3] = {box.x, box.y, box.z};
     for (int z = 0; z < box.z; ++z)
@@ -136,13 +140,19 @@ BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
             }
     for (int k = 0; k < 8; ++k)
         for (int v = 1; v < 256; ++v)
-            byByte_[size_t(k)][size_t(v)] =
-                byByte_[size_t(k)][size_t(v & (v - 1))] | to[size_t(8 * k + std::countr_zero(unsigned(v)))];
+            byByte[size_t(k)][size_t(v)] =
+                byByte[size_t(k)][size_t(v & (v - 1))] | to[size_t(8 * k + std::countr_zero(unsigned(v)))];
+    byByte_ = std::move(table);
 }
 
 
 std::vector<BoxSymmetry> boxSymmetries(BoxSize box) {
-    std::vector<BoxSymmetry> out;
+    // Built once per box size: analyses made by the thousand share the tables.
+    static std::mutex mutex;
+    static std::map<int, std::vector<BoxSymmetry>> made;
+    std::lock_guard lock(mutex);
+    std::vector<BoxSymmetry>& out = made[box.x + 8 * box.y + 64 * box.z];
+    if (!out.empty()) return out;
     const int size[3] = {box.x, box.y, box.z};
     for (const Rotation& r : cubeRotations()) {
         bool fits = true;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tessaro::analysis {
@@ -48,14 +49,15 @@ public:
     // Cells outside the box are dropped.
     uint64_t apply(uint64_t cells) const {
         uint64_t out = 0;
-        for (int k = 0; cells != 0; ++k, cells >>= 8) out |= byByte_[k][cells & 0xFF];
+        for (int k = 0; cells != 0; ++k, cells >>= 8) out |= (*byByte_)[k][cells & 0xFF];
         return out;
     }
     bool isIdentity() const { return identity_; }
 
 private:
-    // The image of each value of each byte of a mask: a few lookups per mask.
-    std::array<std::array<uint64_t, 256>, 8> byByte_{};
+    // The image of each value of each byte of a mask: a few lookups per mask; shared by copies.
+    using Table = std::array<std::array<uint64_t, 256>, 8>;
+    std::shared_ptr<const Table> byByte_;
     bool identity_ = true;
 };
 // The rotations that map the box onto itself, the identity first: 24 for a

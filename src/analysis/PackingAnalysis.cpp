@@ -151,10 +151,12 @@ struct PackingAnalysis::Data {
     // The parts a count shares out: symmetryParts() split further until there
     // are enough; the split keeps the search order, so the first packing is the
     // same for any thread count.
-    std::vector<SearchState> countParts() const {
+    // Split further until there are enough to share out (unless `split` is off);
+    // the split keeps the search order, so the first packing is the same for any thread count.
+    std::vector<SearchState> countParts(bool split = true) const {
         std::vector<SearchState> parts = symmetryParts();
         CoverSearch splitter(*items);
-        for (int round = 0; round < 4 && parts.size() < 512; ++round) {
+        for (int round = 0; split && round < 4 && parts.size() < 512; ++round) {
             std::vector<SearchState> next;
             for (const SearchState& s : parts)
                 for (const SearchState& c : splitter.expand(s)) next.push_back(c);
@@ -379,7 +381,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
         return r;
     }
 
-    const std::vector<SearchState> parts = d.countParts();
+    const std::vector<SearchState> parts = d.countParts(options.split);
 
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));

@@ -61,6 +61,8 @@ struct CountOptions {
     // Called on the counting thread every progressInterval seconds while the search runs.
     std::function<void(const Progress&)> progress;
     double progressInterval = 0.25;
+    // false: no finer parts for threads to share; for small searches run many times over.
+    bool split = true;
 };
 
 struct SearchEstimate {

@@ -28,5 +28,6 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx);
 void registerSolveCommand(CLI::App& app, CliContext& ctx);
 void registerExportCommand(CLI::App& app, CliContext& ctx);
 void registerConvertCommand(CLI::App& app, CliContext& ctx);
+void registerDesignCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace tessaro::cli

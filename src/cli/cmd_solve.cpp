@@ -3,6 +3,7 @@
 #include "analysis/PackingAnalysis.h"
 #include "cli/CliCommand.h"
 #include "cli/CountOption.h"
+#include "cli/DifficultyReport.h"
 #include "cli/PuzzleSource.h"
 #include "cli/SolveEstimate.h"
 #include "cli/StopSignals.h"
@@ -38,6 +39,7 @@ struct SolveOptions {
     bool json = false;
     bool quiet = false;
     bool estimate = false;
+    bool noDifficulty = false;
 };
 
 // A progress line on stderr once a search has run a second.
@@ -195,6 +197,7 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->add_flag("--estimate", opts->estimate, "数えずに、詰め方の数と探索の大きさを推定する");
+    cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない（全探索をもう一度しない）");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
@@ -210,16 +213,22 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         options.cancel = &StopSignals::stopped();
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
+        std::optional<design::Difficulty> difficulty;
         {
             const StopSignals interrupts({SIGINT, SIGTERM});
             result = analysis.count(options);
+            progress.finish();
+            if (!opts->noDifficulty)
+                difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, options.threads, options.cancel,
+                                             !opts->quiet);
         }
-        progress.finish();
-        if (opts->json)
-            std::cout << toJson(analysis, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                      << "\n";
-        else
-            std::cout << summary(analysis, result, opts->fromBox);
+        if (opts->json) {
+            nlohmann::json j = toJson(analysis, result);
+            if (!opts->noDifficulty) j["difficulty"] = difficultyJson(difficulty, result);
+            std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        } else {
+            std::cout << summary(analysis, result, opts->fromBox) << difficultyLine(difficulty, result);
+        }
         ctx.exitCode = kExitOk;
     });
 }

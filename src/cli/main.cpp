@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     registerSolveCommand(app, ctx);
     registerExportCommand(app, ctx);
     registerConvertCommand(app, ctx);
+    registerDesignCommand(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -20,7 +20,7 @@ TEST(CliSolve, SampleAsJson) {
     std::set<std::string> keys;
     for (const auto& [k, v] : j.items()) keys.insert(k);
     EXPECT_EQ(keys, (std::set<std::string>{"solutions", "distinct", "distinct_unlabelled", "unique", "complete",
-                                           "symmetry", "seconds", "blocks", "problems", "first"}));
+                                           "symmetry", "seconds", "blocks", "problems", "first", "difficulty"}));
     EXPECT_EQ(j["solutions"], 22464);
     EXPECT_EQ(j["distinct"], 936);
     EXPECT_EQ(j["distinct_unlabelled"], 156);

@@ -1,0 +1,68 @@
+#include "cli/DifficultyReport.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <thread>
+#include <sstream>
+
+namespace tessaro::cli {
+
+namespace {
+
+bool rated(const design::Difficulty& d, const analysis::CountResult& r) {
+    return d.complete && r.complete && r.distinctUnlabelled > 0;
+}
+
+}  // namespace
+
+std::optional<design::Difficulty> solveDifficulty(const Puzzle& p, bool fromBox, const analysis::PackingAnalysis& a,
+                                                  int threads, const std::atomic<bool>* cancel, bool progress) {
+    if (!a.problems().empty() || (cancel != nullptr && cancel->load())) return std::nullopt;
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    const auto start = std::chrono::steady_clock::now();
+    double last = 0;
+    bool shown = false;
+    const auto show = [&](uint64_t nodes) {
+        const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!progress || t < 1.0 || t - last < (terminal ? 1.0 : 10.0)) return;
+        last = t;
+        shown = true;
+        std::cerr << (terminal ? "\r" : "") << "難易度を測定中… 探索ノード " << nodes << "、" << static_cast<long long>(t)
+                  << " 秒（--no-difficulty で省けます）" << (terminal ? "\x1b[K" : "\n") << std::flush;
+    };
+    const design::Difficulty d =
+        design::measureDifficulty(p, fromBox, threads > 0 ? threads : int(std::thread::hardware_concurrency()), cancel, show);
+    if (shown && terminal) std::cerr << "\n";
+    if (!d.complete) return std::nullopt;
+    return d;
+}
+
+nlohmann::json difficultyJson(const std::optional<design::Difficulty>& d, const analysis::CountResult& r) {
+    if (!d) return nullptr;
+    nlohmann::json j = {{"search_nodes", d->searchNodes}, {"nodes_per_packing", nullptr}, {"rating", nullptr}};
+    if (rated(*d, r)) {
+        const double per = design::nodesPerPacking(d->searchNodes, r.distinctUnlabelled);
+        j["nodes_per_packing"] = per;
+        j["rating"] = design::difficultyRating(per);
+    }
+    return j;
+}
+
+std::string difficultyLine(const std::optional<design::Difficulty>& d, const analysis::CountResult& r) {
+    if (!d) return {};
+    std::ostringstream out;
+    out << "難易度: ";
+    if (rated(*d, r)) {
+        const double per = design::nodesPerPacking(d->searchNodes, r.distinctUnlabelled);
+        out << design::difficultyRating(per) << " / 10（探索ノード " << d->searchNodes << "、異なる詰め方あたり "
+            << std::llround(per) << "）\n";
+    } else {
+        out << "評価なし（探索ノード " << d->searchNodes << "）\n";
+    }
+    return out.str();
+}
+
+}  // namespace tessaro::cli

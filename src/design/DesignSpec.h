@@ -1,0 +1,84 @@
+#pragma once
+// What the designer is asked for, and what it hands back: one plain struct in,
+// results that carry their packing, and one small control object for a worker
+// thread (cancel flag in, progress out).
+
+#include "analysis/Geometry.h"
+#include "design/Difficulty.h"
+#include "model/Puzzle.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessaro::design {
+
+using Blocks = std::array<uint64_t, kBlocks>;  // cells of each block in its place; 0 for none
+
+struct DesignSpec {
+    analysis::BoxSize box{3, 3, 3};
+    int blocks = 7;
+    int minCells = 2;
+    int maxCells = 0;  // 0: the box's cells
+    int empty = 0;     // box cells no block covers
+    bool allowIdentical = false;
+    int count = 5;
+    double seconds = 60;
+    int minRating = 1;
+    uint64_t seed = 1;
+    int threads = 1;  // 0: every core
+};
+
+// Why a spec cannot be designed for, or "" when it can.
+std::string specProblem(const DesignSpec& spec);
+
+// A cell given from one block to another (block indexes 0..7, cell bit x + 4y + 16z).
+struct CellMove {
+    int cell = 0;
+    int from = 0;
+    int to = 0;
+};
+
+struct Design {
+    analysis::BoxSize box;
+    Blocks blocks{};  // the one packing, blocks numbered as they will be saved
+    Difficulty difficulty;
+    double nodesPerPacking = 0;
+    int rating = 0;
+    uint64_t solutions = 0;  // packings with blocks told apart, as solve counts them
+    uint64_t seed = 0;       // with the attempt, enough to make this design again
+    uint64_t attempt = 0;
+    std::vector<CellMove> moves;  // from the starting puzzle (nearest unique variants only)
+};
+
+struct DesignProgress {
+    uint64_t tried = 0;  // candidates judged
+    int found = 0;
+    int bestRating = 0;  // 0 while nothing was found
+    double seconds = 0;
+    int depth = 0;  // nearest unique variants: cells moved in the candidates now judged
+};
+
+struct DesignControl {
+    const std::atomic<bool>* cancel = nullptr;
+    // Called on the calling thread about every progressInterval seconds.
+    std::function<void(const DesignProgress&)> progress;
+    double progressInterval = 0.25;
+};
+
+enum class DesignStop { Found, Time, Cancelled, Exhausted };
+
+struct DesignResult {
+    std::vector<Design> designs;  // hardest first
+    uint64_t tried = 0;
+    double seconds = 0;
+    DesignStop stop = DesignStop::Found;
+    // What the rejected candidates fell to, for a plain report when few or none were found.
+    uint64_t cutsFailed = 0, identical = 0, notUnique = 0, tooEasy = 0, duplicates = 0;
+    int bestRejectedRating = 0;  // the hardest unique candidate below the asked rating
+};
+
+}  // namespace tessaro::design

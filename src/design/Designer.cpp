@@ -1,0 +1,130 @@
+#include "design/Designer.h"
+
+#include "design/BoxCut.h"
+#include "design/Refine.h"
+#include "design/SplitMix.h"
+#include "design/Verdict.h"
+#include "design/WorkerPool.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace tessaro::design {
+
+namespace {
+
+// Variants counted on the way from one cut towards a unique one before a fresh cut.
+constexpr int kRefineSteps = 700;
+
+}  // namespace
+
+std::string specProblem(const DesignSpec& s) {
+    const auto inRange = [](int v) { return v >= 1 && v <= kGrid; };
+    if (!inRange(s.box.x) || !inRange(s.box.y) || !inRange(s.box.z)) return "箱の各辺は 1 から 4 です。";
+    const int cells = s.box.cells();
+    const int maxCells = s.maxCells > 0 ? s.maxCells : cells;
+    if (s.blocks < 1 || s.blocks > kBlocks) return "ブロックの数は 1 から 8 です。";
+    if (s.empty < 0 || s.empty >= cells) return "空きセルの数は 0 から箱のセルの数未満です。";
+    if (s.minCells < 1 || s.minCells > maxCells) return "ブロックのセル数の範囲が正しくありません。";
+    const int body = cells - s.empty;
+    if (s.blocks * s.minCells > body || s.blocks * maxCells < body)
+        return "この箱と空きセルの数では、ブロック " + std::to_string(s.blocks) + " 個を " +
+               std::to_string(s.minCells) + "〜" + std::to_string(maxCells) + " セルにできません。";
+    if (s.count < 1) return "求める数は 1 以上です。";
+    if (s.minRating > 10) return "難易度は 1 から 10 です。";
+    return {};
+}
+
+void sortHardestFirst(std::vector<Design>& designs) {
+    std::stable_sort(designs.begin(), designs.end(), [](const Design& a, const Design& b) {
+        if (a.rating != b.rating) return a.rating > b.rating;
+        if (a.difficulty.searchNodes != b.difficulty.searchNodes)
+            return a.difficulty.searchNodes > b.difficulty.searchNodes;
+        return a.attempt < b.attempt;
+    });
+}
+
+DesignResult designPuzzles(const DesignSpec& spec, const DesignControl& control) {
+    DesignResult result;
+    if (!specProblem(spec).empty()) {
+        result.stop = DesignStop::Exhausted;
+        return result;
+    }
+    const Judge judge(spec.box);
+    std::mutex mutex;
+    std::vector<Design> found;  // by attempt
+    std::atomic<uint64_t> nextAttempt{0}, tried{0};
+    std::atomic<uint64_t> cutoff{UINT64_MAX};  // attempts past the count-th find are not needed
+    std::atomic<int> best{0};
+
+    WorkerPool pool(spec.threads, spec.seconds, control);
+    pool.run(
+        [&](const std::atomic<bool>& stop) {
+            Cut cut;
+            for (;;) {
+                const uint64_t attempt = nextAttempt.fetch_add(1);
+                if (attempt > cutoff.load() || stop.load(std::memory_order_relaxed)) return;
+                SplitMix rng(attemptSeed(spec.seed, attempt));
+                const CutOutcome made = randomCut(spec, rng, cut);
+                if (made != CutOutcome::Made) {
+                    std::lock_guard lock(mutex);
+                    (made == CutOutcome::Stuck ? result.cutsFailed : result.identical) += 1;
+                    continue;
+                }
+                Design d;
+                d.seed = spec.seed;
+                d.attempt = attempt;
+                Judge::Outcome outcome = judge.judge(cut.blocks, spec.minRating, &stop, d);
+                tried.fetch_add(1);
+                if (outcome == Judge::Outcome::NotUnique) {
+                    RefineStats refined;
+                    const bool one = refineTowardsUnique(spec, rng, cut.blocks, kRefineSteps, &stop, refined);
+                    tried.fetch_add(refined.judged);
+                    if (one) outcome = judge.judge(cut.blocks, spec.minRating, &stop, d);
+                }
+                if (outcome == Judge::Outcome::Stopped) return;
+                std::lock_guard lock(mutex);
+                if (outcome == Judge::Outcome::NotUnique) {
+                    ++result.notUnique;
+                } else if (outcome == Judge::Outcome::TooEasy) {
+                    ++result.tooEasy;
+                    result.bestRejectedRating = std::max(result.bestRejectedRating, d.rating);
+                } else {
+                    // A descent can end where an earlier one did: the lower attempt keeps it.
+                    const auto key = judge.canonicalKey(d.blocks);
+                    const auto same = std::find_if(found.begin(), found.end(),
+                                                   [&](const Design& e) { return judge.canonicalKey(e.blocks) == key; });
+                    if (same != found.end()) {
+                        ++result.duplicates;
+                        if (same->attempt < d.attempt) continue;
+                        found.erase(same);
+                    }
+                    found.insert(std::upper_bound(found.begin(), found.end(), d,
+                                                  [](const Design& a, const Design& b) { return a.attempt < b.attempt; }),
+                                 d);
+                    best = std::max(best.load(), d.rating);
+                    if (found.size() >= size_t(spec.count)) cutoff = found[size_t(spec.count) - 1].attempt;
+                }
+            }
+        },
+        [&] {
+            DesignProgress p;
+            p.tried = tried.load();
+            std::lock_guard lock(mutex);
+            p.found = int(std::min(found.size(), size_t(spec.count)));
+            p.bestRating = best.load();
+            return p;
+        });
+
+    if (found.size() > size_t(spec.count)) found.resize(size_t(spec.count));
+    result.designs = std::move(found);
+    sortHardestFirst(result.designs);
+    result.tried = tried.load();
+    result.seconds = pool.seconds();
+    result.stop = result.designs.size() >= size_t(spec.count) ? DesignStop::Found
+                  : pool.cancelled()                          ? DesignStop::Cancelled
+                                                              : DesignStop::Time;
+    return result;
+}
+
+}  // namespace tessaro::design

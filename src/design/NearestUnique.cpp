@@ -1,0 +1,226 @@
+#include "design/NearestUnique.h"
+
+#include "analysis/PackingAnalysis.h"
+#include "design/CellMasks.h"
+#include "design/Designer.h"
+#include "design/Verdict.h"
+#include "design/WorkerPool.h"
+
+#include <algorithm>
+#include <bit>
+#include <mutex>
+
+namespace tessaro::design {
+
+namespace {
+
+using analysis::BoxSize;
+
+Blocks cubes(const PieceCubes& cells) {
+    Blocks out{};
+    for (int b = 0; b < kBlocks; ++b)
+        for (int c = 0; c < kCells; ++c)
+            if (cells[size_t(b + kBlocks * c)] != 0) out[b] |= cellBit(c);
+    return out;
+}
+
+// The made cubes, when they lie inside the box apart from each other in the shapes of the blocks.
+std::optional<Blocks> madePacking(const Puzzle& p, BoxSize box) {
+    const Blocks made = cubes(p.G_iPiece_Made), now = cubes(p.G_iPiece);
+    uint64_t used = 0;
+    for (int b = 0; b < kBlocks; ++b) {
+        if ((made[b] & ~analysis::boxCells(box)) != 0 || (made[b] & used) != 0) return std::nullopt;
+        if (analysis::canonicalShape(made[b]) != analysis::canonicalShape(now[b])) return std::nullopt;
+        used |= made[b];
+    }
+    return made;
+}
+
+// A set of 64-bit keys with open addressing: millions of variants fit in tens of megabytes.
+class KeySet {
+public:
+    bool insert(uint64_t k) {
+        k |= 1;  // 0 marks a free slot
+        if ((size_ + 1) * 2 > slots_.size()) grow();
+        for (size_t i = k & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i] == k) return false;
+            if (slots_[i] == 0) {
+                slots_[i] = k;
+                ++size_;
+                return true;
+            }
+        }
+    }
+
+private:
+    void grow() {
+        std::vector<uint64_t> old = std::move(slots_);
+        slots_.assign(std::max<size_t>(1024, old.size() * 2), 0);
+        size_ = 0;
+        for (uint64_t k : old)
+            if (k != 0) insert(k);
+    }
+    std::vector<uint64_t> slots_;
+    size_t size_ = 0;
+};
+
+uint64_t keyOf(const Blocks& b) {
+    uint64_t h = 0x243F6A8885A308D3ull;
+    for (uint64_t m : b) {
+        h ^= m;
+        h *= 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+    }
+    return h;
+}
+
+std::vector<CellMove> movesBetween(const Blocks& from, const Blocks& to) {
+    std::vector<CellMove> out;
+    for (int c = 0; c < kCells; ++c) {
+        int a = -1, b = -1;
+        for (int k = 0; k < kBlocks; ++k) {
+            if (from[k] & cellBit(c)) a = k;
+            if (to[k] & cellBit(c)) b = k;
+        }
+        if (a != b) out.push_back({c, a, b});
+    }
+    return out;
+}
+
+constexpr size_t kChunk = 2048;
+
+}  // namespace
+
+NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& control) {
+    NearestResult result;
+    const Puzzle& p = spec.source;
+    const BoxSize box{p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z};
+    const analysis::PackingAnalysis analysis(p);
+    if (!analysis.problems().empty()) {
+        result.noPacking = true;
+        result.stop = DesignStop::Exhausted;
+        return result;
+    }
+    if (const auto made = madePacking(p, box)) {
+        result.start = *made;
+        result.fromMade = true;
+    } else if (const auto first = analysis.findOne(control.cancel)) {
+        result.start = *first;
+    } else {
+        result.noPacking = control.cancel == nullptr || !control.cancel->load();
+        result.stop = result.noPacking ? DesignStop::Exhausted : DesignStop::Cancelled;
+        return result;
+    }
+
+    const Judge judge(box);
+    std::array<bool, kBlocks> connected{};
+    for (int b = 0; b < kBlocks; ++b) connected[b] = analysis::faceConnected(result.start[b]);
+    const auto started = std::chrono::steady_clock::now();
+    const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
+
+    // Judges a batch in parallel; true when the run must end (time, cancel).
+    std::vector<Design> found;
+    std::mutex rejectedMutex;
+    int depth = 0;
+    const auto judgeBatch = [&](const std::vector<Blocks>& batch) {
+        const double left = spec.seconds > 0 ? spec.seconds - elapsed() : 0;
+        if (spec.seconds > 0 && left <= 0) {
+            result.stop = DesignStop::Time;
+            return true;
+        }
+        std::vector<std::optional<Design>> judged(batch.size());
+        std::atomic<size_t> next{0};
+        std::atomic<bool> stopped{false};
+        WorkerPool pool(spec.threads, left, control);
+        pool.run(
+            [&](const std::atomic<bool>& stop) {
+                for (size_t i; (i = next.fetch_add(1)) < batch.size();) {
+                    Design d;
+                    const Judge::Outcome o = judge.judge(batch[i], spec.minRating, &stop, d);
+                    if (o == Judge::Outcome::Stopped) {
+                        stopped = true;
+                        return;
+                    }
+                    if (o == Judge::Outcome::Accepted) judged[i] = d;
+                    if (o == Judge::Outcome::TooEasy) {
+                        std::lock_guard lock(rejectedMutex);
+                        result.bestRejectedRating = std::max(result.bestRejectedRating, d.rating);
+                    }
+                }
+            },
+            [&] {
+                DesignProgress pr;
+                pr.tried = result.tried + std::min(next.load(), batch.size());
+                pr.found = int(found.size());
+                for (const Design& d : found) pr.bestRating = std::max(pr.bestRating, d.rating);
+                pr.depth = depth;
+                return pr;
+            });
+        for (size_t i = 0; i < batch.size() && !stopped; ++i) {
+            ++result.tried;
+            if (judged[i] && found.size() < size_t(spec.count)) {
+                judged[i]->moves = movesBetween(result.start, batch[i]);
+                judged[i]->attempt = result.tried;
+                found.push_back(*judged[i]);
+            }
+        }
+        if (stopped) {
+            result.stop = pool.cancelled() ? DesignStop::Cancelled : DesignStop::Time;
+            return true;
+        }
+        return found.size() >= size_t(spec.count);
+    };
+
+    KeySet seen;
+    seen.insert(keyOf(result.start));
+    std::vector<Blocks> frontier{result.start};
+    bool ended = judgeBatch(frontier);
+    std::vector<Blocks> batch;
+    while (!ended && depth < spec.maxMoves) {
+        ++depth;
+        std::vector<Blocks> nextFrontier;
+        for (const Blocks& s : frontier) {
+            for (int from = 0; from < kBlocks && !ended; ++from) {
+                if (std::popcount(s[from]) < 2) continue;
+                for (uint64_t cells = s[from]; cells != 0 && !ended; cells &= cells - 1) {
+                    const uint64_t bit = cells & (~cells + 1);
+                    const uint64_t rest = s[from] & ~bit;
+                    if (connected[from] && !analysis::faceConnected(rest)) continue;
+                    for (int to = 0; to < kBlocks; ++to) {
+                        if (to == from || (faceNeighbours(bit) & s[to]) == 0) continue;
+                        Blocks v = s;
+                        v[from] = rest;
+                        v[to] |= bit;
+                        if (!seen.insert(keyOf(v))) continue;
+                        if (depth < spec.maxMoves) nextFrontier.push_back(v);
+                        batch.push_back(v);
+                        if (batch.size() == kChunk) {
+                            ended = judgeBatch(batch);
+                            batch.clear();
+                            if (ended) break;
+                        }
+                    }
+                }
+            }
+            if (ended) break;
+        }
+        if (!ended && !batch.empty()) {
+            ended = judgeBatch(batch);
+            batch.clear();
+        }
+        if (!ended) result.movesSearched = depth;
+        frontier = std::move(nextFrontier);
+    }
+    if (!ended) {
+        result.movesSearched = std::min(depth, spec.maxMoves);
+        result.stop = DesignStop::Exhausted;
+    } else if (found.size() >= size_t(spec.count)) {
+        result.stop = DesignStop::Found;
+    }
+    result.designs = std::move(found);
+    sortHardestFirst(result.designs);
+    result.seconds = elapsed();
+    return result;
+}
+
+}  // namespace tessaro::design

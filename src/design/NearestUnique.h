@@ -1,0 +1,29 @@
+#pragma once
+// The nearest variants of a puzzle with exactly one packing: starting from its
+// blocks as they fill the body, cells are given one at a time to a
+// face-neighbouring block (every block keeps a cell, a connected block stays
+// connected, the body stays as it is), breadth first, fewest moves first.
+
+#include "design/DesignSpec.h"
+
+namespace tessaro::design {
+
+struct NearestSpec {
+    Puzzle source;
+    int maxMoves = 4;
+    int count = 5;
+    double seconds = 60;
+    int minRating = 1;
+    int threads = 1;
+};
+
+struct NearestResult : DesignResult {
+    bool noPacking = false;  // the puzzle packs no way: nothing to start from
+    bool fromMade = false;   // started from the blocks' made places (else from the first packing found)
+    Blocks start{};
+    int movesSearched = 0;  // every variant with at most this many moves was judged
+};
+
+NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& control = {});
+
+}  // namespace tessaro::design

@@ -1,0 +1,152 @@
+// Designs checked from their saved files by the brute-force counter, the seed
+// giving the same files, and the nearest unique variants against every
+// single move tried by hand.
+#include "AnalysisTestUtil.h"
+#include "BruteForce.h"
+#include "analysis/PackingPlace.h"
+#include "design/DesignFiles.h"
+#include "design/Designer.h"
+#include "design/NearestUnique.h"
+#include "files/PuzzleFile.h"
+#include "files/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaro;
+using namespace tessaro::design;
+using namespace tessaro::test;
+
+namespace {
+
+DesignSpec smallSpec(analysis::BoxSize box, int blocks, int empty) {
+    DesignSpec s;
+    s.box = box;
+    s.blocks = blocks;
+    s.empty = empty;
+    s.count = 3;
+    s.seconds = 120;
+    s.seed = 11;
+    return s;
+}
+
+}  // namespace
+
+TEST(Designer, EverySavedDesignPacksOneWayAndIsTheBodyAsked) {
+    for (const DesignSpec& spec : {smallSpec({3, 2, 2}, 3, 0), smallSpec({3, 2, 2}, 3, 1)}) {
+        SCOPED_TRACE(spec.empty);
+        const DesignResult r = designPuzzles(spec);
+        ASSERT_EQ(r.designs.size(), 3u);
+        EXPECT_EQ(r.stop, DesignStop::Found);
+        for (size_t i = 1; i < r.designs.size(); ++i) EXPECT_GE(r.designs[i - 1].rating, r.designs[i].rating);
+        TempDir dir;
+        const auto files = writeDesigns(r.designs, dir.path(), std::nullopt, "abc");
+        ASSERT_EQ(files.size(), 3u);
+        for (size_t i = 0; i < files.size(); ++i) {
+            ASSERT_TRUE(files[i].ok) << files[i].path;
+            Puzzle p;
+            ASSERT_FALSE(fncFile_get(p, files[i].path).empty());
+            EXPECT_EQ(p.G_iCells_X, spec.box.x);
+            EXPECT_EQ(p.G_iCells_Y, spec.box.y);
+            EXPECT_EQ(p.G_iCells_Z, spec.box.z);
+            EXPECT_EQ(p.G_iCell_Total, spec.box.cells() - spec.empty);
+            EXPECT_EQ(p.G_sPassword, "abc");
+            EXPECT_EQ(p.G_sComment, defaultComment(r.designs[i]));
+            const BruteCounts brute = bruteForce(p, false);
+            EXPECT_EQ(brute.distinctUnlabelled, 1u) << files[i].path;
+            EXPECT_EQ(brute.solutions, r.designs[i].solutions);
+            // The made cubes are the packing, in place; the blocks are those shapes, turned.
+            uint64_t used = 0;
+            int blocks = 0;
+            for (int b = 0; b < kBlocks; ++b) {
+                uint64_t made = 0;
+                for (int c = 0; c < kCells; ++c)
+                    if (p.G_iPiece_Made[b + kBlocks * c] != 0) made |= uint64_t(1) << c;
+                if (made == 0) continue;
+                ++blocks;
+                EXPECT_EQ(made, r.designs[i].blocks[b]);
+                EXPECT_EQ(used & made, 0u);
+                used |= made;
+                EXPECT_TRUE(analysis::faceConnected(made));
+                EXPECT_GE(std::popcount(made), spec.minCells);
+                EXPECT_EQ(turnedCubes(p, b).count(cubeOf(p, b)), 1u);
+                Puzzle back = p;
+                subPiece_ResetAll(back);
+                subPiece_MoveOrigin(back, b);
+                EXPECT_EQ(turnedCubes(p, b), turnedCubes(back, b));
+            }
+            EXPECT_EQ(blocks, spec.blocks);
+            EXPECT_EQ(used & ~analysis::boxCells(spec.box), 0u);
+        }
+        // Existing files are never replaced.
+        std::string why;
+        EXPECT_EQ(refusedTarget(dir.path(), 3, why), designFileName(dir.path(), 0));
+        EXPECT_FALSE(writeDesigns(r.designs, dir.path(), std::nullopt, "").front().ok);
+    }
+}
+
+TEST(Designer, SameSeedSameFilesOnAnyThreadCount) {
+    DesignSpec spec = smallSpec({3, 3, 2}, 4, 0);
+    std::vector<std::string> bytes[3];
+    for (int run = 0; run < 3; ++run) {
+        spec.threads = run == 2 ? 2 : 1;
+        spec.seed = run == 1 ? 12 : 11;
+        TempDir dir;
+        const DesignResult r = designPuzzles(spec);
+        ASSERT_EQ(r.designs.size(), 3u);
+        for (const WrittenFile& f : writeDesigns(r.designs, dir.path(), "c", "")) bytes[run].push_back(readBytes(f.path));
+    }
+    EXPECT_EQ(bytes[0], bytes[2]);
+    EXPECT_NE(bytes[0], bytes[1]);
+}
+
+TEST(Designer, NearestVariantsAreExactlyTheUniqueSingleMoves) {
+    // Two bars and two Ls in place in a 3x2x2 box: many packings.
+    const Puzzle p = makePuzzle(3, 2, 2,
+                                {{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}},
+                                 {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}},
+                                 {{0, 0, 1}, {1, 0, 1}, {0, 1, 1}},
+                                 {{2, 0, 1}, {1, 1, 1}, {2, 1, 1}}});
+    ASSERT_GT(bruteForce(p, false).distinctUnlabelled, 1u);
+    std::set<Pack> want;
+    Pack start{};
+    for (int b = 0; b < 4; ++b) start[b] = cubeOf(p, b);
+    for (int from = 0; from < 4; ++from)
+        for (int c = 0; c < kCells; ++c) {
+            const uint64_t bit = uint64_t(1) << c;
+            if (!(start[from] & bit) || start[from] == bit || !analysis::faceConnected(start[from] & ~bit)) continue;
+            for (int to = 0; to < 4; ++to) {
+                const uint64_t grown = start[to] | bit;
+                if (to == from || !analysis::faceConnected(grown)) continue;
+                Pack v = start;
+                v[from] &= ~bit;
+                v[to] = grown;
+                Puzzle q = p;
+                for (int b = 0; b < 4; ++b) analysis::setBlockCells(q, b, v[b]);
+                if (bruteForce(q, false).distinctUnlabelled == 1) want.insert(v);
+            }
+        }
+    ASSERT_FALSE(want.empty());
+
+    NearestSpec spec;
+    spec.source = p;
+    spec.maxMoves = 1;
+    spec.count = 99;
+    const NearestResult r = nearestUnique(spec);
+    EXPECT_TRUE(r.fromMade);
+    EXPECT_EQ(r.stop, DesignStop::Exhausted);
+    EXPECT_EQ(r.movesSearched, 1);
+    std::set<Pack> got;
+    for (const Design& d : r.designs) {
+        got.insert(d.blocks);
+        ASSERT_EQ(d.moves.size(), 1u);
+        EXPECT_TRUE(start[d.moves[0].from] >> d.moves[0].cell & 1);
+        EXPECT_TRUE(d.blocks[d.moves[0].to] >> d.moves[0].cell & 1);
+    }
+    EXPECT_EQ(got, want);
+
+    // With no move allowed there is nothing to find, and the result says so.
+    spec.maxMoves = 0;
+    const NearestResult none = nearestUnique(spec);
+    EXPECT_TRUE(none.designs.empty());
+    EXPECT_EQ(none.stop, DesignStop::Exhausted);
+}
