@@ -40,6 +40,7 @@ struct SolveOptions {
     bool quiet = false;
     bool estimate = false;
     bool noDifficulty = false;
+    std::optional<uint64_t> difficultyNodes;
 };
 
 // A progress line on stderr once a search has run a second.
@@ -198,6 +199,8 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->add_flag("--estimate", opts->estimate, "数えずに、詰め方の数と探索の大きさを推定する");
     cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない（全探索をもう一度しない）");
+    addCountOption(*cmd, "--difficulty-nodes", opts->difficultyNodes,
+                   "難易度の探索をこのノード数で打ち切る（0 は上限なし、既定 5000000）");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
@@ -213,14 +216,14 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         options.cancel = &StopSignals::stopped();
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
-        std::optional<design::Difficulty> difficulty;
+        SolveDifficulty difficulty;
         {
             const StopSignals interrupts({SIGINT, SIGTERM});
             result = analysis.count(options);
             progress.finish();
             if (!opts->noDifficulty)
                 difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, options.threads, options.cancel,
-                                             !opts->quiet);
+                                             !opts->quiet, opts->difficultyNodes.value_or(kDefaultDifficultyNodes));
         }
         if (opts->json) {
             nlohmann::json j = toJson(analysis, result);

@@ -65,4 +65,9 @@ TEST(CliDesign, FromTheSampleAndTheDifficultyInSolve) {
     // A count stopped by its limit gives nodes but no rating.
     const nlohmann::json limited = nlohmann::json::parse(runCli(dir, "solve --sample --json --limit 3").out);
     EXPECT_TRUE(limited["difficulty"]["rating"].is_null());
+    // A search past its node limit is no rating at all, and says which limit it passed.
+    const nlohmann::json capped = nlohmann::json::parse(runCli(dir, "solve --sample --json --difficulty-nodes 1000").out);
+    EXPECT_TRUE(capped["difficulty"]["search_nodes"].is_null());
+    EXPECT_TRUE(capped["difficulty"]["rating"].is_null());
+    EXPECT_EQ(capped["difficulty"]["node_limit"], 1000);
 }
