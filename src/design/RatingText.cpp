@@ -76,4 +76,9 @@ std::optional<Rating> rateWithin(const Puzzle& p, double seconds) {
     return out;
 }
 
+std::string sheetRatingLine(const Puzzle& p) {
+    const std::optional<Rating> r = rateWithin(p, 1.0);
+    return r ? ratingLine(r->rating, r->nodesPerPacking) : std::string();
+}
+
 }  // namespace tessaro::design

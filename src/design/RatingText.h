@@ -29,4 +29,8 @@ std::optional<Rating> ratingOf(const Difficulty& d, bool countComplete, uint64_t
 // puzzle has problems, no packing, or the budget ran out.
 std::optional<Rating> rateWithin(const Puzzle& p, double seconds);
 
+// The sheet's rating line when the rating comes within a second (the export
+// must not wait on a long search): the line, or "" to leave it out.
+std::string sheetRatingLine(const Puzzle& p);
+
 }  // namespace tessaro::design
