@@ -20,6 +20,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <random>
 
 namespace tessaro {
@@ -31,8 +32,9 @@ namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 std::string cellText(int c) {
-    return "(" + std::to_string((c & 3) + 1) + "," + std::to_string(((c >> 2) & 3) + 1) + "," +
-           std::to_string((c >> 4) + 1) + ")";
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "(%d,%d,%d)", (c & 3) + 1, ((c >> 2) & 3) + 1, (c >> 4) + 1);
+    return buf;
 }
 
 std::string sizesText(const Design& d) {
@@ -164,6 +166,7 @@ void DesignDialog::build() {
 
     cmdSearch_ = new QPushButton(QStringLiteral("探す"), this);
     cmdSearch_->setObjectName(QStringLiteral("cmdDesignSearch"));
+    cmdSearch_->setDefault(true);
     cmdStop_ = new QPushButton(QStringLiteral("中止"), this);
     cmdStop_->setObjectName(QStringLiteral("cmdDesignStop"));
     cmdStop_->setEnabled(false);
@@ -284,6 +287,7 @@ void DesignDialog::cmdDesignSearch_Click() {
     }
     designs_.clear();
     lstDesigns_->clear();
+    cmdSearch_->setDefault(true);
     cancel_ = false;
     tried_ = 0;
     found_ = 0;
@@ -355,7 +359,12 @@ void DesignDialog::finished(const DesignResult& r, const NearestResult* near) {
         text += "　難易度が足りない形 " + std::to_string(r.tooEasy) + " 個（最高 " + std::to_string(r.bestRejectedRating) + "）。";
     lblProgress_->setText(qs(text));
     for (size_t i = 0; i < designs_.size(); ++i) lstDesigns_->addItem(entryText(i, designs_[i], nearest()));
-    if (!designs_.empty()) lstDesigns_->setCurrentRow(0);
+    if (!designs_.empty()) {
+        // Now Enter takes the chosen one.
+        lstDesigns_->setCurrentRow(0);
+        lstDesigns_->setFocus();
+        cmdAdopt_->setDefault(true);
+    }
     showChosen();
 }
 
