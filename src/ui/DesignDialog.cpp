@@ -348,6 +348,8 @@ void DesignDialog::finished(const DesignResult& r, const NearestResult* near) {
     setSearching(false);
     std::string text = "見つけた数 " + std::to_string(r.designs.size()) + "（試した形 " + std::to_string(r.tried) + "、" +
                        std::to_string(static_cast<long long>(std::lround(r.seconds))) + " 秒）";
+    if (near && !near->noPacking)
+        text = std::string(near->fromMade ? "作成時の置き場所" : "最初に見つかった詰め方") + "から　" + text;
     if (near && near->noPacking) text = "このパズルには詰め方がないため、近い形を探せません。";
     else if (r.stop == DesignStop::Cancelled) text += "　中止しました。";
     else if (r.stop == DesignStop::Time && r.designs.size() < size_t(spnCount_->value())) text += "　時間切れです。";
