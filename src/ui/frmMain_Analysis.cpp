@@ -192,7 +192,7 @@ void frmMain::mnuAnalysisCount_Click() {
         result = analysis.count(options);
         if (!result.complete || result.solutions == 0) return;
         // The rating needs the plain search too; it can take longer than the count.
-        progress.setNote("難易度を測っています…");
+        progress.setNote("難易度を測っています…\n（中止しても、数えた結果は表示します）");
         difficulty = design::measureDifficulty(counted, false, int(std::max(1u, std::thread::hardware_concurrency())), &cancel);
     });
     std::string text = countResultText(result);
