@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the real window on a virtual display:
 # at start, in the middle of a game, after the automatic loader's packing, the
-# analysis menu's count and its packing browser.
+# analysis menu's count and its packing browser, the designer and its nearest
+# unique variants.
 #   docs/screenshots.sh [build/bin/tessaro]      (writes docs/*.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -78,3 +79,28 @@ sleep 1.5
 next() { xdotool mousemove $((X + 870)) $((Y + 586)) click 1; sleep 0.5; }   # 次へ, beside the box view
 next; next
 crop analysis-browser.png
+
+# The count's offer on the sample: 唯一解に近づける… lists the nearest variants with one packing.
+xdotool key Escape; sleep 0.5   # the browser closes
+analysis Return
+sleep 1.5
+xdotool key Tab space   # from OK to the offered button
+for _ in $(seq 300); do   # the variants are listed once the search ends
+    dlg=$(xdotool search --onlyvisible --name "^唯一解に近づける$" 2>/dev/null | head -1) && [ -n "$dlg" ] && break
+    sleep 0.1
+done
+sleep 8
+window() { eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/W_/')"; import -window root -crop "${W_WIDTH}x${W_HEIGHT}+${W_X}+${W_Y}" +repage "docs/$2"; echo "docs/$2"; }
+window "$dlg" design-nearest.png
+xdotool key Escape; sleep 0.5
+
+# ﾂｰﾙ → パズルの自動作成…: five 3x3x3 puzzles of six blocks, hardest first, the first drawn.
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+t; sleep 0.4; xdotool key Up Return; sleep 1
+dlg=$(xdotool search --onlyvisible --name "^パズルの自動作成$" | head -1)
+xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+xdotool key Return   # 探す
+sleep 8
+window "$dlg" design-dialog.png
+xdotool key Return   # 採用: the puzzle comes into the window, made and unsaved
+sleep 1

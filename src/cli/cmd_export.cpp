@@ -2,6 +2,7 @@
 // printable sheet (PDF), written together or not at all.
 #include "cli/CliCommand.h"
 #include "cli/PuzzleSource.h"
+#include "design/RatingText.h"
 #include "export/Export.h"
 #include "export/qt/QtPictures.h"
 
@@ -54,8 +55,10 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
 
         std::unique_ptr<GuiSession> gui;
         if (!req.pngDir.empty() || !req.pdfFile.empty()) gui = std::make_unique<GuiSession>();
+        ExportRequest withNote = req;
+        if (!req.pdfFile.empty()) withNote.sheetNote = design::sheetRatingLine(source.puzzle);
         QtPictureRenderer pictures;
-        const ExportOutcome outcome = exportPuzzle(source.puzzle, req, &pictures);
+        const ExportOutcome outcome = exportPuzzle(source.puzzle, withNote, &pictures);
         switch (outcome.status) {
         case ExportStatus::Written:
             for (const std::string& file : outcome.written) std::cout << file << "\n";

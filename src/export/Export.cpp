@@ -206,7 +206,7 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
     if (!r.pdfFile.empty()) {
         std::optional<std::optional<Puzzle>> answer;
         if (r.withAnswer) answer = packing;
-        if (!pictures->renderSheet(p, answer, bytes, error)) return failed(exportFileError(r.pdfFile, error));
+        if (!pictures->renderSheet(p, answer, r.sheetNote, bytes, error)) return failed(exportFileError(r.pdfFile, error));
         staged.add(r.pdfFile, std::move(bytes));
     }
 

@@ -29,6 +29,8 @@ struct ExportRequest {
     // Block files of an earlier export in the STL or PNG folder that this one
     // would not write are removed with it; otherwise the export is refused.
     bool removeStale = false;
+    // One line on page 1 of the sheet (the difficulty rating); empty for none.
+    std::string sheetNote;
 };
 
 enum class ExportStatus {
@@ -62,10 +64,11 @@ public:
     // The cube view of one grid as PNG, `width` pixels wide.
     virtual bool renderPng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
                            bool transparent, std::string& bytes, std::string& error) = 0;
-    // The sheet as PDF. Page 1: the puzzle's texts, counts and blocks. Page 2 only
-    // when `answer` is given: that packing, or a note that none was found when it is empty.
+    // The sheet as PDF. Page 1: the puzzle's texts, counts, `note` when not
+    // empty, and blocks. Page 2 only when `answer` is given: that packing, or a
+    // note that none was found when it is empty.
     virtual bool renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
-                             std::string& bytes, std::string& error) = 0;
+                             const std::string& note, std::string& bytes, std::string& error) = 0;
 };
 
 // A puzzle whose box holds a complete packing: the one in hand when its box is

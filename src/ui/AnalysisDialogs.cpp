@@ -95,8 +95,22 @@ void AnalysisProgress::reject() {
     lblFound_->setText(QStringLiteral("止めています…"));
 }
 
+void AnalysisProgress::setNote(const std::string& note) {
+    std::lock_guard lock(noteMutex_);
+    note_ = note;
+}
+
 void AnalysisProgress::refresh() {
-    if (!showsCount_ || cancel_) return;
+    if (cancel_) return;
+    {
+        std::lock_guard lock(noteMutex_);
+        if (!note_.empty()) {
+            lblFound_->setText(QString::fromStdString(note_));
+            bar_->setRange(0, 0);
+            return;
+        }
+    }
+    if (!showsCount_) return;
     QString text = QStringLiteral("見つかった詰め方：%1 通り").arg(found_.load());
     const double remaining = remaining_.load();
     if (remaining >= 0)

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -48,6 +49,8 @@ public:
     bool run(const Work& work);
 
     void reject() override;
+    // From the worker: what it does now, shown instead of the count (a busy bar).
+    void setNote(const std::string& note);
 
 private:
     void refresh();
@@ -61,6 +64,8 @@ private:
     std::atomic<uint64_t> found_{0};
     std::atomic<int> permille_{0};
     std::atomic<double> remaining_{-1};
+    std::mutex noteMutex_;
+    std::string note_;
 };
 
 // Steps through the distinct packings of a puzzle, found on a worker thread

@@ -17,6 +17,10 @@ public:
     // Texts are UTF-8; line breaks inside a text are "\r\n".
     virtual MsgResult message(const std::string& title, const std::string& text, MsgIcon icon,
                               MsgButtons buttons = MsgButtons::Ok) = 0;
+    // An information box with one more button beside OK, captioned `action`:
+    // true when that one was pressed.
+    virtual bool messageOffering(const std::string& title, const std::string& text, MsgIcon icon,
+                                 const std::string& action) = 0;
     // Returns the typed text, or the empty text when cancelled.
     virtual std::string input(const std::string& title, const std::string& prompt,
                               const std::string& defaultText = {}) = 0;

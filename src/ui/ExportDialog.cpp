@@ -2,6 +2,7 @@
 
 #include "app/AppEnv.h"
 #include "app/Ini.h"
+#include "design/RatingText.h"
 #include "export/qt/QtPictures.h"
 #include "ui/frmMain.h"
 
@@ -102,6 +103,7 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
             return false;
         r.removeStale = true;
     }
+    if (!r.pdfFile.empty()) r.sheetNote = design::sheetRatingLine(p);
     QtPictureRenderer pictures;
     const ExportOutcome out = exportPuzzle(p, r, &pictures);
     if (out.status != ExportStatus::Written) {

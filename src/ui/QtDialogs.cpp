@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace tessaro {
@@ -66,6 +67,20 @@ MsgResult QtDialogs::message(const std::string& title, const std::string& text, 
         case MsgButtons::YesNo: return MsgResult::No;
         default: return MsgResult::Cancel;
     }
+}
+
+bool QtDialogs::messageOffering(const std::string& title, const std::string& text, MsgIcon icon,
+                                const std::string& action) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(toDisplayText(text));
+    box.setIcon(icon == MsgIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information);
+    QPushButton* offered = box.addButton(QString::fromStdString(action), QMessageBox::ActionRole);
+    offered->setObjectName(QStringLiteral("cmdMessageAction"));
+    box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == offered;
 }
 
 std::string QtDialogs::input(const std::string& title, const std::string& prompt,

@@ -17,6 +17,8 @@ public:
 
     MsgResult message(const std::string& title, const std::string& text, MsgIcon icon,
                       MsgButtons buttons = MsgButtons::Ok) override;
+    bool messageOffering(const std::string& title, const std::string& text, MsgIcon icon,
+                         const std::string& action) override;
     std::string input(const std::string& title, const std::string& prompt,
                       const std::string& defaultText = {}) override;
     std::optional<std::string> openFile(const std::string& startPath, const std::string& filter,

@@ -108,6 +108,7 @@ frmMain::frmMain(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dia
 
     createMenus();
     createAnalysisMenu();
+    createDesignMenu();
     createControls();
     createAutoPanel();
     createStatusBar();

@@ -14,6 +14,7 @@
 //   frmMain_File.cpp    the file menu and giving up
 //   frmMain_Undo.cpp    the Edit menu: undo and redo of every step
 //   frmMain_Analysis.cpp the analysis menu: counting, browsing packings, hints
+//   frmMain_Design.cpp  the designer: new puzzles, the nearest unique variants
 
 #include "editor/CellCount.h"
 #include "model/Puzzle.h"
@@ -45,6 +46,7 @@ namespace tessaro {
 
 class ShapeSquare;
 class PackingBrowser;
+class DesignDialog;
 class CubePicture;
 class UndoHistory;
 
@@ -296,6 +298,14 @@ public:
     // The open packing browser, if any.
     QDialog* packingBrowser() const;
 
+    // ---- the designer (frmMain_Design.cpp) ----
+    QAction* mnuToolDesign = nullptr;
+    void mnuToolDesign_Click();
+    // The nearest variants of the puzzle in hand with one packing, found in a dialog.
+    void openNearestUnique();
+    // The designer's dialog while it is open.
+    QDialog* designDialog() const;
+
     // ---- small helpers shared by the handler files ----
     static bool isChecked(const QAction* a);
     static void setChecked(QAction* a, bool on);
@@ -351,6 +361,11 @@ private:
     void createAnalysisMenu();
     struct AnalysisState;
     std::shared_ptr<AnalysisState> m_analysis;
+
+    void createDesignMenu();
+    void openDesignDialog(DesignDialog* dialog, const char* title);
+    struct DesignState;
+    std::shared_ptr<DesignState> m_design;
 };
 
 }  // namespace tessaro

@@ -6,6 +6,8 @@
 #include "analysis/PackingPlace.h"
 #include "app/AppEnv.h"
 #include "app/Ini.h"
+#include "design/Difficulty.h"
+#include "design/RatingText.h"
 #include "model/Figure.h"
 #include "ui/AnalysisDialogs.h"
 #include "ui/GiveUp.h"
@@ -21,6 +23,9 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+
+#include <algorithm>
+#include <thread>
 
 namespace tessaro {
 
@@ -55,6 +60,7 @@ struct frmMain::AnalysisState {
     std::optional<PuzzleKey> gaveUpOn;
     Puzzle onView;  // the puzzle in hand with the browsed packing in its box
     std::optional<QPoint> browserAt;  // where the browser was when it closed
+    std::vector<PieceCubes> madeHere;  // blocks as made in this session, by a maker or the designer
 
     // While the window is still whole: the browser's searches end before it goes.
     ~AnalysisState() { delete browser.data(); }
@@ -143,6 +149,14 @@ bool answerUnlocked(frmMain& w, std::optional<PuzzleKey>& gaveUpOn) {
     return true;
 }
 
+// Variants show the packing: offered for a puzzle made here, else only once
+// its answer password (where it has one) was given.
+bool variantsOpen(const frmMain& w, const std::vector<PieceCubes>& madeHere, const std::optional<PuzzleKey>& gaveUpOn) {
+    const Puzzle& P = w.m_puzzle;
+    if (std::find(madeHere.begin(), madeHere.end(), P.G_iPiece_Made) != madeHere.end()) return true;
+    return P.G_sPassword.empty() || gaveUpOn == PuzzleKey{w.m_sFile_Path, P.G_sPassword, P.G_iPiece_Made};
+}
+
 bool analysisAllowed(const frmMain& w) {
     return !w.searching() && !frmMain::isChecked(w.mnuMake) && !frmMain::isChecked(w.mnuMakePiece);
 }
@@ -167,6 +181,8 @@ void frmMain::mnuAnalysisCount_Click() {
         return;
     }
     CountResult result;
+    std::optional<design::Difficulty> difficulty;
+    const Puzzle counted = m_puzzle;
     AnalysisProgress progress(this, QString::fromUtf8(kCountTitle), true);
     progress.run([&](const std::atomic<bool>& cancel, const AnalysisProgress::Report& report) {
         CountOptions options;
@@ -174,11 +190,27 @@ void frmMain::mnuAnalysisCount_Click() {
         options.progress = report;
         options.progressInterval = 0.1;
         result = analysis.count(options);
+        if (!result.complete || result.solutions == 0) return;
+        // The rating needs the plain search too; it can take longer than the count.
+        progress.setNote("難易度を測っています…\n（中止しても、数えた結果は表示します）");
+        difficulty = design::measureDifficulty(counted, false, int(std::max(1u, std::thread::hardware_concurrency())), &cancel);
     });
-    msgBox(kCountTitle, countResultText(result), MsgIcon::Information);
+    std::string text = countResultText(result);
+    if (difficulty) {
+        if (const auto rated = design::ratingOf(*difficulty, result.complete, result.distinctUnlabelled))
+            text += "\r\n" + design::ratingLine(rated->rating, rated->nodesPerPacking);
+        else
+            text += "\r\n難易度：測定を中止しました。";
+    }
+    if (result.distinctUnlabelled > 1 && variantsOpen(*this, m_analysis->madeHere, m_analysis->gaveUpOn)) {
+        if (m_dialogs.messageOffering(kCountTitle, text, MsgIcon::Information, "唯一解に近づける…")) openNearestUnique();
+        return;
+    }
+    msgBox(kCountTitle, text, MsgIcon::Information);
 }
 
 void frmMain::checkMadePuzzle() {
+    m_analysis->madeHere.push_back(m_puzzle.G_iPiece_Made);
     if (isChecked(mnuAnalysisCheckMade)) mnuAnalysisCount_Click();
 }
 

@@ -12,6 +12,20 @@
 using namespace tessaro;
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string firstPageText(const std::string& pdf) {
+    std::string out;
+    if (FILE* f = popen(("pdftotext -f 1 -l 1 '" + pdf + "' - 2>/dev/null").c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
+        pclose(f);
+    }
+    return out;
+}
+
+}  // namespace
+
 TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     char tmpl[] = "/tmp/tessaro-wexport-XXXXXX";
     const std::string dir = mkdtemp(tmpl);
@@ -42,6 +56,8 @@ TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     EXPECT_EQ(dlg.messages()[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(fs::exists(dir + "/tessaro.pdf"));
     EXPECT_TRUE(fs::exists(dir + "/stl/block7.stl"));
+    // The sample counts and rates in a moment: page 1 carries its rating.
+    EXPECT_NE(firstPageText(dir + "/tessaro.pdf").find("難易度 3 / 10：何度か置き直す"), std::string::npos);
 
     // Again into the same folder: asked as Save As asks; No keeps every file.
     const auto before = fs::last_write_time(dir + "/stl/block1.stl");

@@ -253,7 +253,8 @@ TEST_F(StartTest, MenusInOrderWithTheirCaptions) {
                                             "mnuFileExportOther=他の形式で書き出す…"}));
     EXPECT_EQ(entries(top[1]), QStringList({"mnu2D_Panel=２Ｄパネル", "mnuAautoMove=自動移動"}));
     EXPECT_EQ(entries(top[2]),
-              QStringList({"mnuMake=完成体を元にブロック作成", "mnuMakePiece=ブロック単体の作成"}));
+              QStringList({"mnuMake=完成体を元にブロック作成", "mnuMakePiece=ブロック単体の作成", "-",
+                           "mnuToolDesign=パズルの自動作成…"}));
     EXPECT_EQ(entries(top[3]), QStringList({"mnuAnalysisCount=解の数を数える…", "mnuAnalysisBrowse=解を見る…", "-",
                                             "mnuAnalysisHint=ヒント", "mnuAnalysisNext=次の一手", "-",
                                             "mnuAnalysisCheckMade=作成後に解を調べる"}));

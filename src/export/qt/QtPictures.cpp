@@ -147,7 +147,7 @@ void extents(const Grid& grid, int out[3]) {
 
 constexpr double kPageW = 210, kMargin = 15, kTextW = kPageW - 2 * kMargin;
 
-void puzzlePage(Sheet& sheet, const Puzzle& p) {
+void puzzlePage(Sheet& sheet, const Puzzle& p, const std::string& note) {
     double y = kMargin;
     const QString title = p.G_sFile_Title.empty() ? QStringLiteral("サンプル") : QString::fromStdString(p.G_sFile_Title);
     y += sheet.text(kMargin, y, kTextW, QStringLiteral("Tessaro パズル・シート　") + title, 16, true) + 3;
@@ -159,6 +159,7 @@ void puzzlePage(Sheet& sheet, const Puzzle& p) {
                     11) + 1.5;
     y += sheet.text(kMargin, y, kTextW,
                     QStringLiteral("ブロック：%1 個、セル合計 %2").arg(fncPiece_CountUsed(p)).arg(fncPiece_CountAll(p)), 11) + 1.5;
+    if (!note.empty()) y += sheet.text(kMargin, y, kTextW, QString::fromStdString(note), 11) + 1.5;
     y += sheet.text(kMargin, y, kTextW,
                     QStringLiteral("各ブロックは正面から見た立体図と、奥（Z=1）から手前への層で示します。"), 9,
                     false, QColor(0x50, 0x50, 0x50)) + 4;
@@ -240,7 +241,7 @@ bool QtPictureRenderer::renderPng(const Grid& grid, const ColorGrid& colors, con
 }
 
 bool QtPictureRenderer::renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
-                                    std::string& bytes, std::string& error) {
+                                    const std::string& note, std::string& bytes, std::string& error) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
@@ -254,7 +255,7 @@ bool QtPictureRenderer::renderSheet(const Puzzle& puzzle, const std::optional<st
         error = "PDF を作れませんでした。";
         return false;
     }
-    puzzlePage(sheet, puzzle);
+    puzzlePage(sheet, puzzle, note);
     if (answer) {
         sheet.newPage();
         answerPage(sheet, puzzle, *answer);

@@ -27,6 +27,7 @@ struct DialogRecord {
     MsgButtons buttons = MsgButtons::Ok;
     std::string defaultText;  // input default; file filter for file dialogs
     std::string defaultExt;   // file dialogs
+    std::string action;       // the extra button of a message that offers one
 };
 
 inline const char* iconName(MsgIcon icon) {
@@ -50,6 +51,8 @@ class ScriptedDialogs final : public Dialogs {
 public:
     // ---- answers (questions only; an OK box answers itself) ----
     void answerMessage(MsgResult r) { messages_.push_back(r); }
+    // A message offering an action: pressed or not (not, when nothing is queued).
+    void answerAction(bool press) { actions_.push_back(press); }
     void answerInput(std::string text) { inputs_.push_back(std::move(text)); }
     void answerOpen(std::optional<std::string> path) { opens_.push_back(std::move(path)); }
     void answerSave(std::optional<std::string> path) { saves_.push_back(std::move(path)); }
@@ -69,13 +72,14 @@ public:
     const DialogRecord* last() const { return records_.empty() ? nullptr : &records_.back(); }
     size_t count() const { return records_.size(); }
     int unscripted() const { return unscripted_; }
-    size_t pendingAnswers() const { return messages_.size() + inputs_.size() + opens_.size() + saves_.size(); }
+    size_t pendingAnswers() const { return messages_.size() + inputs_.size() + opens_.size() + saves_.size() + actions_.size(); }
     void clear() {
         records_.clear();
         messages_.clear();
         inputs_.clear();
         opens_.clear();
         saves_.clear();
+        actions_.clear();
         unscripted_ = 0;
     }
 
@@ -97,6 +101,21 @@ public:
         }
         ++unscripted_;
         return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
+    }
+
+    bool messageOffering(const std::string& title, const std::string& text, MsgIcon icon,
+                         const std::string& action) override {
+        DialogRecord r;
+        r.kind = DialogRecord::Kind::Message;
+        r.title = title;
+        r.text = text;
+        r.icon = icon;
+        r.action = action;
+        show(r);
+        if (actions_.empty()) return false;
+        const bool pressed = actions_.front();
+        actions_.pop_front();
+        return pressed;
     }
 
     std::string input(const std::string& title, const std::string& prompt,
@@ -153,6 +172,7 @@ private:
     std::deque<std::string> inputs_;
     std::deque<std::optional<std::string>> opens_;
     std::deque<std::optional<std::string>> saves_;
+    std::deque<bool> actions_;
     int unscripted_ = 0;
 };
 

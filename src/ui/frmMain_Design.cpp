@@ -1,0 +1,74 @@
+// The designer in the window: ﾂｰﾙ → "パズルの自動作成…" and the count's
+// "唯一解に近づける…". What they find comes in as a maker's end leaves a puzzle.
+
+#include "ui/DesignDialog.h"
+#include "ui/frmMain.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+
+namespace tessaro {
+
+namespace {
+
+constexpr const char* kDesignTitle = "パズルの自動作成";
+constexpr const char* kNearestTitle = "唯一解に近づける";
+
+bool designAllowed(const frmMain& w) {
+    return !w.searching() && !frmMain::isChecked(w.mnuMake) && !frmMain::isChecked(w.mnuMakePiece);
+}
+
+}  // namespace
+
+struct frmMain::DesignState {
+    QPointer<DesignDialog> dialog;
+    DesignFields fresh, nearest;  // the fields as last left, per kind
+    ~DesignState() { delete dialog.data(); }
+};
+
+void frmMain::createDesignMenu() {
+    m_design = std::make_shared<DesignState>();
+    mnuTool->addSeparator();
+    mnuToolDesign = mnuTool->addAction(QStringLiteral("パズルの自動作成…"));
+    mnuToolDesign->setObjectName(QStringLiteral("mnuToolDesign"));
+    connect(mnuToolDesign, &QAction::triggered, this, [this] { mnuToolDesign_Click(); });
+    // Off, as the analysis is, while the automatic loader searches and while a maker runs.
+    auto follow = [this](bool on) {
+        mnuToolDesign->setEnabled(on);
+        if (!on && m_design->dialog) m_design->dialog->close();
+    };
+    connect(mnuHelpHelp, &QAction::enabledChanged, this, follow);
+    follow(mnuHelpHelp->isEnabled());
+}
+
+QDialog* frmMain::designDialog() const { return m_design->dialog.data(); }
+
+void frmMain::openDesignDialog(DesignDialog* dialog, const char* title) {
+    m_design->dialog = dialog;
+    connect(dialog, &DesignDialog::adoptRequested, this, [this, dialog, title] {
+        if (!designAllowed(*this)) return;
+        const std::optional<Puzzle> chosen = dialog->chosenPuzzle();
+        if (!chosen || !askToSaveMadePuzzle(title)) return;
+        dialog->close();
+        adoptMadePuzzle(*chosen);
+    });
+    connect(dialog, &QDialog::finished, this, [this, dialog] {
+        (dialog->nearest() ? m_design->nearest : m_design->fresh) = dialog->fields();
+        if (m_design->dialog == dialog) m_design->dialog = nullptr;
+        dialog->deleteLater();
+    });
+    dialog->show();
+}
+
+void frmMain::mnuToolDesign_Click() {
+    if (!designAllowed(*this) || m_design->dialog) return;
+    openDesignDialog(new DesignDialog(this, m_design->fresh), kDesignTitle);
+}
+
+void frmMain::openNearestUnique() {
+    if (!designAllowed(*this) || m_design->dialog) return;
+    openDesignDialog(new DesignDialog(this, m_design->nearest, m_puzzle), kNearestTitle);
+}
+
+}  // namespace tessaro
