@@ -141,15 +141,31 @@ BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
 }
 
 
-std::vector<BoxSymmetry> boxSymmetries(BoxSize box) {
+namespace {
+
+// A rotation followed by the mirror x -> -x when `mirror`.
+std::vector<BoxSymmetry> boxMaps(BoxSize box, bool mirror) {
     std::vector<BoxSymmetry> out;
     const int size[3] = {box.x, box.y, box.z};
-    for (const Rotation& r : cubeRotations()) {
+    for (Rotation r : cubeRotations()) {
         bool fits = true;
         for (int i = 0; i < 3; ++i) fits = fits && size[r.axis[i]] == size[i];
+        if (mirror) r.sign[0] = int8_t(-r.sign[0]);
         if (fits) out.emplace_back(r, box);
     }
     return out;
+}
+
+}  // namespace
+
+std::vector<BoxSymmetry> boxSymmetries(BoxSize box) { return boxMaps(box, false); }
+
+std::vector<BoxSymmetry> boxMirrorSymmetries(BoxSize box) { return boxMaps(box, true); }
+
+uint64_t mirrorShape(uint64_t cells) {
+    Rotation mirror;
+    mirror.sign[0] = -1;
+    return rotateShape(cells, mirror);
 }
 
 }  // namespace tessaro::analysis

@@ -61,5 +61,9 @@ private:
 // The rotations that map the box onto itself, the identity first: 24 for a
 // cube, 8 when exactly two sides are equal, 4 when all differ.
 std::vector<BoxSymmetry> boxSymmetries(BoxSize box);
+// The reflections that map the box onto itself, as many as its rotations.
+std::vector<BoxSymmetry> boxMirrorSymmetries(BoxSize box);
+// The mirror image of a shape, moved to the origin.
+uint64_t mirrorShape(uint64_t cells);
 
 }  // namespace tessaro::analysis

@@ -51,6 +51,9 @@ struct PackingAnalysis::Data {
     std::array<uint64_t, kBlocks> kept{};  // cells of each kept block
     std::vector<PieceType> types;
     std::vector<BoxSymmetry> group;  // identity first
+    std::vector<BoxSymmetry> mirrors;  // the reflections that keep every kept block in place
+    std::vector<int> mirrorType;       // per type, its mirror image's
+    bool mirrorClosed = true;          // every type's mirror image among the types, as many times
     std::vector<int> chain;          // single-block types fixed, in turn, to break the symmetry
     uint64_t labellings = 1;         // orders of equal blocks: product of their counts' factorials
     SearchState root;
@@ -95,6 +98,35 @@ struct PackingAnalysis::Data {
                 if (k == 1) fixed.push_back({cells, uint8_t(t), 1});
             }
         }
+    }
+
+    // For the unlabelled packings that reflection g maps onto themselves: a block
+    // and its mirror image are one type there, and each item a cycle of pieces.
+    std::pair<std::vector<Item>, SearchState> mirrorItems(const BoxSymmetry& g) const {
+        SearchState start = root;
+        const auto merged = [&](size_t t) { return size_t(std::min(int(t), mirrorType[t])); };
+        for (size_t t = 0; t < types.size(); ++t)
+            if (merged(t) != t) start.left[merged(t)] = uint8_t(start.left[merged(t)] + start.left[t]), start.left[t] = 0;
+        std::vector<Item> cycles;
+        for (size_t t = 0; t < types.size(); ++t) {
+            const int have = start.left[merged(t)];
+            for (uint64_t p : types[t].placements) {
+                uint64_t cells = 0, q = p;
+                int k = 0;
+                bool ok = true;
+                do {
+                    if ((q & cells) != 0 || q < p) {
+                        ok = false;
+                        break;
+                    }
+                    cells |= q;
+                    ++k;
+                    q = g.apply(q);
+                } while (q != p && k < have);
+                if (ok && q == p) cycles.push_back({cells, uint8_t(merged(t)), uint8_t(k)});
+            }
+        }
+        return {std::move(cycles), start};
     }
 
     Packing toPacking(const std::vector<Item>& pieces) const {
@@ -250,6 +282,21 @@ PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
         }
     }
     if (d->group.empty()) d->group.push_back(BoxSymmetry(Rotation{}, box));
+    for (size_t t = 0; t < typeShape.size(); ++t) {
+        const auto m = std::find(typeShape.begin(), typeShape.end(), canonicalShape(mirrorShape(typeShape[t])));
+        if (m == typeShape.end() || d->types[size_t(m - typeShape.begin())].blocks.size() != d->types[t].blocks.size()) {
+            d->mirrorClosed = false;
+            break;
+        }
+        d->mirrorType.push_back(int(m - typeShape.begin()));
+    }
+    if (boxOk && d->mirrorClosed) {
+        for (const BoxSymmetry& g : boxMirrorSymmetries(box)) {
+            bool keeps = true;
+            for (uint64_t cells : d->kept) keeps = keeps && g.apply(cells) == cells;
+            if (keeps) d->mirrors.push_back(g);
+        }
+    }
 
     int freeCells = 0;
     SearchState& root = d->root;
@@ -319,6 +366,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
     CountResult r;
     r.symmetry = int(d.group.size());
+    if (d.mirrorClosed) r.distinctMirror = 0;
     if (!d.problems.empty()) {
         r.complete = true;
         r.seconds = elapsed();
@@ -452,17 +500,27 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
         fixedLabelled += *a;
         fixedUnlabelled += *b;
     }
+    uint64_t fixedMirror = fixedUnlabelled;
+    for (size_t g = 0; g < d.mirrors.size() && r.complete; ++g) {
+        auto [items, start] = d.mirrorItems(d.mirrors[g]);
+        const auto a = countAll(d.makeItems(std::move(items)), start, options.cancel);
+        if (!a) r.complete = false;
+        fixedMirror += a.value_or(0);
+    }
     const uint64_t order = d.group.size();
+    const bool closed = d.mirrorClosed;
     if (r.complete) {
         r.solutions = typePackings * labellings;
         r.distinct = fixedLabelled * labellings / order;
         r.distinctUnlabelled = fixedUnlabelled / order;
+        if (closed) r.distinctMirror = fixedMirror / (order + d.mirrors.size());
     } else {
         // Lower bounds: a class holds at most as many packings as there are rotations.
         r.solutions = typePackings * labellings;
         if (options.limit) r.solutions = std::min(r.solutions, *options.limit);
         r.distinct = ceilDiv(r.solutions, order);
         r.distinctUnlabelled = std::min(r.distinct, ceilDiv(typePackings, order));
+        if (closed) r.distinctMirror = ceilDiv(r.distinctUnlabelled, 2);
     }
     r.unique = r.complete && r.distinctUnlabelled == 1;
     r.seconds = elapsed();

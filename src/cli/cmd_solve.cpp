@@ -91,6 +91,7 @@ nlohmann::json toJson(const PackingAnalysis& a, const CountResult& r) {
         {"solutions", r.solutions},
         {"distinct", r.distinct},
         {"distinct_unlabelled", r.distinctUnlabelled},
+        {"distinct_mirror", r.distinctMirror ? nlohmann::json(*r.distinctMirror) : nlohmann::json(nullptr)},
         {"unique", r.unique},
         {"complete", r.complete},
         {"symmetry", r.symmetry},
