@@ -13,19 +13,20 @@ constexpr uint64_t kPlaneX3 = kPlaneX0 << 3;
 constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
 constexpr uint64_t kPlaneY3 = kPlaneY0 << 12;
 
+inline uint64_t grown(uint64_t r) {
+    return r | ((r << 1) & ~kPlaneX0) | ((r >> 1) & ~kPlaneX3) | ((r << 4) & ~kPlaneY0) | ((r >> 4) & ~kPlaneY3) |
+           (r << 16) | (r >> 16);
+}
+
 // The face-connected part of `free` that holds `seed`.
 inline uint64_t region(uint64_t seed, uint64_t free) {
     uint64_t r = seed;
     for (;;) {
-        const uint64_t next = (r | ((r << 1) & ~kPlaneX0) | ((r >> 1) & ~kPlaneX3) | ((r << 4) & ~kPlaneY0) |
-                               ((r >> 4) & ~kPlaneY3) | (r << 16) | (r >> 16)) &
-                              free;
+        const uint64_t next = grown(r) & free;
         if (next == r) return r;
         r = next;
     }
 }
-
-using Sums = unsigned __int128;
 
 inline int highestBit(Sums v) {
     const uint64_t hi = uint64_t(v >> 64);
@@ -34,13 +35,7 @@ inline int highestBit(Sums v) {
 
 // Every empty region must be a sum of remaining pieces plus cells left empty.
 // Only sound while each remaining piece is face-connected, so lies in one region.
-bool regionsFit(const ItemSet& set, const std::array<uint8_t, kMaxTypes>& left, uint64_t filled, int empties) {
-    Sums reachable = 1;
-    for (int t = 0; t < set.types(); ++t) {
-        if (left[t] == 0) continue;
-        if (!set.connected(t)) return true;
-        for (int k = 0; k < left[t]; ++k) reachable |= reachable << set.typeSize(t);
-    }
+bool regionsFit(Sums reachable, uint64_t filled, int empties) {
     uint64_t free = ~filled;
     if (empties > 0) {
         // With cells to spare a full region count seldom prunes: only cells shut in alone.
@@ -64,6 +59,17 @@ bool regionsFit(const ItemSet& set, const std::array<uint8_t, kMaxTypes>& left, 
 
 }  // namespace
 
+Sums CoverSearch::sums(const std::array<uint8_t, kMaxTypes>& left) const {
+    Sums reachable = 1;
+    for (int t = 0; t < set_.types(); ++t) {
+        if (left[size_t(t)] == 0) continue;
+        // A piece in parts may span regions: then any region size may do.
+        if (!set_.connected(t)) return ~Sums(0);
+        for (int k = 0; k < left[size_t(t)]; ++k) reachable |= reachable << set_.typeSize(t);
+    }
+    return reachable;
+}
+
 ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const std::array<bool, kMaxTypes>& connected,
                  std::vector<Item> items)
     : types_(types), size_(typeSize), connected_(connected), items_(std::move(items)) {
@@ -85,6 +91,29 @@ ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const st
 void CoverSearch::start(const SearchState& s) {
     origin_ = s;
     left_ = s.left;
+    // The sums of the pieces left, for every way of having used some of them;
+    // made once for the most pieces of each type a start has had.
+    bool grow = sums_.empty();
+    for (int t = 0; t < set_.types(); ++t) grow = grow || s.left[size_t(t)] > most_[size_t(t)];
+    if (grow) {
+        uint32_t count = 1;
+        for (int t = 0; t < set_.types(); ++t) {
+            most_[size_t(t)] = std::max(most_[size_t(t)], s.left[size_t(t)]);
+            radix_[size_t(t)] = count;
+            count *= uint32_t(most_[size_t(t)] + 1);
+        }
+        sums_.assign(count, 1);
+        std::array<uint8_t, kMaxTypes> digit{};
+        for (uint32_t i = 1; i < count; ++i) {
+            int t = 0;  // counting up: the first type whose count did not wrap around gained a piece
+            while (digit[size_t(t)] == most_[size_t(t)]) digit[size_t(t++)] = 0;
+            ++digit[size_t(t)];
+            const Sums less = sums_[i - radix_[size_t(t)]];
+            sums_[i] = set_.connected(t) ? less | less << set_.typeSize(t) : ~Sums(0);
+        }
+    }
+    index_ = 0;
+    for (int t = 0; t < set_.types(); ++t) index_ += s.left[size_t(t)] * radix_[size_t(t)];
     leaves_ = 0;
     met_ = false;
     depth_ = 0;
@@ -110,7 +139,7 @@ void CoverSearch::pop() {
     if (depth_ == 0) return;
     Frame& p = stack_[depth_ - 1];
     if (p.chosen != nullptr) {
-        left_[p.chosen->type] = uint8_t(left_[p.chosen->type] + p.chosen->units);
+        give(*p.chosen);
         p.chosen = nullptr;
     }
 }
@@ -155,16 +184,16 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
         int empties = f.empties;
         if (found != nullptr) {
             next = f.filled | found->mask;
-            left_[found->type] = uint8_t(left_[found->type] - found->units);
+            take(*found);
             if (next == kFull) {
                 ++leaves_;
                 if (!counting || !met_) recordPacking(found);
-                left_[found->type] = uint8_t(left_[found->type] + found->units);
+                give(*found);
                 if (!counting) return Step::Found;
                 continue;
             }
-            if (!regionsFit(set_, left_, next, empties)) {
-                left_[found->type] = uint8_t(left_[found->type] + found->units);
+            if (!regionsFit(sums_[index_], next, empties)) {
+                give(*found);
                 continue;
             }
             f.chosen = found;
@@ -178,7 +207,7 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
                 if (!counting) return Step::Found;
                 continue;
             }
-            if (!regionsFit(set_, left_, next, empties)) continue;
+            if (!regionsFit(sums_[index_], next, empties)) continue;
         } else {
             pop();
             continue;
@@ -203,14 +232,14 @@ std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {
             c.filled |= it->mask;
             c.left[t] = uint8_t(c.left[t] - it->units);
             c.placed[c.placedCount++] = *it;
-            if (c.filled == kFull || regionsFit(set_, c.left, c.filled, c.empties)) out.push_back(c);
+            if (c.filled == kFull || regionsFit(sums(c.left), c.filled, c.empties)) out.push_back(c);
         }
     }
     if (s.empties > 0) {
         SearchState c = s;
         c.filled |= uint64_t(1) << cell;
         --c.empties;
-        if (c.filled == kFull || regionsFit(set_, c.left, c.filled, c.empties)) out.push_back(c);
+        if (c.filled == kFull || regionsFit(sums(c.left), c.filled, c.empties)) out.push_back(c);
     }
     return out;
 }

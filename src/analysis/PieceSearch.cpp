@@ -4,8 +4,8 @@
 
 namespace tessaro::analysis {
 
-PieceSearch::PieceSearch(const std::vector<std::vector<uint64_t>>& placements)
-    : placements_(placements), types_(int(placements.size())) {
+PieceSearch::PieceSearch(const std::vector<std::vector<uint64_t>>& placements, bool sortKinds)
+    : placements_(placements), types_(int(placements.size())), sortKinds_(sortKinds) {
     for (const auto& p : placements) capacity_ += p.size();
     levels_.resize(2 * kMaxTypes + 1);
     pool_.resize(capacity_ * levels_.size());
@@ -72,6 +72,19 @@ bool PieceSearch::descend(int level, uint64_t filled) {
     Level& next = levels_[size_t(level + 1)];
     uint64_t* out = pool_.data() + capacity_ * size_t(level + 1);
     const uint64_t* in = pool_.data() + capacity_ * size_t(level);
+    // The kinds with the fewest places are filtered first: a branch most often
+    // ends for want of places of one of them, and then the rest is not looked at.
+    std::array<uint8_t, kMaxTypes> order{};
+    int kinds = 0;
+    for (int t = 0; t < types_; ++t) {
+        if (left_[size_t(t)] == 0) continue;
+        int k = kinds++;
+        const uint32_t n = here.end[size_t(t)] - here.begin[size_t(t)];
+        if (sortKinds_)
+            for (; k > 0 && here.end[order[size_t(k - 1)]] - here.begin[order[size_t(k - 1)]] > n; --k)
+                order[size_t(k)] = order[size_t(k - 1)];
+        order[size_t(k)] = uint8_t(t);
+    }
     --left_[size_t(best)];
     for (uint32_t i = here.begin[size_t(best)]; i < here.end[size_t(best)]; ++i) {
         const uint64_t m = in[i];
@@ -79,7 +92,8 @@ bool PieceSearch::descend(int level, uint64_t filled) {
         uint32_t n = 0;
         uint64_t reach = 0;
         bool dead = false;
-        for (int t = 0; t < types_ && !dead; ++t) {
+        for (int k = 0; k < kinds && !dead; ++k) {
+            const int t = order[size_t(k)];
             next.begin[size_t(t)] = n;
             if (left_[size_t(t)] > 0) {
                 // Pieces of one kind are taken in ascending order, so each set of places once.

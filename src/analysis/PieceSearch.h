@@ -16,7 +16,9 @@ namespace tessaro::analysis {
 class PieceSearch {
 public:
     // placements[t]: every place of a piece of type t, ascending.
-    explicit PieceSearch(const std::vector<std::vector<uint64_t>>& placements);
+    // sortKinds: look at the kinds with the fewest places first (off only to check
+    // that the order changes no count).
+    explicit PieceSearch(const std::vector<std::vector<uint64_t>>& placements, bool sortKinds = true);
 
     // Counts the packings below `s` into leaves(); `keepGoing` is asked every few
     // thousand nodes and ends the count (returning false) when it says no.
@@ -33,6 +35,7 @@ private:
 
     const std::vector<std::vector<uint64_t>>& placements_;
     int types_ = 0;
+    bool sortKinds_ = true;
     size_t capacity_ = 0;  // candidates one level can hold
     std::vector<uint64_t> pool_;
     std::vector<Level> levels_;

@@ -3,6 +3,7 @@
 #include "analysis/PackingAnalysis.h"
 #include "cli/CliCommand.h"
 #include "cli/PuzzleSource.h"
+#include "cli/SolveAll.h"
 #include "cli/StopSignals.h"
 
 #include <nlohmann/json.hpp>
@@ -32,6 +33,7 @@ struct SolveOptions {
     int threads = 0;
     bool json = false;
     bool quiet = false;
+    bool all = false;
 };
 
 // A progress line on stderr once a search has run a second.
@@ -188,10 +190,17 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_option("--threads", opts->threads, "スレッド数（0 は全てのコア）")->check(CLI::NonNegativeNumber);
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
+    cmd->add_flag("--all", opts->all, "異なる詰め方を全て、1 行に 1 つの JSON で出力する");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
         const PackingAnalysis analysis(loaded->puzzle, opts->fromBox);
+        if (opts->all) {
+            const StopSignals interrupts({SIGINT});
+            writeAllPackings(analysis, opts->limit, StopSignals::stopped(), std::cout);
+            ctx.exitCode = kExitOk;
+            return;
+        }
         ProgressLine progress(!opts->quiet);
         CountOptions options;
         options.limit = opts->limit;
