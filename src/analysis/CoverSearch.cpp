@@ -78,13 +78,13 @@ ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const st
         return ca != cb ? ca < cb : a.type < b.type;
     });
     // start_[c][t]: the first item of cell c with type t or above; [c][kMaxTypes] ends the cell.
-    auto key = [](const Item& it) { return std::countr_zero(it.mask) * (kMaxTypes + 1) + it.type; };
+    size_t i = 0;
     for (int c = 0; c < 64; ++c)
         for (int t = 0; t <= kMaxTypes; ++t) {
-            const int k = c * (kMaxTypes + 1) + t;
-            start_[c][t] = uint32_t(std::partition_point(items_.begin(), items_.end(),
-                                                         [&](const Item& it) { return key(it) < k; }) -
-                                    items_.begin());
+            while (i < items_.size() && (std::countr_zero(items_[i].mask) < c ||
+                                         (std::countr_zero(items_[i].mask) == c && items_[i].type < t)))
+                ++i;
+            start_[size_t(c)][size_t(t)] = uint32_t(i);
         }
 }
 

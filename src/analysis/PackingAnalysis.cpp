@@ -377,20 +377,28 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
         return r;
     }
 
-    // Parts of the search, split further until there are enough to share out;
-    // the split keeps the search order, so the first packing is the same for any thread count.
+    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    // Parts of the search, split further until there are enough to share out and
+    // to tell the progress by, but not many more: each part's start costs. The split
+    // is the same for any thread count and keeps the search order, so the first
+    // packing is the same too.
     std::vector<SearchState> parts = d.symmetryParts();
     {
+        const size_t enough = 160;
         CoverSearch splitter(*d.items);
-        for (int round = 0; round < 4 && parts.size() < 512; ++round) {
+        for (int round = 0; round < 4 && parts.size() < enough; ++round) {
             std::vector<SearchState> next;
-            for (const SearchState& s : parts)
-                for (const SearchState& c : splitter.expand(s)) next.push_back(c);
+            for (size_t k = 0; k < parts.size(); ++k) {
+                if (next.size() + parts.size() - k >= enough) {
+                    next.insert(next.end(), parts.begin() + std::ptrdiff_t(k), parts.end());
+                    break;
+                }
+                for (const SearchState& c : splitter.expand(parts[k])) next.push_back(c);
+            }
             parts = std::move(next);
         }
     }
 
-    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     const uint64_t labellings = d.labellings;
     // With a limit the workers look at the total often, so that they stop soon after it.
@@ -418,7 +426,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     };
     const auto work = [&](WorkerCount& mine) {
         CoverSearch search(*d.items);
-        PieceSearch pieces(d.placementsByType);
+        std::optional<PieceSearch> pieces;  // its tables are made only for a box with cells to spare
         uint64_t finished = 0;
         for (;;) {
             const size_t i = nextPart.fetch_add(1);
@@ -428,12 +436,13 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
             uint64_t leaves = 0;
             const std::vector<Item>* packing = nullptr;
             if (part.empties > 0 && part.filled != kFull) {
-                ended = pieces.count(part, [&](uint64_t sofar) {
+                if (!pieces) pieces.emplace(d.placementsByType, options.shortcuts);
+                ended = pieces->count(part, [&](uint64_t sofar) {
                     mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
                     return !shouldStop();
                 });
-                leaves = pieces.leaves();
-                packing = &pieces.firstPacking();
+                leaves = pieces->leaves();
+                packing = &pieces->firstPacking();
             } else {
                 search.start(part);
                 for (;;) {

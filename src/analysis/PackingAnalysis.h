@@ -62,6 +62,8 @@ struct CountOptions {
     // Called on the counting thread every progressInterval seconds while the search runs.
     std::function<void(const Progress&)> progress;
     double progressInterval = 0.25;
+    // Off: the search without its shortcuts, only to check that they change no count.
+    bool shortcuts = true;
 };
 
 struct CountResult {
