@@ -13,62 +13,19 @@ constexpr uint64_t kPlaneX3 = kPlaneX0 << 3;
 constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
 constexpr uint64_t kPlaneY3 = kPlaneY0 << 12;
 
-inline uint64_t grown(uint64_t r) {
-    return r | ((r << 1) & ~kPlaneX0) | ((r >> 1) & ~kPlaneX3) | ((r << 4) & ~kPlaneY0) | ((r >> 4) & ~kPlaneY3) |
-           (r << 16) | (r >> 16);
-}
-
-// The face-connected part of `free` that holds `seed`.
-inline uint64_t region(uint64_t seed, uint64_t free) {
-    uint64_t r = seed;
-    for (;;) {
-        const uint64_t next = grown(r) & free;
-        if (next == r) return r;
-        r = next;
-    }
-}
-
-inline int highestBit(Sums v) {
-    const uint64_t hi = uint64_t(v >> 64);
-    return hi != 0 ? 127 - std::countl_zero(hi) : 63 - std::countl_zero(uint64_t(v));
-}
-
-// Every empty region must be a sum of remaining pieces plus cells left empty.
-// Only sound while each remaining piece is face-connected, so lies in one region.
-bool regionsFit(Sums reachable, uint64_t filled, int empties) {
-    uint64_t free = ~filled;
-    if (empties > 0) {
-        // With cells to spare a full region count seldom prunes: only cells shut in alone.
-        if ((reachable & 2) != 0) return true;
-        const uint64_t open = ((free << 1) & ~kPlaneX0) | ((free >> 1) & ~kPlaneX3) | ((free << 4) & ~kPlaneY0) |
-                              ((free >> 4) & ~kPlaneY3) | (free << 16) | (free >> 16);
-        return std::popcount(free & ~open) <= empties;
-    }
-    int waste = 0;
-    while (free != 0) {
-        const uint64_t r = region(free & (~free + 1), free);
-        free &= ~r;
-        const int s = std::popcount(r);
-        if ((reachable >> s) & 1) continue;
-        const Sums below = reachable & ((Sums(1) << (s + 1)) - 1);
-        waste += s - highestBit(below);
-        if (waste > empties) return false;
-    }
-    return true;
+// No free cell may be shut in alone by filled ones unless it can stay empty, or
+// pieces are left that can cover it: one of a single cell, or one in parts.
+// Checking whole empty regions against the sums of the pieces left cost more
+// than it saved on every box measured.
+bool shutInFits(bool loneCellCoverable, uint64_t filled, int empties) {
+    if (loneCellCoverable) return true;
+    const uint64_t free = ~filled;
+    const uint64_t open = ((free << 1) & ~kPlaneX0) | ((free >> 1) & ~kPlaneX3) | ((free << 4) & ~kPlaneY0) |
+                          ((free >> 4) & ~kPlaneY3) | (free << 16) | (free >> 16);
+    return std::popcount(free & ~open) <= empties;
 }
 
 }  // namespace
-
-Sums CoverSearch::sums(const std::array<uint8_t, kMaxTypes>& left) const {
-    Sums reachable = 1;
-    for (int t = 0; t < set_.types(); ++t) {
-        if (left[size_t(t)] == 0) continue;
-        // A piece in parts may span regions: then any region size may do.
-        if (!set_.connected(t)) return ~Sums(0);
-        for (int k = 0; k < left[size_t(t)]; ++k) reachable |= reachable << set_.typeSize(t);
-    }
-    return reachable;
-}
 
 ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const std::array<bool, kMaxTypes>& connected,
                  std::vector<Item> items)
@@ -91,29 +48,11 @@ ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const st
 void CoverSearch::start(const SearchState& s) {
     origin_ = s;
     left_ = s.left;
-    // The sums of the pieces left, for every way of having used some of them;
-    // made once for the most pieces of each type a start has had.
-    bool grow = sums_.empty();
-    for (int t = 0; t < set_.types(); ++t) grow = grow || s.left[size_t(t)] > most_[size_t(t)];
-    if (grow) {
-        uint32_t count = 1;
-        for (int t = 0; t < set_.types(); ++t) {
-            most_[size_t(t)] = std::max(most_[size_t(t)], s.left[size_t(t)]);
-            radix_[size_t(t)] = count;
-            count *= uint32_t(most_[size_t(t)] + 1);
-        }
-        sums_.assign(count, 1);
-        std::array<uint8_t, kMaxTypes> digit{};
-        for (uint32_t i = 1; i < count; ++i) {
-            int t = 0;  // counting up: the first type whose count did not wrap around gained a piece
-            while (digit[size_t(t)] == most_[size_t(t)]) digit[size_t(t++)] = 0;
-            ++digit[size_t(t)];
-            const Sums less = sums_[i - radix_[size_t(t)]];
-            sums_[i] = set_.connected(t) ? less | less << set_.typeSize(t) : ~Sums(0);
-        }
+    loners_ = 0;
+    for (int t = 0; t < set_.types(); ++t) {
+        loner_[size_t(t)] = set_.typeSize(t) == 1 || !set_.connected(t);
+        if (loner_[size_t(t)]) loners_ += s.left[size_t(t)];
     }
-    index_ = 0;
-    for (int t = 0; t < set_.types(); ++t) index_ += s.left[size_t(t)] * radix_[size_t(t)];
     leaves_ = 0;
     met_ = false;
     depth_ = 0;
@@ -192,7 +131,7 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
                 if (!counting) return Step::Found;
                 continue;
             }
-            if (!regionsFit(sums_[index_], next, empties)) {
+            if (!shutInFits(loners_ > 0, next, empties)) {
                 give(*found);
                 continue;
             }
@@ -207,7 +146,7 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
                 if (!counting) return Step::Found;
                 continue;
             }
-            if (!regionsFit(sums_[index_], next, empties)) continue;
+            if (!shutInFits(loners_ > 0, next, empties)) continue;
         } else {
             pop();
             continue;
@@ -219,6 +158,11 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
 }
 
 std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {
+    const auto loneCellCoverable = [&](const std::array<uint8_t, kMaxTypes>& left) {
+        for (int t = 0; t < set_.types(); ++t)
+            if (left[size_t(t)] > 0 && (set_.typeSize(t) == 1 || !set_.connected(t))) return true;
+        return false;
+    };
     std::vector<SearchState> out;
     if (s.filled == kFull) {
         out.push_back(s);
@@ -232,14 +176,14 @@ std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {
             c.filled |= it->mask;
             c.left[t] = uint8_t(c.left[t] - it->units);
             c.placed[c.placedCount++] = *it;
-            if (c.filled == kFull || regionsFit(sums(c.left), c.filled, c.empties)) out.push_back(c);
+            if (c.filled == kFull || shutInFits(loneCellCoverable(c.left), c.filled, c.empties)) out.push_back(c);
         }
     }
     if (s.empties > 0) {
         SearchState c = s;
         c.filled |= uint64_t(1) << cell;
         --c.empties;
-        if (c.filled == kFull || regionsFit(sums(c.left), c.filled, c.empties)) out.push_back(c);
+        if (c.filled == kFull || shutInFits(loneCellCoverable(c.left), c.filled, c.empties)) out.push_back(c);
     }
     return out;
 }

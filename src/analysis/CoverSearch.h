@@ -13,8 +13,6 @@
 namespace tessaro::analysis {
 
 constexpr int kMaxTypes = 8;
-// Bit s set: s cells can be made of some of the pieces.
-using Sums = unsigned __int128;
 
 // One choice: cells covered, the piece type and how many of its pieces (more
 // than one for a group of pieces that a rotation permutes).
@@ -89,24 +87,21 @@ private:
     void push(uint64_t filled, int empties);
     void take(const Item& it) {
         left_[it.type] = uint8_t(left_[it.type] - it.units);
-        index_ -= it.units * radix_[it.type];
+        loners_ -= loner_[it.type] ? it.units : 0;
     }
     void give(const Item& it) {
         left_[it.type] = uint8_t(left_[it.type] + it.units);
-        index_ += it.units * radix_[it.type];
+        loners_ += loner_[it.type] ? it.units : 0;
     }
-    Sums sums(const std::array<uint8_t, kMaxTypes>& left) const;
     void pop();
     void recordPacking(const Item* last);
 
     const ItemSet& set_;
     SearchState origin_;
     std::array<uint8_t, kMaxTypes> left_{};
-    // sums_[index_]: the sums of the pieces in left_; the index counts each type's pieces in radix_ steps.
-    std::vector<Sums> sums_;
-    std::array<uint32_t, kMaxTypes> radix_{};
-    std::array<uint8_t, kMaxTypes> most_{};
-    uint32_t index_ = 0;
+    // Pieces left that can cover a cell shut in alone: of one cell, or in parts.
+    std::array<bool, kMaxTypes> loner_{};
+    int loners_ = 0;
     std::array<Frame, 72> stack_{};
     int depth_ = 0;
     bool rootLeaf_ = false;
