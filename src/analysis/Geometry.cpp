@@ -146,6 +146,7 @@ namespace {
 // A rotation followed by the mirror x -> -x when `mirror`.
 std::vector<BoxSymmetry> boxMaps(BoxSize box, bool mirror) {
     std::vector<BoxSymmetry> out;
+    out.reserve(24);
     const int size[3] = {box.x, box.y, box.z};
     for (Rotation r : cubeRotations()) {
         bool fits = true;

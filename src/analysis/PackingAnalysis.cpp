@@ -100,6 +100,19 @@ struct PackingAnalysis::Data {
         }
     }
 
+    // Whether rotation g can map any packing onto itself: each block alone of its
+    // shape must then lie where g maps it onto itself. Most rotations fail on the
+    // block with the fewest places, and then need no search.
+    bool mayFix(const BoxSymmetry& g) const {
+        const PieceType* fewest = nullptr;
+        for (const PieceType& t : types)
+            if (t.blocks.size() == 1 && (fewest == nullptr || t.placements.size() < fewest->placements.size())) fewest = &t;
+        if (fewest == nullptr) return true;
+        for (uint64_t p : fewest->placements)
+            if (g.apply(p) == p) return true;
+        return false;
+    }
+
     // For the unlabelled packings that reflection g maps onto themselves: a block
     // and its mirror image are one type there, and each item a cycle of pieces.
     std::pair<std::vector<Item>, SearchState> mirrorItems(const BoxSymmetry& g) const {
@@ -274,12 +287,15 @@ PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
         }
     }
 
+    // The box's symmetries are tables of 16 KB: filtered in place, never copied.
+    const auto keepsKept = [&](const BoxSymmetry& g) {
+        for (uint64_t cells : d->kept)
+            if (g.apply(cells) != cells) return false;
+        return true;
+    };
     if (boxOk) {
-        for (const BoxSymmetry& g : boxSymmetries(box)) {
-            bool keeps = true;
-            for (uint64_t cells : d->kept) keeps = keeps && g.apply(cells) == cells;
-            if (keeps) d->group.push_back(g);
-        }
+        d->group = boxSymmetries(box);
+        std::erase_if(d->group, [&](const BoxSymmetry& g) { return !keepsKept(g); });
     }
     if (d->group.empty()) d->group.push_back(BoxSymmetry(Rotation{}, box));
     for (size_t t = 0; t < typeShape.size(); ++t) {
@@ -291,11 +307,8 @@ PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
         d->mirrorType.push_back(int(m - typeShape.begin()));
     }
     if (boxOk && d->mirrorClosed) {
-        for (const BoxSymmetry& g : boxMirrorSymmetries(box)) {
-            bool keeps = true;
-            for (uint64_t cells : d->kept) keeps = keeps && g.apply(cells) == cells;
-            if (keeps) d->mirrors.push_back(g);
-        }
+        d->mirrors = boxMirrorSymmetries(box);
+        std::erase_if(d->mirrors, [&](const BoxSymmetry& g) { return !keepsKept(g); });
     }
 
     int freeCells = 0;
@@ -496,6 +509,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     // packings each maps onto itself, so a packing that is its own rotation counts right.
     uint64_t fixedLabelled = typePackings, fixedUnlabelled = typePackings;
     for (size_t g = 1; g < d.group.size() && r.complete; ++g) {
+        if (!d.mayFix(d.group[g])) continue;
         std::vector<Item> fixed, cycles;
         d.invariantItems(d.group[g], fixed, cycles);
         const ItemSet fixedItems = d.makeItems(std::move(fixed));
