@@ -134,10 +134,10 @@ BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
                 to[size_t(from)] = uint64_t(1) << dest;
                 if (from != dest) identity_ = false;
             }
-    for (int k = 0; k < 8; ++k)
-        for (int v = 1; v < 256; ++v)
-            byByte_[size_t(k)][size_t(v)] =
-                byByte_[size_t(k)][size_t(v & (v - 1))] | to[size_t(8 * k + std::countr_zero(unsigned(v)))];
+    for (int k = 0; k < 16; ++k)
+        for (int v = 1; v < 16; ++v)
+            byNibble_[size_t(k)][size_t(v)] =
+                byNibble_[size_t(k)][size_t(v & (v - 1))] | to[size_t(4 * k + std::countr_zero(unsigned(v)))];
 }
 
 
