@@ -1,9 +1,13 @@
 // Counting every packing: the analysis against the dancing-links yardstick, side
 // by side, on the sample, the sample with a block taken out (its cells stay
-// empty) and 4x4x4 boxes cut into 6 to 8 blocks (fixed seeds).
+// empty) and 4x4x4 boxes cut into 6 to 8 blocks (fixed seeds); then the shared
+// heavy puzzles (set-up included, 1 and 2 threads) and the start-up figure.
 //
-//   analysis_bench [--quick]     (--quick: skip the yardstick on the slow cases)
+//   analysis_bench [--quick] [--heavy-only] [HEAVY_DIR]
+//   (--quick: skip the yardstick on the slow cases; HEAVY_DIR: the heavy
+//   puzzles' folder, by default the one next to the source tree)
 #include "DancingLinks.h"
+#include "HeavyBench.h"
 #include "analysis/PackingAnalysis.h"
 #include "model/Figure.h"
 #include "solver/RandomCut.h"
@@ -78,7 +82,17 @@ std::vector<Case> cases() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    bool quick = false, heavyOnly = false;
+    std::string heavyDir = TESSARO_HEAVY_DIR;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else if (std::strcmp(argv[i], "--heavy-only") == 0)
+            heavyOnly = true;
+        else
+            heavyDir = argv[i];
+    }
+    if (heavyOnly) return bench::heavyBench(heavyDir, argv[0]);
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::printf("%-26s %12s %9s %11s %11s %10s %12s %11s %8s\n", "puzzle", "packings", "distinct", "unlabelled",
                 "1 thread s", "threads s", "yardstick", "yardstick s", "ratio");
@@ -107,6 +121,6 @@ int main(int argc, char** argv) {
                     !slow && dlx != r.solutions ? "  COUNTS DIFFER" : "");
         std::fflush(stdout);
     }
-    std::printf("(fastest run of several; ratio = yardstick time / 1-thread time; %u threads)\n", cores);
-    return 0;
+    std::printf("(fastest run of several; ratio = yardstick time / 1-thread time; %u threads)\n\n", cores);
+    return bench::heavyBench(heavyDir, argv[0]);
 }

@@ -13,53 +13,16 @@ constexpr uint64_t kPlaneX3 = kPlaneX0 << 3;
 constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
 constexpr uint64_t kPlaneY3 = kPlaneY0 << 12;
 
-// The face-connected part of `free` that holds `seed`.
-inline uint64_t region(uint64_t seed, uint64_t free) {
-    uint64_t r = seed;
-    for (;;) {
-        const uint64_t next = (r | ((r << 1) & ~kPlaneX0) | ((r >> 1) & ~kPlaneX3) | ((r << 4) & ~kPlaneY0) |
-                               ((r >> 4) & ~kPlaneY3) | (r << 16) | (r >> 16)) &
-                              free;
-        if (next == r) return r;
-        r = next;
-    }
-}
-
-using Sums = unsigned __int128;
-
-inline int highestBit(Sums v) {
-    const uint64_t hi = uint64_t(v >> 64);
-    return hi != 0 ? 127 - std::countl_zero(hi) : 63 - std::countl_zero(uint64_t(v));
-}
-
-// Every empty region must be a sum of remaining pieces plus cells left empty.
-// Only sound while each remaining piece is face-connected, so lies in one region.
-bool regionsFit(const ItemSet& set, const std::array<uint8_t, kMaxTypes>& left, uint64_t filled, int empties) {
-    Sums reachable = 1;
-    for (int t = 0; t < set.types(); ++t) {
-        if (left[t] == 0) continue;
-        if (!set.connected(t)) return true;
-        for (int k = 0; k < left[t]; ++k) reachable |= reachable << set.typeSize(t);
-    }
-    uint64_t free = ~filled;
-    if (empties > 0) {
-        // With cells to spare a full region count seldom prunes: only cells shut in alone.
-        if ((reachable & 2) != 0) return true;
-        const uint64_t open = ((free << 1) & ~kPlaneX0) | ((free >> 1) & ~kPlaneX3) | ((free << 4) & ~kPlaneY0) |
-                              ((free >> 4) & ~kPlaneY3) | (free << 16) | (free >> 16);
-        return std::popcount(free & ~open) <= empties;
-    }
-    int waste = 0;
-    while (free != 0) {
-        const uint64_t r = region(free & (~free + 1), free);
-        free &= ~r;
-        const int s = std::popcount(r);
-        if ((reachable >> s) & 1) continue;
-        const Sums below = reachable & ((Sums(1) << (s + 1)) - 1);
-        waste += s - highestBit(below);
-        if (waste > empties) return false;
-    }
-    return true;
+// No free cell may be shut in alone by filled ones unless it can stay empty, or
+// pieces are left that can cover it: one of a single cell, or one in parts.
+// Checking whole empty regions against the sums of the pieces left cost more
+// than it saved on every box measured.
+bool shutInFits(bool loneCellCoverable, uint64_t filled, int empties) {
+    if (loneCellCoverable) return true;
+    const uint64_t free = ~filled;
+    const uint64_t open = ((free << 1) & ~kPlaneX0) | ((free >> 1) & ~kPlaneX3) | ((free << 4) & ~kPlaneY0) |
+                          ((free >> 4) & ~kPlaneY3) | (free << 16) | (free >> 16);
+    return std::popcount(free & ~open) <= empties;
 }
 
 }  // namespace
@@ -72,19 +35,24 @@ ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const st
         return ca != cb ? ca < cb : a.type < b.type;
     });
     // start_[c][t]: the first item of cell c with type t or above; [c][kMaxTypes] ends the cell.
-    auto key = [](const Item& it) { return std::countr_zero(it.mask) * (kMaxTypes + 1) + it.type; };
+    size_t i = 0;
     for (int c = 0; c < 64; ++c)
         for (int t = 0; t <= kMaxTypes; ++t) {
-            const int k = c * (kMaxTypes + 1) + t;
-            start_[c][t] = uint32_t(std::partition_point(items_.begin(), items_.end(),
-                                                         [&](const Item& it) { return key(it) < k; }) -
-                                    items_.begin());
+            while (i < items_.size() && (std::countr_zero(items_[i].mask) < c ||
+                                         (std::countr_zero(items_[i].mask) == c && items_[i].type < t)))
+                ++i;
+            start_[size_t(c)][size_t(t)] = uint32_t(i);
         }
 }
 
 void CoverSearch::start(const SearchState& s) {
     origin_ = s;
     left_ = s.left;
+    loners_ = 0;
+    for (int t = 0; t < set_.types(); ++t) {
+        loner_[size_t(t)] = set_.typeSize(t) == 1 || !set_.connected(t);
+        if (loner_[size_t(t)]) loners_ += s.left[size_t(t)];
+    }
     leaves_ = 0;
     nodes_ = 0;
     met_ = false;
@@ -100,8 +68,14 @@ void CoverSearch::push(uint64_t filled, int empties) {
     f.cell = int8_t(std::countr_zero(~filled));
     f.type = 0;
     while (f.type < set_.types() && left_[f.type] == 0) ++f.type;
-    f.it = set_.begin(f.cell, f.type);
-    f.end = set_.end(f.cell, f.type);
+    // With every piece placed only leaving cells empty is left: no items to look up
+    // (with eight types there is no table entry past the last).
+    if (f.type < set_.types()) {
+        f.it = set_.begin(f.cell, f.type);
+        f.end = set_.end(f.cell, f.type);
+    } else {
+        f.it = f.end = nullptr;
+    }
     f.empties = int8_t(empties);
     f.emptyTried = false;
     f.chosen = nullptr;
@@ -112,7 +86,7 @@ void CoverSearch::pop() {
     if (depth_ == 0) return;
     Frame& p = stack_[depth_ - 1];
     if (p.chosen != nullptr) {
-        left_[p.chosen->type] = uint8_t(left_[p.chosen->type] + p.chosen->units);
+        give(*p.chosen);
         p.chosen = nullptr;
     }
 }
@@ -157,16 +131,16 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
         int empties = f.empties;
         if (found != nullptr) {
             next = f.filled | found->mask;
-            left_[found->type] = uint8_t(left_[found->type] - found->units);
+            take(*found);
             if (next == kFull) {
                 ++leaves_;
                 if (!counting || !met_) recordPacking(found);
-                left_[found->type] = uint8_t(left_[found->type] + found->units);
+                give(*found);
                 if (!counting) return Step::Found;
                 continue;
             }
-            if (!regionsFit(set_, left_, next, empties)) {
-                left_[found->type] = uint8_t(left_[found->type] + found->units);
+            if (!shutInFits(loners_ > 0, next, empties)) {
+                give(*found);
                 continue;
             }
             f.chosen = found;
@@ -180,7 +154,7 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
                 if (!counting) return Step::Found;
                 continue;
             }
-            if (!regionsFit(set_, left_, next, empties)) continue;
+            if (!shutInFits(loners_ > 0, next, empties)) continue;
         } else {
             pop();
             continue;
@@ -192,6 +166,11 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
 }
 
 std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {
+    const auto loneCellCoverable = [&](const std::array<uint8_t, kMaxTypes>& left) {
+        for (int t = 0; t < set_.types(); ++t)
+            if (left[size_t(t)] > 0 && (set_.typeSize(t) == 1 || !set_.connected(t))) return true;
+        return false;
+    };
     std::vector<SearchState> out;
     if (s.filled == kFull) {
         out.push_back(s);
@@ -205,14 +184,14 @@ std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {
             c.filled |= it->mask;
             c.left[t] = uint8_t(c.left[t] - it->units);
             c.placed[c.placedCount++] = *it;
-            if (c.filled == kFull || regionsFit(set_, c.left, c.filled, c.empties)) out.push_back(c);
+            if (c.filled == kFull || shutInFits(loneCellCoverable(c.left), c.filled, c.empties)) out.push_back(c);
         }
     }
     if (s.empties > 0) {
         SearchState c = s;
         c.filled |= uint64_t(1) << cell;
         --c.empties;
-        if (c.filled == kFull || regionsFit(set_, c.left, c.filled, c.empties)) out.push_back(c);
+        if (c.filled == kFull || shutInFits(loneCellCoverable(c.left), c.filled, c.empties)) out.push_back(c);
     }
     return out;
 }

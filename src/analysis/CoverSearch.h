@@ -87,12 +87,23 @@ private:
         const Item* chosen;  // the item that made the current child, nullptr for none or an empty cell
     };
     void push(uint64_t filled, int empties);
+    void take(const Item& it) {
+        left_[it.type] = uint8_t(left_[it.type] - it.units);
+        loners_ -= loner_[it.type] ? it.units : 0;
+    }
+    void give(const Item& it) {
+        left_[it.type] = uint8_t(left_[it.type] + it.units);
+        loners_ += loner_[it.type] ? it.units : 0;
+    }
     void pop();
     void recordPacking(const Item* last);
 
     const ItemSet& set_;
     SearchState origin_;
     std::array<uint8_t, kMaxTypes> left_{};
+    // Pieces left that can cover a cell shut in alone: of one cell, or in parts.
+    std::array<bool, kMaxTypes> loner_{};
+    int loners_ = 0;
     std::array<Frame, 72> stack_{};
     int depth_ = 0;
     bool rootLeaf_ = false;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <map>
-#include <mutex>
 
 namespace tessaro::analysis {
 
@@ -121,8 +119,6 @@ bool faceConnected(uint64_t cells) {
 }
 
 BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
-    auto table = std::make_shared<Table>();
-    auto& byByte = *table;
     std::array<uint64_t, 64> to{};
     const int size[3] = {box.x, box.y, box.z};
     for (int z = 0; z < box.z; ++z)
@@ -138,28 +134,39 @@ BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
                 to[size_t(from)] = uint64_t(1) << dest;
                 if (from != dest) identity_ = false;
             }
-    for (int k = 0; k < 8; ++k)
-        for (int v = 1; v < 256; ++v)
-            byByte[size_t(k)][size_t(v)] =
-                byByte[size_t(k)][size_t(v & (v - 1))] | to[size_t(8 * k + std::countr_zero(unsigned(v)))];
-    byByte_ = std::move(table);
+    for (int k = 0; k < 16; ++k)
+        for (int v = 1; v < 16; ++v)
+            byNibble_[size_t(k)][size_t(v)] =
+                byNibble_[size_t(k)][size_t(v & (v - 1))] | to[size_t(4 * k + std::countr_zero(unsigned(v)))];
 }
 
 
-std::vector<BoxSymmetry> boxSymmetries(BoxSize box) {
-    // Built once per box size: analyses made by the thousand share the tables.
-    static std::mutex mutex;
-    static std::map<int, std::vector<BoxSymmetry>> made;
-    std::lock_guard lock(mutex);
-    std::vector<BoxSymmetry>& out = made[box.x + 8 * box.y + 64 * box.z];
-    if (!out.empty()) return out;
+namespace {
+
+// A rotation followed by the mirror x -> -x when `mirror`.
+std::vector<BoxSymmetry> boxMaps(BoxSize box, bool mirror) {
+    std::vector<BoxSymmetry> out;
+    out.reserve(24);
     const int size[3] = {box.x, box.y, box.z};
-    for (const Rotation& r : cubeRotations()) {
+    for (Rotation r : cubeRotations()) {
         bool fits = true;
         for (int i = 0; i < 3; ++i) fits = fits && size[r.axis[i]] == size[i];
+        if (mirror) r.sign[0] = int8_t(-r.sign[0]);
         if (fits) out.emplace_back(r, box);
     }
     return out;
+}
+
+}  // namespace
+
+std::vector<BoxSymmetry> boxSymmetries(BoxSize box) { return boxMaps(box, false); }
+
+std::vector<BoxSymmetry> boxMirrorSymmetries(BoxSize box) { return boxMaps(box, true); }
+
+uint64_t mirrorShape(uint64_t cells) {
+    Rotation mirror;
+    mirror.sign[0] = -1;
+    return rotateShape(cells, mirror);
 }
 
 }  // namespace tessaro::analysis

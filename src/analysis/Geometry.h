@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace tessaro::analysis {
@@ -49,19 +48,23 @@ public:
     // Cells outside the box are dropped.
     uint64_t apply(uint64_t cells) const {
         uint64_t out = 0;
-        for (int k = 0; cells != 0; ++k, cells >>= 8) out |= (*byByte_)[k][cells & 0xFF];
+        for (int k = 0; cells != 0; ++k, cells >>= 4) out |= byNibble_[k][cells & 0xF];
         return out;
     }
     bool isIdentity() const { return identity_; }
 
 private:
-    // The image of each value of each byte of a mask: a few lookups per mask; shared by copies.
-    using Table = std::array<std::array<uint64_t, 256>, 8>;
-    std::shared_ptr<const Table> byByte_;
+    // The image of each value of each four bits of a mask: a few lookups per
+    // mask, and a table small enough to make in passing (2 KB).
+    std::array<std::array<uint64_t, 16>, 16> byNibble_{};
     bool identity_ = true;
 };
 // The rotations that map the box onto itself, the identity first: 24 for a
 // cube, 8 when exactly two sides are equal, 4 when all differ.
 std::vector<BoxSymmetry> boxSymmetries(BoxSize box);
+// The reflections that map the box onto itself, as many as its rotations.
+std::vector<BoxSymmetry> boxMirrorSymmetries(BoxSize box);
+// The mirror image of a shape, moved to the origin.
+uint64_t mirrorShape(uint64_t cells);
 
 }  // namespace tessaro::analysis

@@ -52,6 +52,9 @@ struct PackingAnalysis::Data {
     std::array<uint64_t, kBlocks> kept{};  // cells of each kept block
     std::vector<PieceType> types;
     std::vector<BoxSymmetry> group;  // identity first
+    std::vector<BoxSymmetry> mirrors;  // the reflections that keep every kept block in place
+    std::vector<int> mirrorType;       // per type, its mirror image's
+    bool mirrorClosed = true;          // every type's mirror image among the types, as many times
     std::vector<int> chain;          // single-block types fixed, in turn, to break the symmetry
     uint64_t labellings = 1;         // orders of equal blocks: product of their counts' factorials
     SearchState root;
@@ -96,6 +99,48 @@ struct PackingAnalysis::Data {
                 if (k == 1) fixed.push_back({cells, uint8_t(t), 1});
             }
         }
+    }
+
+    // Whether rotation g can map any packing onto itself: each block alone of its
+    // shape must then lie where g maps it onto itself. Most rotations fail on the
+    // block with the fewest places, and then need no search.
+    bool mayFix(const BoxSymmetry& g) const {
+        const PieceType* fewest = nullptr;
+        for (const PieceType& t : types)
+            if (t.blocks.size() == 1 && (fewest == nullptr || t.placements.size() < fewest->placements.size())) fewest = &t;
+        if (fewest == nullptr) return true;
+        for (uint64_t p : fewest->placements)
+            if (g.apply(p) == p) return true;
+        return false;
+    }
+
+    // For the unlabelled packings that reflection g maps onto themselves: a block
+    // and its mirror image are one type there, and each item a cycle of pieces.
+    std::pair<std::vector<Item>, SearchState> mirrorItems(const BoxSymmetry& g) const {
+        SearchState start = root;
+        const auto merged = [&](size_t t) { return size_t(std::min(int(t), mirrorType[t])); };
+        for (size_t t = 0; t < types.size(); ++t)
+            if (merged(t) != t) start.left[merged(t)] = uint8_t(start.left[merged(t)] + start.left[t]), start.left[t] = 0;
+        std::vector<Item> cycles;
+        for (size_t t = 0; t < types.size(); ++t) {
+            const int have = start.left[merged(t)];
+            for (uint64_t p : types[t].placements) {
+                uint64_t cells = 0, q = p;
+                int k = 0;
+                bool ok = true;
+                do {
+                    if ((q & cells) != 0 || q < p) {
+                        ok = false;
+                        break;
+                    }
+                    cells |= q;
+                    ++k;
+                    q = g.apply(q);
+                } while (q != p && k < have);
+                if (ok && q == p) cycles.push_back({cells, uint8_t(merged(t)), uint8_t(k)});
+            }
+        }
+        return {std::move(cycles), start};
     }
 
     Packing toPacking(const std::vector<Item>& pieces) const {
@@ -151,15 +196,23 @@ struct PackingAnalysis::Data {
     // The parts a count shares out: symmetryParts() split further until there
     // are enough; the split keeps the search order, so the first packing is the
     // same for any thread count.
-    // Split further until there are enough to share out (unless `split` is off);
-    // the split keeps the search order, so the first packing is the same for any thread count.
+    // Parts of the search, split further until there are enough to share out and
+    // to tell the progress by, but not many more: each part's start costs (no
+    // split at all unless `split`). The split is the same for any thread count and
+    // keeps the search order, so the first packing is the same too.
     std::vector<SearchState> countParts(bool split = true) const {
         std::vector<SearchState> parts = symmetryParts();
+        const size_t enough = 160;
         CoverSearch splitter(*items);
-        for (int round = 0; split && round < 4 && parts.size() < 512; ++round) {
+        for (int round = 0; split && round < 4 && parts.size() < enough; ++round) {
             std::vector<SearchState> next;
-            for (const SearchState& s : parts)
-                for (const SearchState& c : splitter.expand(s)) next.push_back(c);
+            for (size_t k = 0; k < parts.size(); ++k) {
+                if (next.size() + parts.size() - k >= enough) {
+                    next.insert(next.end(), parts.begin() + std::ptrdiff_t(k), parts.end());
+                    break;
+                }
+                for (const SearchState& c : splitter.expand(parts[k])) next.push_back(c);
+            }
             parts = std::move(next);
         }
         return parts;
@@ -260,14 +313,29 @@ PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
         }
     }
 
+    // The box's symmetries are tables of 16 KB: filtered in place, never copied.
+    const auto keepsKept = [&](const BoxSymmetry& g) {
+        for (uint64_t cells : d->kept)
+            if (g.apply(cells) != cells) return false;
+        return true;
+    };
     if (boxOk) {
-        for (const BoxSymmetry& g : boxSymmetries(box)) {
-            bool keeps = true;
-            for (uint64_t cells : d->kept) keeps = keeps && g.apply(cells) == cells;
-            if (keeps) d->group.push_back(g);
-        }
+        d->group = boxSymmetries(box);
+        std::erase_if(d->group, [&](const BoxSymmetry& g) { return !keepsKept(g); });
     }
     if (d->group.empty()) d->group.push_back(BoxSymmetry(Rotation{}, box));
+    for (size_t t = 0; t < typeShape.size(); ++t) {
+        const auto m = std::find(typeShape.begin(), typeShape.end(), canonicalShape(mirrorShape(typeShape[t])));
+        if (m == typeShape.end() || d->types[size_t(m - typeShape.begin())].blocks.size() != d->types[t].blocks.size()) {
+            d->mirrorClosed = false;
+            break;
+        }
+        d->mirrorType.push_back(int(m - typeShape.begin()));
+    }
+    if (boxOk && d->mirrorClosed) {
+        d->mirrors = boxMirrorSymmetries(box);
+        std::erase_if(d->mirrors, [&](const BoxSymmetry& g) { return !keepsKept(g); });
+    }
 
     int freeCells = 0;
     SearchState& root = d->root;
@@ -371,6 +439,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
     CountResult r;
     r.symmetry = int(d.group.size());
+    if (d.mirrorClosed) r.distinctMirror = 0;
     if (!d.problems.empty()) {
         r.complete = true;
         r.seconds = elapsed();
@@ -381,9 +450,9 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
         return r;
     }
 
+    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     const std::vector<SearchState> parts = d.countParts(options.split);
 
-    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     const uint64_t labellings = d.labellings;
     // With a limit the workers look at the total often, so that they stop soon after it.
@@ -413,7 +482,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     };
     const auto work = [&](WorkerCount& mine) {
         CoverSearch search(*d.items);
-        PieceSearch pieces(d.placementsByType);
+        std::optional<PieceSearch> pieces;  // its tables are made only for a box with cells to spare
         uint64_t finished = 0;
         for (;;) {
             const size_t i = nextPart.fetch_add(1);
@@ -426,14 +495,15 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
             uint64_t leaves = 0;
             const std::vector<Item>* packing = nullptr;
             if (part.empties > 0 && part.filled != kFull) {
-                ended = pieces.count(part, [&](uint64_t sofar) {
+                if (!pieces) pieces.emplace(d.placementsByType, options.shortcuts);
+                ended = pieces->count(part, [&](uint64_t sofar) {
                     mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
-                    mine.nodes.store(pieces.nodes(), std::memory_order_relaxed);
+                    mine.nodes.store(pieces->nodes(), std::memory_order_relaxed);
                     return !shouldStop();
                 });
-                leaves = pieces.leaves();
-                nodes = pieces.nodes();
-                packing = &pieces.firstPacking();
+                leaves = pieces->leaves();
+                nodes = pieces->nodes();
+                packing = &pieces->firstPacking();
             } else {
                 search.start(part);
                 for (;;) {
@@ -506,6 +576,7 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     // packings each maps onto itself, so a packing that is its own rotation counts right.
     uint64_t fixedLabelled = typePackings, fixedUnlabelled = typePackings;
     for (size_t g = 1; g < d.group.size() && r.complete; ++g) {
+        if (!d.mayFix(d.group[g])) continue;
         std::vector<Item> fixed, cycles;
         d.invariantItems(d.group[g], fixed, cycles);
         const ItemSet fixedItems = d.makeItems(std::move(fixed));
@@ -519,17 +590,27 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
         fixedLabelled += *a;
         fixedUnlabelled += *b;
     }
+    uint64_t fixedMirror = fixedUnlabelled;
+    for (size_t g = 0; g < d.mirrors.size() && r.complete; ++g) {
+        auto [items, start] = d.mirrorItems(d.mirrors[g]);
+        const auto a = countAll(d.makeItems(std::move(items)), start, options.cancel);
+        if (!a) r.complete = false;
+        fixedMirror += a.value_or(0);
+    }
     const uint64_t order = d.group.size();
+    const bool closed = d.mirrorClosed;
     if (r.complete) {
         r.solutions = typePackings * labellings;
         r.distinct = fixedLabelled * labellings / order;
         r.distinctUnlabelled = fixedUnlabelled / order;
+        if (closed) r.distinctMirror = fixedMirror / (order + d.mirrors.size());
     } else {
         // Lower bounds: a class holds at most as many packings as there are rotations.
         r.solutions = typePackings * labellings;
         if (options.limit) r.solutions = std::min(r.solutions, *options.limit);
         r.distinct = ceilDiv(r.solutions, order);
         r.distinctUnlabelled = std::min(r.distinct, ceilDiv(typePackings, order));
+        if (closed) r.distinctMirror = ceilDiv(r.distinctUnlabelled, 2);
     }
     r.unique = r.complete && r.distinctUnlabelled == 1;
     r.seconds = elapsed();

@@ -6,7 +6,10 @@
 // cells than box cells leave cells empty. Three counts:
 //   solutions            every packing, blocks told apart by their numbers;
 //   distinct             packings alike under a rotation of the box counted once;
-//   distinct_unlabelled  as distinct, and blocks of the same shape interchangeable.
+//   distinct_unlabelled  as distinct, and blocks of the same shape interchangeable;
+//   distinct_mirror      as distinct_unlabelled, and a packing and its mirror image
+//                        counted once; only for blocks closed under mirroring (each
+//                        block mirror-symmetric or as many of its mirror image).
 // With the blocks loaded in the box kept in place, only the box rotations that
 // map every kept block onto itself count.
 
@@ -63,6 +66,8 @@ struct CountOptions {
     double progressInterval = 0.25;
     // false: no finer parts for threads to share; for small searches run many times over.
     bool split = true;
+    // Off: the search without its shortcuts, only to check that they change no count.
+    bool shortcuts = true;
 };
 
 struct SearchEstimate {
@@ -76,6 +81,7 @@ struct CountResult {
     uint64_t solutions = 0;
     uint64_t distinct = 0;
     uint64_t distinctUnlabelled = 0;
+    std::optional<uint64_t> distinctMirror;  // nothing when the blocks are not closed under mirroring
     bool unique = false;    // complete and distinctUnlabelled == 1
     bool complete = false;  // false after a limit or cancel: the counts are lower bounds
     uint64_t nodes = 0;     // nodes the search visited (what estimate() foretells)

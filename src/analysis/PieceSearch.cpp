@@ -4,11 +4,36 @@
 
 namespace tessaro::analysis {
 
-PieceSearch::PieceSearch(const std::vector<std::vector<uint64_t>>& placements)
-    : placements_(placements), types_(int(placements.size())) {
-    for (const auto& p : placements) capacity_ += p.size();
+PieceSearch::PieceSearch(const std::vector<std::vector<uint64_t>>& placements, bool shortcuts)
+    : types_(int(placements.size())), shortcuts_(shortcuts) {
+    for (int t = 0; t < types_; ++t) {
+        wordStart_[size_t(t)] = uint32_t(words_);
+        words_ += (placements[size_t(t)].size() + 63) / 64;
+    }
+    for (int t = types_; t <= kMaxTypes; ++t) wordStart_[size_t(t)] = uint32_t(words_);
+    masks_.assign(words_ * 64, 0);
+    valid_.assign(words_, 0);
+    // The places that hold each cell, then each place's overlaps as the union over its cells.
+    holding_.assign(64 * words_, 0);
+    std::vector<uint64_t>& holding = holding_;
+    for (int t = 0; t < types_; ++t)
+        for (size_t k = 0; k < placements[size_t(t)].size(); ++k) {
+            const size_t i = 64 * size_t(wordStart_[size_t(t)]) + k;
+            masks_[i] = placements[size_t(t)][k];
+            valid_[i / 64] |= uint64_t(1) << (i % 64);
+            for (uint64_t m = masks_[i]; m != 0; m &= m - 1)
+                holding[size_t(std::countr_zero(m)) * words_ + i / 64] |= uint64_t(1) << (i % 64);
+        }
+    overlaps_.assign(masks_.size() * words_, 0);
+    for (size_t i = 0; i < masks_.size(); ++i) {
+        uint64_t* row = overlaps_.data() + i * words_;
+        for (uint64_t m = masks_[i]; m != 0; m &= m - 1) {
+            const uint64_t* h = holding.data() + size_t(std::countr_zero(m)) * words_;
+            for (size_t w = 0; w < words_; ++w) row[w] |= h[w];
+        }
+    }
     levels_.resize(2 * kMaxTypes + 1);
-    pool_.resize(capacity_ * levels_.size());
+    pool_.assign(words_ * levels_.size(), 0);
 }
 
 bool PieceSearch::count(const SearchState& s, const std::function<bool(uint64_t)>& keepGoing) {
@@ -23,83 +48,141 @@ bool PieceSearch::count(const SearchState& s, const std::function<bool(uint64_t)
     empties_ = s.empties;
     // Level 0: every place that fits beside what the state holds.
     Level& top = levels_[0];
-    uint32_t n = 0;
-    uint64_t reach = 0;
-    for (int t = 0; t < types_; ++t) {
-        top.begin[size_t(t)] = n;
-        if (left_[size_t(t)] > 0)
-            for (uint64_t m : placements_[size_t(t)])
-                if ((m & s.filled) == 0) pool_[n++] = m, reach |= m;
-        top.end[size_t(t)] = n;
+    uint64_t* alive = bits(0);
+    for (size_t w = 0; w < words_; ++w) alive[w] = ~uint64_t(0);
+    for (uint64_t m = s.filled; m != 0; m &= m - 1) {
+        const uint64_t* h = holding_.data() + size_t(std::countr_zero(m)) * words_;
+        for (size_t w = 0; w < words_; ++w) alive[w] &= ~h[w];
     }
-    for (int t = 0; t < types_; ++t)
-        if (top.end[size_t(t)] - top.begin[size_t(t)] < left_[size_t(t)]) return true;
-    if (std::popcount(~s.filled & ~reach) > empties_) return true;
+    for (int t = 0; t < types_; ++t) {
+        top.count[size_t(t)] = 0;
+        top.lo[size_t(t)] = wordStart_[size_t(t)];
+        top.hi[size_t(t)] = left_[size_t(t)] > 0 ? wordStart_[size_t(t + 1)] : wordStart_[size_t(t)];
+        for (uint32_t w = wordStart_[size_t(t)]; w < wordStart_[size_t(t + 1)]; ++w) {
+            alive[w] &= left_[size_t(t)] > 0 ? valid_[w] : 0;
+            top.count[size_t(t)] += uint32_t(std::popcount(alive[w]));
+        }
+        if (top.count[size_t(t)] < left_[size_t(t)]) return true;
+    }
     descend(0, s.filled);
     return !stopped_;
+}
+
+void PieceSearch::recordFirst(int lastType, uint32_t lastIndex) {
+    first_.assign(origin_->placed.begin(), origin_->placed.begin() + origin_->placedCount);
+    first_.insert(first_.end(), chosen_.begin(), chosen_.begin() + chosenCount_);
+    if (lastType >= 0) first_.push_back({masks_[lastIndex], uint8_t(lastType), 1});
 }
 
 bool PieceSearch::descend(int level, uint64_t filled) {
     if ((++nodes_ & 4095) == 0 && !(*keepGoing_)(leaves_)) stopped_ = true;
     if (stopped_) return false;
     const Level& here = levels_[size_t(level)];
+    const uint64_t* alive = bits(level);
     // The kind with the fewest places left; none left means a packing.
     int best = -1, pieces = 0;
     uint32_t fewest = ~uint32_t(0);
+    std::array<uint8_t, kMaxTypes> order{};
+    int kinds = 0;
     for (int t = 0; t < types_; ++t) {
         if (left_[size_t(t)] == 0) continue;
         pieces += left_[size_t(t)];
-        const uint32_t n = here.end[size_t(t)] - here.begin[size_t(t)];
+        const uint32_t n = here.count[size_t(t)];
         if (n < fewest) fewest = n, best = t;
+        // The kinds with the fewest places are looked at first: a branch most often
+        // ends for want of places of one of them, and then the rest is not looked at.
+        int k = kinds++;
+        if (shortcuts_)
+            for (; k > 0 && here.count[order[size_t(k - 1)]] > n; --k) order[size_t(k)] = order[size_t(k - 1)];
+        order[size_t(k)] = uint8_t(t);
     }
     if (pieces == 1) {
         // The last piece: each place that still fits is a packing (the cells left over stay empty).
         if (leaves_ == 0 && fewest > 0) {
-            first_.assign(origin_->placed.begin(), origin_->placed.begin() + origin_->placedCount);
-            first_.insert(first_.end(), chosen_.begin(), chosen_.begin() + chosenCount_);
-            first_.push_back({pool_[capacity_ * size_t(level) + here.begin[size_t(best)]], uint8_t(best), 1});
+            uint32_t w = here.lo[size_t(best)];
+            while (alive[w] == 0) ++w;
+            recordFirst(best, 64 * w + uint32_t(std::countr_zero(alive[w])));
         }
         leaves_ += fewest;
         return true;
     }
     if (best < 0) {
-        if (leaves_++ == 0) {
-            first_.assign(origin_->placed.begin(), origin_->placed.begin() + origin_->placedCount);
-            first_.insert(first_.end(), chosen_.begin(), chosen_.begin() + chosenCount_);
-        }
+        if (leaves_++ == 0) recordFirst(-1, 0);
+        return true;
+    }
+    if (shortcuts_ && pieces == 2 && leaves_ > 0) {
+        // The last two pieces: every pair of places that miss each other is a packing.
+        int other = best;
+        for (int t = 0; t < types_; ++t)
+            if (left_[size_t(t)] > 0 && t != best) other = t;
+        uint64_t pairs = 0;
+        for (uint32_t w = here.lo[size_t(best)]; w < here.hi[size_t(best)]; ++w)
+            for (uint64_t word = alive[w]; word != 0; word &= word - 1) {
+                const uint32_t i = 64 * w + uint32_t(std::countr_zero(word));
+                const uint64_t* overlaps = overlaps_.data() + size_t(i) * words_;
+                uint32_t v = here.lo[size_t(other)];
+                if (other == best) {
+                    pairs += uint64_t(std::popcount(alive[w] & ~overlaps[w] & ~((uint64_t(2) << (i % 64)) - 1)));
+                    v = w + 1;
+                }
+                for (; v < here.hi[size_t(other)]; ++v) pairs += uint64_t(std::popcount(alive[v] & ~overlaps[v]));
+            }
+        leaves_ += pairs;
         return true;
     }
     Level& next = levels_[size_t(level + 1)];
-    uint64_t* out = pool_.data() + capacity_ * size_t(level + 1);
-    const uint64_t* in = pool_.data() + capacity_ * size_t(level);
+    uint64_t* out = bits(level + 1);
     --left_[size_t(best)];
-    for (uint32_t i = here.begin[size_t(best)]; i < here.end[size_t(best)]; ++i) {
-        const uint64_t m = in[i];
-        const uint64_t nf = filled | m;
-        uint32_t n = 0;
-        uint64_t reach = 0;
-        bool dead = false;
-        for (int t = 0; t < types_ && !dead; ++t) {
-            next.begin[size_t(t)] = n;
-            if (left_[size_t(t)] > 0) {
-                // Pieces of one kind are taken in ascending order, so each set of places once.
-                const uint32_t from = t == best ? i + 1 : here.begin[size_t(t)];
-                for (uint32_t j = from; j < here.end[size_t(t)]; ++j) {
-                    const uint64_t c = in[j];
-                    out[n] = c;
-                    const bool fits = (c & nf) == 0;
-                    n += fits ? 1 : 0;
-                    reach |= fits ? c : 0;
+    for (uint32_t w = here.lo[size_t(best)]; w < here.hi[size_t(best)]; ++w) {
+        for (uint64_t word = alive[w]; word != 0; word &= word - 1) {
+            const uint32_t i = 64 * w + uint32_t(std::countr_zero(word));
+            const uint64_t* overlaps = overlaps_.data() + size_t(i) * words_;
+            bool dead = false;
+            for (int k = 0; k < kinds && !dead; ++k) {
+                const int t = order[size_t(k)];
+                uint32_t lo = here.lo[size_t(t)], hi = here.hi[size_t(t)];
+                uint32_t n = 0, v = lo;
+                if (t == best) {
+                    // Pieces of one kind are taken in ascending order, so each set of places once.
+                    const uint64_t a = alive[w] & ~overlaps[w] & ~((uint64_t(2) << (i % 64)) - 1);
+                    out[w] = a;
+                    n = uint32_t(std::popcount(a));
+                    lo = w, v = w + 1;
                 }
-                dead = n - next.begin[size_t(t)] < left_[size_t(t)];
+                for (; v < hi; ++v) {
+                    const uint64_t a = alive[v] & ~overlaps[v];
+                    out[v] = a;
+                    n += uint32_t(std::popcount(a));
+                }
+                next.count[size_t(t)] = n;
+                dead = n < left_[size_t(t)];
+                if (dead) break;
+                // The words at either end that hold no place any more are left out below.
+                while (lo < hi && out[lo] == 0) ++lo;
+                while (hi > lo && out[hi - 1] == 0) --hi;
+                next.lo[size_t(t)] = lo;
+                next.hi[size_t(t)] = hi;
             }
-            next.end[size_t(t)] = n;
+            if (dead) continue;
+            const uint64_t nf = filled | masks_[i];
+            // Cells that nothing left can cover must be among those that stay empty;
+            // the places are looked at until enough cells are covered.
+            uint64_t bare = ~nf;
+            for (int k = 0; k < kinds && std::popcount(bare) > empties_; ++k) {
+                const int t = order[size_t(k)];
+                if (left_[size_t(t)] == 0) continue;
+                for (uint32_t v = next.lo[size_t(t)]; v < next.hi[size_t(t)] && std::popcount(bare) > empties_; ++v)
+                    for (uint64_t a = out[v]; a != 0; a &= a - 1) bare &= ~masks_[64 * size_t(v) + size_t(std::countr_zero(a))];
+            }
+            if (std::popcount(bare) > empties_) continue;
+            chosen_[size_t(chosenCount_++)] = {masks_[i], uint8_t(best), 1};
+            const bool goOn = descend(level + 1, nf);
+            --chosenCount_;
+            if (!goOn) {
+                ++left_[size_t(best)];
+                return false;
+            }
         }
-        if (dead || std::popcount(~nf & ~reach) > empties_) continue;
-        chosen_[size_t(chosenCount_++)] = {m, uint8_t(best), 1};
-        const bool goOn = descend(level + 1, nf);
-        --chosenCount_;
-        if (!goOn) break;
     }
     ++left_[size_t(best)];
     return !stopped_;

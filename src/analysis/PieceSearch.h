@@ -3,7 +3,9 @@
 // stay empty, which makes covering it a weak choice. Instead the kind of block
 // with the fewest places left is placed next, each level keeping only the places
 // that still fit; a branch ends when some kind has too few places left, or when
-// more cells than may stay empty can no longer be covered by anything.
+// more cells than may stay empty can no longer be covered by anything. The
+// places that still fit are bit sets, and each place knows the places it
+// overlaps, so a level is a few dozen word operations.
 
 #include "analysis/CoverSearch.h"
 
@@ -15,8 +17,10 @@ namespace tessaro::analysis {
 
 class PieceSearch {
 public:
-    // placements[t]: every place of a piece of type t, ascending.
-    explicit PieceSearch(const std::vector<std::vector<uint64_t>>& placements);
+    // placements[t]: every place of a piece of type t, ascending. shortcuts: look
+    // at the kinds with the fewest places first and count the last two pieces in
+    // pairs (off only to check that they change no count).
+    explicit PieceSearch(const std::vector<std::vector<uint64_t>>& placements, bool shortcuts = true);
 
     // Counts the packings below `s` into leaves(); `keepGoing` is asked every few
     // thousand nodes and ends the count (returning false) when it says no.
@@ -29,14 +33,22 @@ public:
 
 private:
     struct Level {
-        std::array<uint32_t, kMaxTypes> begin{}, end{};
+        std::array<uint32_t, kMaxTypes> count{};     // places left of each type
+        std::array<uint32_t, kMaxTypes> lo{}, hi{};  // words of each type that may hold a place
     };
     bool descend(int level, uint64_t filled);
+    uint64_t* bits(int level) { return pool_.data() + words_ * size_t(level); }
+    void recordFirst(int lastType, uint32_t lastIndex);
 
-    const std::vector<std::vector<uint64_t>>& placements_;
     int types_ = 0;
-    size_t capacity_ = 0;  // candidates one level can hold
-    std::vector<uint64_t> pool_;
+    bool shortcuts_ = true;
+    size_t words_ = 0;                        // words of one set of places
+    std::array<uint32_t, kMaxTypes + 1> wordStart_{};  // type t's places are words [t], [t + 1)
+    std::vector<uint64_t> masks_;             // cells of place i (0 for a padding bit)
+    std::vector<uint64_t> valid_;             // the bits that stand for a place
+    std::vector<uint64_t> holding_;           // per cell: the places that cover it
+    std::vector<uint64_t> overlaps_;          // per place: the places that share a cell with it, itself included
+    std::vector<uint64_t> pool_;              // the places left at each level
     std::vector<Level> levels_;
     std::array<uint8_t, kMaxTypes> left_{};
     int empties_ = 0;

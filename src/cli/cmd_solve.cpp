@@ -6,6 +6,7 @@
 #include "cli/DifficultyReport.h"
 #include "cli/PuzzleSource.h"
 #include "cli/SolveEstimate.h"
+#include "cli/SolveAll.h"
 #include "cli/StopSignals.h"
 
 #include <nlohmann/json.hpp>
@@ -41,6 +42,7 @@ struct SolveOptions {
     bool estimate = false;
     bool noDifficulty = false;
     std::optional<uint64_t> difficultyNodes;
+    bool all = false;
 };
 
 // A progress line on stderr once a search has run a second.
@@ -101,6 +103,7 @@ nlohmann::json toJson(const PackingAnalysis& a, const CountResult& r) {
         {"solutions", r.solutions},
         {"distinct", r.distinct},
         {"distinct_unlabelled", r.distinctUnlabelled},
+        {"distinct_mirror", r.distinctMirror ? nlohmann::json(*r.distinctMirror) : nlohmann::json(nullptr)},
         {"unique", r.unique},
         {"complete", r.complete},
         {"symmetry", r.symmetry},
@@ -201,12 +204,19 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない（全探索をもう一度しない）");
     addCountOption(*cmd, "--difficulty-nodes", opts->difficultyNodes,
                    "難易度の探索をこのノード数で打ち切る（0 は上限なし、既定 5000000）");
+    cmd->add_flag("--all", opts->all, "異なる詰め方を全て、1 行に 1 つの JSON で出力する");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
         const PackingAnalysis analysis(loaded->puzzle, opts->fromBox);
         if (opts->estimate) {
             printSolveEstimate(analysis, opts->json, std::cout);
+            return;
+        }
+        if (opts->all) {
+            const StopSignals interrupts({SIGINT, SIGTERM});
+            writeAllPackings(analysis, opts->limit, StopSignals::stopped(), std::cout);
+            ctx.exitCode = kExitOk;
             return;
         }
         ProgressLine progress(!opts->quiet);

@@ -1,11 +1,14 @@
 // Box symmetries, the checks before searching, stopping early and the thread split.
 #include "AnalysisTestUtil.h"
+#include "analysis/CoverSearch.h"
 #include "analysis/PackingAnalysis.h"
 #include "solver/RandomCut.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <string>
+#include <vector>
 
 using namespace tessaro;
 using namespace tessaro::analysis;
@@ -25,6 +28,28 @@ Puzzle sampleWithout(int b) {
     Puzzle p = buildSamplePuzzle();
     removeBlock(p, b);
     return p;
+}
+
+// Cells to spare as in the heavy puzzles, in boxes small enough for a test: a
+// cut box with one block dropped, and one with the last cell trimmed off some blocks.
+std::vector<Puzzle> heavyLike() {
+    CutSpec cut;
+    cut.cellsZ = 3;
+    cut.blocks = 7;
+    cut.seed = 3;
+    Puzzle dropped = cutBox(cut);
+    removeBlock(dropped, 2);
+    cut.cellsZ = 2;
+    cut.blocks = 6;
+    Puzzle trimmed = cutBox(cut);
+    for (int b = 0; b < 3; ++b)
+        for (int c = kCells - 1; c >= 0; --c)
+            if (trimmed.G_iPiece[b + kBlocks * c] != 0) {
+                trimmed.G_iPiece[b + kBlocks * c] = trimmed.G_iPiece_Made[b + kBlocks * c] = 0;
+                break;
+            }
+    trimmed.G_iCell_Total = fncPiece_CountAll(trimmed);
+    return {dropped, trimmed};
 }
 
 }  // namespace
@@ -113,27 +138,35 @@ TEST(Analysis, StopsAtTheLimitOrWhenCancelled) {
     EXPECT_FALSE(walk.finished());
 }
 
-TEST(Analysis, SameCountsForAnyThreadCount) {
+TEST(Analysis, SameCountsForAnyThreadCountWithAndWithoutShortcuts) {
     CutSpec cut;
     cut.seed = 2;
-    for (const Puzzle& p : {sampleWithout(6), cutBox(cut)}) {
-        const PackingAnalysis a(p);
+    std::vector<Puzzle> puzzles = heavyLike();
+    puzzles.push_back(sampleWithout(6));
+    puzzles.push_back(cutBox(cut));
+    for (size_t k = 0; k < puzzles.size(); ++k) {
+        const PackingAnalysis a(puzzles[k]);
         CountResult base;
-        for (int threads : {1, 2, 4}) {
-            CountOptions opts;
-            opts.threads = threads;
-            const CountResult r = a.count(opts);
-            if (threads == 1) {
-                base = r;
-                EXPECT_TRUE(r.complete);
-                EXPECT_GT(r.solutions, 0u);
-                continue;
+        for (int threads : {1, 2, 4})
+            for (bool shortcuts : {true, false}) {
+                CountOptions opts;
+                opts.threads = threads;
+                opts.shortcuts = shortcuts;
+                const CountResult r = a.count(opts);
+                if (threads == 1 && shortcuts) {
+                    base = r;
+                    EXPECT_TRUE(r.complete);
+                    EXPECT_GT(r.solutions, 0u) << "puzzle " << k;
+                    continue;
+                }
+                SCOPED_TRACE("puzzle " + std::to_string(k) + ", " + std::to_string(threads) + " threads" +
+                             (shortcuts ? "" : ", no shortcuts"));
+                EXPECT_EQ(r.solutions, base.solutions);
+                EXPECT_EQ(r.distinct, base.distinct);
+                EXPECT_EQ(r.distinctUnlabelled, base.distinctUnlabelled);
+                EXPECT_EQ(r.distinctMirror, base.distinctMirror);
+                EXPECT_EQ(r.first, base.first);
             }
-            EXPECT_EQ(r.solutions, base.solutions) << threads;
-            EXPECT_EQ(r.distinct, base.distinct) << threads;
-            EXPECT_EQ(r.distinctUnlabelled, base.distinctUnlabelled) << threads;
-            EXPECT_EQ(r.first, base.first) << threads;
-        }
     }
 }
 
@@ -160,4 +193,25 @@ TEST(Analysis, CompletesAPartialPacking) {
     EXPECT_TRUE(r.complete);
     EXPECT_GE(r.solutions, 1u);
     EXPECT_LT(r.solutions, whole.count().solutions);
+}
+
+// Eight kinds of block, all placed, and the last cell of the grid still open:
+// only leaving it empty is left, with no item table to look at past the last kind.
+TEST(Analysis, EveryKindPlacedLeavesTheLastCellEmpty) {
+    std::array<int, analysis::kMaxTypes> sizes{};
+    std::array<bool, analysis::kMaxTypes> connected{};
+    std::vector<analysis::Item> items;
+    for (int t = 0; t < analysis::kMaxTypes; ++t) {
+        sizes[size_t(t)] = 1;
+        connected[size_t(t)] = true;
+        items.push_back({uint64_t(1) << t, uint8_t(t), 1});
+    }
+    const analysis::ItemSet set(analysis::kMaxTypes, sizes, connected, items);
+    analysis::SearchState state;
+    state.filled = ~(uint64_t(1) << 63);
+    state.empties = 1;
+    analysis::CoverSearch search(set);
+    search.start(state);
+    EXPECT_EQ(search.run(1000, true), analysis::CoverSearch::Step::Done);
+    EXPECT_EQ(search.leaves(), 1u);
 }

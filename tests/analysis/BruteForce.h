@@ -8,7 +8,9 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace tessaro::test {
@@ -90,6 +92,7 @@ inline uint64_t mapCells(const std::array<int, kCells>& map, uint64_t m) {
 
 struct BruteCounts {
     uint64_t solutions = 0, distinct = 0, distinctUnlabelled = 0;
+    std::optional<uint64_t> distinctMirror;  // packings as sets of shapes, mirror images alike
     int symmetry = 0;
     std::set<Pack> packings;
     std::vector<int> shapeClass;  // per block
@@ -178,6 +181,56 @@ inline BruteCounts bruteForce(const Puzzle& p, bool fromBox) {
     }
     r.distinct = labelled.size();
     r.distinctUnlabelled = unlabelled.size();
+
+    // Mirror images: a block's mirror class holds the block's turned cubes reflected in x.
+    std::vector<int> mirrorClass(kBlocks, -1);
+    for (int b = 0; b < kBlocks; ++b) {
+        if (r.shapeClass[b] < 0) continue;
+        if (r.shapeClass[b] >= 100) {
+            mirrorClass[b] = r.shapeClass[b];
+            continue;
+        }
+        std::set<uint64_t> mirrored;
+        for (uint64_t c : turned[b]) {
+            uint64_t m = 0;
+            for (uint64_t k = c; k != 0; k &= k - 1) m |= uint64_t(1) << (std::countr_zero(k) ^ 3);  // x -> 3 - x
+            while ((m & 0x1111111111111111ull) == 0) m >>= 1;
+            mirrored.insert(m);
+        }
+        for (int c = 0; c < kBlocks; ++c)
+            if (r.shapeClass[c] >= 0 && r.shapeClass[c] < 100 && turned[c] == mirrored) mirrorClass[b] = r.shapeClass[c];
+    }
+    for (int b = 0; b < kBlocks; ++b) {
+        if (r.shapeClass[b] < 0) continue;
+        if (mirrorClass[b] < 0 || std::count(r.shapeClass.begin(), r.shapeClass.end(), r.shapeClass[b]) !=
+                                      std::count(r.shapeClass.begin(), r.shapeClass.end(), mirrorClass[b]))
+            return r;
+    }
+    std::vector<std::pair<std::array<int, kCells>, bool>> maps;
+    for (const auto& map : syms) maps.push_back({map, false});
+    for (const auto& rot : boxRotations(dx, dy, dz)) {
+        std::array<int, kCells> map;
+        map.fill(-1);
+        for (int c = 0; c < kCells; ++c)
+            if ((c & 3) < dx && rot[(c & ~3) | (dx - 1 - (c & 3))] >= 0) map[c] = rot[(c & ~3) | (dx - 1 - (c & 3))];
+        bool keeps = true;
+        for (int b = 0; b < kBlocks && fromBox; ++b)
+            if (p.G_iLoaded[b] != 0 && !places[b].empty()) keeps = keeps && mapCells(map, places[b][0]) == places[b][0];
+        if (keeps) maps.push_back({map, true});
+    }
+    std::set<std::vector<std::pair<int, uint64_t>>> classes;
+    for (const Pack& pk : r.packings) {
+        std::vector<std::pair<int, uint64_t>> best;
+        for (const auto& [map, mirror] : maps) {
+            std::vector<std::pair<int, uint64_t>> t;
+            for (int b = 0; b < kBlocks; ++b)
+                if (r.shapeClass[b] >= 0) t.push_back({mirror ? mirrorClass[b] : r.shapeClass[b], mapCells(map, pk[b])});
+            std::sort(t.begin(), t.end());
+            if (best.empty() || t < best) best = t;
+        }
+        classes.insert(best);
+    }
+    r.distinctMirror = classes.size();
     return r;
 }
 

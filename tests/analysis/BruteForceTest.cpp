@@ -27,6 +27,7 @@ void expectAgrees(const Puzzle& p, bool fromBox, const std::string& name) {
     EXPECT_EQ(got.solutions, want.solutions);
     EXPECT_EQ(got.distinct, want.distinct);
     EXPECT_EQ(got.distinctUnlabelled, want.distinctUnlabelled);
+    EXPECT_EQ(got.distinctMirror, want.distinctMirror);
     EXPECT_EQ(got.symmetry, want.symmetry);
     EXPECT_EQ(got.unique, want.distinctUnlabelled == 1);
     EXPECT_EQ(got.first.has_value(), want.solutions > 0);
@@ -76,6 +77,12 @@ TEST(AnalysisBruteForce, HandMadeBoxes) {
     expectAgrees(makePuzzle(3, 2, 2, {bar3, bar3, ell, domino, one}), false, "3x2x2, identical blocks, empty cells");
     expectAgrees(makePuzzle(3, 2, 2, {bar3, slab, apart}), false, "3x2x2, three empty cells");
     expectAgrees(makePuzzle(3, 3, 1, {bar3, ell, ell}), false, "a flat box, one empty cell");
+    // A block and its mirror image, alone and with its partner missing.
+    const CellList screw = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}};
+    const CellList screwMirror = {{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {0, 1, 1}};
+    expectAgrees(makePuzzle(2, 2, 2, {screw, screwMirror}), false, "two mirror-image screws");
+    expectAgrees(makePuzzle(3, 2, 2, {screw, screwMirror, ell, one}), false, "mirror-image screws, empty cells");
+    expectAgrees(makePuzzle(3, 2, 2, {screw, screw, screwMirror}), false, "one mirror image short");
 }
 
 TEST(AnalysisBruteForce, CutBoxesFullAndWithABlockMissing) {

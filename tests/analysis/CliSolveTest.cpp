@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <sstream>
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -19,11 +21,13 @@ TEST(CliSolve, SampleAsJson) {
     const nlohmann::json j = nlohmann::json::parse(r.out);
     std::set<std::string> keys;
     for (const auto& [k, v] : j.items()) keys.insert(k);
-    EXPECT_EQ(keys, (std::set<std::string>{"solutions", "distinct", "distinct_unlabelled", "unique", "complete",
-                                           "symmetry", "seconds", "blocks", "problems", "first", "difficulty"}));
+    EXPECT_EQ(keys, (std::set<std::string>{"solutions", "distinct", "distinct_unlabelled", "distinct_mirror", "unique",
+                                           "complete", "symmetry", "seconds", "blocks", "problems", "first",
+                                           "difficulty"}));
     EXPECT_EQ(j["solutions"], 22464);
     EXPECT_EQ(j["distinct"], 936);
     EXPECT_EQ(j["distinct_unlabelled"], 156);
+    EXPECT_EQ(j["distinct_mirror"], 78);
     EXPECT_EQ(j["unique"], false);
     EXPECT_EQ(j["complete"], true);
     EXPECT_EQ(j["symmetry"], 24);
@@ -70,6 +74,30 @@ TEST(CliSolve, TextLimitAndFromBox) {
     const nlohmann::json free = nlohmann::json::parse(runCli(dir, "solve '" + file + "' --json").out);
     EXPECT_EQ(free["solutions"], 24);
     EXPECT_EQ(free["symmetry"], 8);
+}
+
+// --all lists what the window's browser steps through, in its order.
+TEST(CliSolve, AllDistinctPackings) {
+    const CliResult all = runCli("solve --sample --all");
+    ASSERT_EQ(all.code, 0) << all.err;
+    analysis::DistinctPackings walk{analysis::PackingAnalysis(buildSamplePuzzle())};
+    std::istringstream lines(all.out);
+    size_t n = 0;
+    for (std::string line; std::getline(lines, line); ++n) {
+        const nlohmann::json j = nlohmann::json::parse(line);
+        ASSERT_EQ(j["n"], n + 1);
+        const auto want = walk.at(n);
+        ASSERT_TRUE(want);
+        for (int b = 0; b < kBlocks; ++b) {
+            uint64_t cells = 0;
+            for (const auto& c : j["blocks"][b]) cells |= analysis::bitOf(c[0], c[1], c[2]);
+            ASSERT_EQ(cells, (*want)[b]) << "packing " << n + 1 << ", block " << b + 1;
+        }
+    }
+    EXPECT_FALSE(walk.at(n));
+    EXPECT_EQ(n, 156u);
+    const CliResult limited = runCli("solve --sample --all --limit 5");
+    EXPECT_EQ(std::count(limited.out.begin(), limited.out.end(), '\n'), 5);
 }
 
 TEST(CliSolve, ExitCodes) {

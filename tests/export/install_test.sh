@@ -16,12 +16,16 @@ fail() { echo "FAIL: $*"; [ -s "$tmp/run.log" ] && cat "$tmp/run.log"; exit 1; }
 
 cmake --install "$build" --prefix "$tmp/prefix" >"$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; fail "install"; }
 p=$tmp/prefix
-for f in games/tessaro games/tessaro-cli share/tessaro/Init.ini share/applications/org.tessaro.Tessaro.desktop \
+for f in games/tessaro games/tessaro-cli libexec/tessaro/tessaro-cli-export share/tessaro/Init.ini share/applications/org.tessaro.Tessaro.desktop \
          share/icons/hicolor/scalable/apps/org.tessaro.Tessaro.svg share/metainfo/org.tessaro.Tessaro.metainfo.xml; do
     [ -e "$p/$f" ] || fail "missing $f"
 done
 [ -e "$p/games/Init.ini" ] && fail "Init.ini beside the installed executables makes it a portable copy"
 grep -q '^Categories=Game;LogicGame;$' "$p/share/applications/org.tessaro.Tessaro.desktop" || fail "categories"
+
+# export runs in its own program, found from the installed tessaro-cli.
+"$p/games/tessaro-cli" export --sample --stl "$tmp/stl" >"$tmp/run.log" 2>&1 || fail "tessaro-cli export from the install"
+[ -s "$tmp/stl/block1.stl" ] || fail "export from the install wrote no STL"
 
 exec_line=$(sed -n 's/^Exec=//p' "$p/share/applications/org.tessaro.Tessaro.desktop")
 mkdir -p "$tmp/home" "$tmp/run"

@@ -13,7 +13,7 @@ deb=$(ls "$tmp"/*.deb 2>/dev/null | head -n1)
 [ -n "$deb" ] || fail "no .deb"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$tmp/list"
 cat "$tmp/list"
-for f in /usr/games/tessaro /usr/games/tessaro-cli /usr/share/tessaro/Init.ini \
+for f in /usr/games/tessaro /usr/games/tessaro-cli /usr/libexec/tessaro/tessaro-cli-export /usr/share/tessaro/Init.ini \
          /usr/share/applications/org.tessaro.Tessaro.desktop /usr/share/metainfo/org.tessaro.Tessaro.metainfo.xml \
          /usr/share/man/man6/tessaro.6.gz /usr/share/man/man6/tessaro-cli.6.gz \
          /usr/share/doc/tessaro/copyright /usr/share/doc/tessaro/changelog.Debian.gz; do
