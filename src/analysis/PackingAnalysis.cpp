@@ -193,21 +193,18 @@ struct PackingAnalysis::Data {
         return states;
     }
 
-    // The parts a count shares out: symmetryParts() split further until there
-    // are enough; the split keeps the search order, so the first packing is the
-    // same for any thread count.
-    // Parts of the search, split further until there are enough to share out and
-    // to tell the progress by, but not many more: each part's start costs (no
-    // split at all unless `split`). The split is the same for any thread count and
-    // keeps the search order, so the first packing is the same too.
-    std::vector<SearchState> countParts(bool split = true) const {
+    // Parts of the search: symmetryParts() split further until there are
+    // `enough`, but not many more, as each part's start costs (no split at all
+    // unless `split`). `wholeRounds` splits every part of a round, for the
+    // estimate, which counts small parts exactly. The split is the same for any
+    // thread count and keeps the search order, so the first packing is the same too.
+    std::vector<SearchState> countParts(bool split = true, size_t enough = 160, bool wholeRounds = false) const {
         std::vector<SearchState> parts = symmetryParts();
-        const size_t enough = 160;
         CoverSearch splitter(*items);
         for (int round = 0; split && round < 4 && parts.size() < enough; ++round) {
             std::vector<SearchState> next;
             for (size_t k = 0; k < parts.size(); ++k) {
-                if (next.size() + parts.size() - k >= enough) {
+                if (!wholeRounds && next.size() + parts.size() - k >= enough) {
                     next.insert(next.end(), parts.begin() + std::ptrdiff_t(k), parts.end());
                     break;
                 }
@@ -622,7 +619,7 @@ SearchEstimate PackingAnalysis::estimate(const EstimateOptions& options) const {
     const auto started = Clock::now();
     SearchEstimate out;
     if (d.problems.empty()) {
-        const PartsEstimate e = estimateParts(*d.items, d.placementsByType, d.countParts(), options);
+        const PartsEstimate e = estimateParts(*d.items, d.placementsByType, d.countParts(true, 512, true), options);
         const double labellings = double(d.labellings);
         out.solutions = {e.leaves.value * labellings, e.leaves.low * labellings, e.leaves.high * labellings};
         out.nodes = e.nodes;

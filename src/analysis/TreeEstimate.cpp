@@ -87,8 +87,11 @@ public:
             if (fewest == 0) return out;
             const size_t i = rnd.below(fewest);
             w *= double(fewest);
+            // With two pieces left the search counts the pairs of places without
+            // entering the last piece's level.
+            const bool node = pieces_ > 2;
             if (!child(level, size_t(best), i)) return out;
-            out.nodes += w;
+            if (node) out.nodes += w;
         }
     }
 
@@ -152,10 +155,10 @@ private:
         return !dead && std::popcount(~nf & ~reach) <= empties_;
     }
 
-    bool descend(size_t level, Sample& out) {
+    bool descend(size_t level, Sample& out, bool node = true) {
         if (budget_ == 0) return false;
         --budget_;
-        out.nodes += 1;
+        if (node) out.nodes += 1;
         size_t fewest = 0;
         const int best = choose(level, fewest);
         if (best < 0 || pieces_ == 1) {
@@ -163,9 +166,10 @@ private:
             return true;
         }
         const size_t b = size_t(best);
+        const bool childNodes = pieces_ > 2;  // as in probe()
         bool ok = true;
         for (size_t i = 0; i < fewest && ok; ++i) {
-            if (child(level, b, i)) ok = descend(level + 1, out);
+            if (child(level, b, i)) ok = descend(level + 1, out, childNodes);
             ++left_[b];
         }
         return ok;
