@@ -23,6 +23,10 @@ struct CliContext {
 // stderr and leaves the unreadable exit code.
 std::optional<LoadedPuzzle> readCommandPuzzle(const PuzzleSourceOptions& source, CliContext& ctx);
 
+// Parses the command line, runs the chosen command and gives the exit code,
+// also when the output could not be written.
+int runCommandLine(CLI::App& app, CliContext& ctx, int argc, char** argv);
+
 void registerInfoCommand(CLI::App& app, CliContext& ctx);
 void registerLoadCommand(CLI::App& app, CliContext& ctx);
 void registerSolveCommand(CLI::App& app, CliContext& ctx);

@@ -37,4 +37,19 @@ std::optional<LoadedPuzzle> readCommandPuzzle(const PuzzleSourceOptions& source,
     return loaded;
 }
 
+int runCommandLine(CLI::App& app, CliContext& ctx, int argc, char** argv) {
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tessaro-cli: 出力を書き込めませんでした\n";
+        return kExitUnreadable;
+    }
+    return ctx.exitCode;
+}
+
 }  // namespace tessaro::cli

@@ -2,6 +2,7 @@
 // the nearest such variants of a given puzzle; written as Save As writes them.
 #include "app/AppEnv.h"
 #include "cli/CliCommand.h"
+#include "cli/StatusLine.h"
 #include "cli/StopSignals.h"
 #include "design/DesignFiles.h"
 #include "design/Designer.h"
@@ -60,32 +61,23 @@ analysis::BoxSize parseBox(const std::string& text) {
     return {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3])};
 }
 
-// One line on stderr, rewritten in place on a terminal, every ten seconds otherwise.
+// The designer's progress line.
 class DesignProgressLine {
 public:
-    explicit DesignProgressLine(bool enabled) : enabled_(enabled), terminal_(isatty(STDERR_FILENO) != 0) {}
+    explicit DesignProgressLine(bool enabled) : line_(enabled) {}
     void show(const DesignProgress& p, bool nearest) {
-        if (!enabled_ || p.seconds < 1.0 || p.seconds - last_ < (terminal_ ? 1.0 : 10.0)) return;
-        last_ = p.seconds;
-        shown_ = true;
+        if (!line_.due(p.seconds)) return;
         std::ostringstream line;
         line << "設計中… 試した形 " << p.tried << "、見つけた数 " << p.found;
         if (p.found > 0) line << "、最高難易度 " << p.bestRating;
         if (nearest) line << "、移動 " << p.depth << " セル";
         line << "、" << static_cast<long long>(p.seconds) << " 秒";
-        if (terminal_)
-            std::cerr << "\r" << line.str() << "\x1b[K" << std::flush;
-        else
-            std::cerr << line.str() << "\n";
+        line_.show(line.str());
     }
-    void finish() {
-        if (shown_ && terminal_) std::cerr << "\n";
-    }
+    void finish() { line_.finish(); }
 
 private:
-    bool enabled_, terminal_;
-    bool shown_ = false;
-    double last_ = -100;
+    StatusLine line_;
 };
 
 std::string cellText(int c) {

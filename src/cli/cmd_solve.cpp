@@ -7,6 +7,7 @@
 #include "cli/PuzzleSource.h"
 #include "cli/SolveEstimate.h"
 #include "cli/SolveAll.h"
+#include "cli/StatusLine.h"
 #include "cli/StopSignals.h"
 
 #include <nlohmann/json.hpp>
@@ -45,33 +46,23 @@ struct SolveOptions {
     bool all = false;
 };
 
-// A progress line on stderr once a search has run a second.
+// The count's progress line.
 class ProgressLine {
 public:
-    explicit ProgressLine(bool enabled) : enabled_(enabled), terminal_(isatty(STDERR_FILENO) != 0) {}
+    explicit ProgressLine(bool enabled) : line_(enabled) {}
 
     void show(const Progress& p) {
-        if (!enabled_ || p.seconds < 1.0 || p.seconds - lastShown_ < (terminal_ ? 1.0 : 10.0)) return;
-        lastShown_ = p.seconds;
-        shown_ = true;
+        if (!line_.due(p.seconds)) return;
         std::ostringstream line;
         line << "探索中… 詰め方 " << p.solutions << " 通り、約 " << int(p.done * 100) << "%、"
              << static_cast<long long>(p.seconds) << " 秒";
         if (p.remaining >= 0) line << "、残り 約 " << durationText(p.remaining);
-        if (terminal_)
-            std::cerr << "\r" << line.str() << "\x1b[K" << std::flush;
-        else
-            std::cerr << line.str() << "\n";
+        line_.show(line.str());
     }
-    void finish() {
-        if (shown_ && terminal_) std::cerr << "\n";
-    }
+    void finish() { line_.finish(); }
 
 private:
-    bool enabled_;
-    bool terminal_;
-    bool shown_ = false;
-    double lastShown_ = -100;  // the first line once a second has passed
+    StatusLine line_;
 };
 
 nlohmann::json cellsJson(uint64_t cells) {

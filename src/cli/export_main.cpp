@@ -2,7 +2,6 @@
 #include "app/ErrLog.h"
 #include "cli/CliCommand.h"
 
-#include <iostream>
 
 int main(int argc, char** argv) {
     using namespace tessaro::cli;
@@ -11,16 +10,5 @@ int main(int argc, char** argv) {
     CliContext ctx;
     tessaro::logFileErrors();
     registerExportCommand(app, ctx);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
-    }
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "tessaro-cli: 出力を書き込めませんでした\n";
-        return kExitUnreadable;
-    }
-    return ctx.exitCode;
+    return runCommandLine(app, ctx, argc, argv);
 }

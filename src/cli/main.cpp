@@ -21,17 +21,5 @@ int main(int argc, char** argv) {
     listExportCommand(app);
     registerConvertCommand(app, ctx);
     registerDesignCommand(app, ctx);
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
-    }
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "tessaro-cli: 出力を書き込めませんでした\n";
-        return kExitUnreadable;
-    }
-    return ctx.exitCode;
+    return runCommandLine(app, ctx, argc, argv);
 }

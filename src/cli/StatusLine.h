@@ -1,0 +1,25 @@
+#pragma once
+// A long command's progress on stderr, from its first second on: rewritten in
+// place at most once a second on a terminal, a new line every ten seconds otherwise.
+
+#include <string>
+
+namespace tessaro::cli {
+
+class StatusLine {
+public:
+    explicit StatusLine(bool enabled);
+    // Whether a line is due at `seconds` into the work; if so, the caller shows one.
+    bool due(double seconds);
+    void show(const std::string& line);
+    // Ends a line left open on a terminal.
+    void finish();
+
+private:
+    bool enabled_;
+    bool terminal_;
+    bool shown_ = false;
+    double last_ = -100;
+};
+
+}  // namespace tessaro::cli
