@@ -24,11 +24,11 @@ double median(std::vector<double> v) {
 
 struct Case {
     const char* name;
-    DesignSpec spec;
+    DesignRequest request;
 };
 
-DesignSpec spec(analysis::BoxSize box, int blocks, int maxCells, int empty) {
-    DesignSpec s;
+DesignRequest request(analysis::BoxSize box, int blocks, int maxCells, int empty) {
+    DesignRequest s;
     s.box = box;
     s.blocks = blocks;
     s.maxCells = maxCells;
@@ -44,17 +44,17 @@ int main(int argc, char** argv) {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     const int seeds = quick ? 3 : 7;
     const Case cases[] = {
-        {"3x3x3, 6 blocks", spec({3, 3, 3}, 6, 0, 0)},
-        {"3x3x3, 7 blocks", spec({3, 3, 3}, 7, 0, 0)},
-        {"4x4x4, 8 blocks of at most 10 cells", spec({4, 4, 4}, 8, 10, 0)},
-        {"4x4x4, 8 blocks, 4 empty cells", spec({4, 4, 4}, 8, 0, 4)},
+        {"3x3x3, 6 blocks", request({3, 3, 3}, 6, 0, 0)},
+        {"3x3x3, 7 blocks", request({3, 3, 3}, 7, 0, 0)},
+        {"4x4x4, 8 blocks of at most 10 cells", request({4, 4, 4}, 8, 10, 0)},
+        {"4x4x4, 8 blocks, 4 empty cells", request({4, 4, 4}, 8, 0, 4)},
     };
     std::printf("%-38s %7s %16s %16s %9s\n", "case", "threads", "judged/s", "first unique s", "rating");
     for (const Case& c : cases)
         for (int threads : {1, 2}) {
             std::vector<double> rate, first, rating;
             for (int seed = 1; seed <= seeds; ++seed) {
-                DesignSpec s = c.spec;
+                DesignRequest s = c.request;
                 s.seed = uint64_t(seed);
                 s.threads = threads;
                 const DesignResult r = designPuzzles(s);
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
 
-    DesignSpec ten = spec({3, 3, 3}, 7, 0, 0);
+    DesignRequest ten = request({3, 3, 3}, 7, 0, 0);
     ten.count = 10;
     ten.threads = 2;
     std::vector<double> times;

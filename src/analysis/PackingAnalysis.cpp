@@ -76,25 +76,29 @@ struct PackingAnalysis::Data {
         return out;
     }
 
+    // The pieces that g moves piece p through, as one set of cells with their
+    // number: when they close into a cycle of at most `have` pieces that do not
+    // overlap and p is the lowest of them (so each cycle is taken once); else {0, 0}.
+    static std::pair<uint64_t, int> pieceCycle(uint64_t p, const BoxSymmetry& g, int have) {
+        uint64_t cells = 0, q = p;
+        int k = 0;
+        do {
+            if ((q & cells) != 0 || q < p) return {0, 0};
+            cells |= q;
+            ++k;
+            q = g.apply(q);
+        } while (q != p && k < have);
+        return q == p ? std::pair{cells, k} : std::pair<uint64_t, int>{0, 0};
+    }
+
     // For the packings that rotation g maps onto themselves: `fixed` gets the
     // pieces g fixes, `cycles` each group of pieces that g permutes in a cycle as one item.
     void invariantItems(const BoxSymmetry& g, std::vector<Item>& fixed, std::vector<Item>& cycles) const {
         for (size_t t = 0; t < types.size(); ++t) {
             const int have = int(types[t].blocks.size());
             for (uint64_t p : types[t].placements) {
-                uint64_t cells = 0, q = p;
-                int k = 0;
-                bool ok = true;
-                do {
-                    if ((q & cells) != 0 || q < p) {  // overlap, or the cycle is taken from its lowest piece
-                        ok = false;
-                        break;
-                    }
-                    cells |= q;
-                    ++k;
-                    q = g.apply(q);
-                } while (q != p && k < have);
-                if (!ok || q != p) continue;
+                const auto [cells, k] = pieceCycle(p, g, have);
+                if (cells == 0) continue;
                 cycles.push_back({cells, uint8_t(t), uint8_t(k)});
                 if (k == 1) fixed.push_back({cells, uint8_t(t), 1});
             }
@@ -125,19 +129,8 @@ struct PackingAnalysis::Data {
         for (size_t t = 0; t < types.size(); ++t) {
             const int have = start.left[merged(t)];
             for (uint64_t p : types[t].placements) {
-                uint64_t cells = 0, q = p;
-                int k = 0;
-                bool ok = true;
-                do {
-                    if ((q & cells) != 0 || q < p) {
-                        ok = false;
-                        break;
-                    }
-                    cells |= q;
-                    ++k;
-                    q = g.apply(q);
-                } while (q != p && k < have);
-                if (ok && q == p) cycles.push_back({cells, uint8_t(merged(t)), uint8_t(k)});
+                const auto [cells, k] = pieceCycle(p, g, have);
+                if (cells != 0) cycles.push_back({cells, uint8_t(merged(t)), uint8_t(k)});
             }
         }
         return {std::move(cycles), start};

@@ -4,6 +4,7 @@
 #include "app/Ini.h"
 #include "app/SingleInstance.h"
 #include "app/VersionInfo.h"
+#include "files/SaveFile.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -140,7 +141,7 @@ std::string homeFolder() {
     return "/tmp";
 }
 
-// The base directory spec ignores relative values.
+// The base directory rules ignore relative values.
 std::string xdgFolder(const char* variable, const std::string& fallback) {
     const char* v = std::getenv(variable);
     return v && *v == '/' ? std::string(v) : fallback;
@@ -164,24 +165,19 @@ std::string documentsFolder(const std::string& home, const std::string& configHo
     return isFolder(home + "/Documents") ? home + "/Documents" : std::string();
 }
 
-// errno tells why not.
-bool copyFile(const std::string& from, const std::string& to) {
+// The reason when it cannot, else "". The copy is saved as every file is, so
+// a failure leaves no half-written settings behind.
+std::string copyFile(const std::string& from, const std::string& to) {
     std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
+    if (!in) return whyNot(errno ? errno : EIO);
     std::stringstream content;
     content << in.rdbuf();
-    const std::string temp = to + ".new";
-    errno = 0;
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << content.str();
-    out.close();
-    if (!out || std::rename(temp.c_str(), to.c_str()) != 0) {
-        const int why = errno ? errno : EIO;
-        std::remove(temp.c_str());
-        errno = why;
-        return false;
-    }
-    return true;
+    const std::string bytes = content.str();
+    const LabelledStretch whole{0, bytes.size(), 100};
+    if (const auto error =
+            saveBytes(to, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, {&whole, 1}))
+        return error->description;
+    return {};
 }
 
 enum class Settings { Portable, User, Unusable };
@@ -201,8 +197,7 @@ Settings useUserSettings(const UserFolders& user) {
                                                             "\r\nを作れませんでした。（" + why + "）\r\n");
             return Settings::Unusable;
         }
-        if (!copyFile(defaults, ini)) {
-            const std::string why = whyNot(errno);
+        if (const std::string why = copyFile(defaults, ini); !why.empty()) {
             showCriticalMessage("初期設定ファイル異常",
                                 "初期設定ファイル\r\n" + ini + "\r\nを作れませんでした。（" + why + "）\r\n");
             return Settings::Unusable;

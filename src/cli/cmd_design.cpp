@@ -180,31 +180,31 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
     NearestResult near;
     std::string password = o.password ? std::string(trimSpaces(*o.password)) : std::string();
     if (source) {
-        NearestSpec spec;
-        spec.source = *source;
-        spec.maxMoves = o.maxMoves;
-        spec.count = o.count;
-        spec.seconds = o.seconds;
-        spec.minRating = o.minRating;
-        spec.threads = o.threads;
-        near = nearestUnique(spec, control);
+        NearestRequest request;
+        request.source = *source;
+        request.maxMoves = o.maxMoves;
+        request.count = o.count;
+        request.seconds = o.seconds;
+        request.minRating = o.minRating;
+        request.threads = o.threads;
+        near = nearestUnique(request, control);
         for (Design& d : near.designs) d.seed = o.seed;
         result = near;
         if (!o.password) password = source->G_sPassword;
     } else {
-        DesignSpec spec;
-        spec.box = parseBox(o.box);
-        spec.blocks = o.blocks;
-        spec.minCells = o.minCells;
-        spec.maxCells = o.maxCells;
-        spec.empty = o.empty;
-        spec.allowIdentical = o.allowIdentical;
-        spec.count = o.count;
-        spec.seconds = o.seconds;
-        spec.minRating = o.minRating;
-        spec.seed = o.seed;
-        spec.threads = o.threads;
-        result = designPuzzles(spec, control);
+        DesignRequest request;
+        request.box = parseBox(o.box);
+        request.blocks = o.blocks;
+        request.minCells = o.minCells;
+        request.maxCells = o.maxCells;
+        request.empty = o.empty;
+        request.allowIdentical = o.allowIdentical;
+        request.count = o.count;
+        request.seconds = o.seconds;
+        request.minRating = o.minRating;
+        request.seed = o.seed;
+        request.threads = o.threads;
+        result = designPuzzles(request, control);
     }
     line.finish();
     if (StopSignals::stopped() && !o.quiet)
@@ -302,14 +302,14 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
         }
         std::optional<Puzzle> source;
         if (!o->box.empty()) {
-            DesignSpec spec;
-            spec.box = parseBox(o->box);
-            spec.blocks = o->blocks;
-            spec.minCells = o->minCells;
-            spec.maxCells = o->maxCells;
-            spec.empty = o->empty;
-            spec.minRating = o->minRating;
-            if (const std::string why = specProblem(spec); !why.empty()) throw CLI::ValidationError(why);
+            DesignRequest request;
+            request.box = parseBox(o->box);
+            request.blocks = o->blocks;
+            request.minCells = o->minCells;
+            request.maxCells = o->maxCells;
+            request.empty = o->empty;
+            request.minRating = o->minRating;
+            if (const std::string why = requestProblem(request); !why.empty()) throw CLI::ValidationError(why);
         } else {
             PuzzleSourceOptions src{o->from, o->sample};
             auto loaded = readCommandPuzzle(src, ctx);

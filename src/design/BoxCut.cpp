@@ -40,14 +40,14 @@ uint64_t spreadSeeds(uint64_t body, int n, SplitMix& rng) {
 }
 
 // Target sizes: as even as the total allows, then nudged apart a little for variety.
-std::array<int, kBlocks> targetSizes(const DesignSpec& spec, int total, int maxCells, SplitMix& rng) {
-    const int n = spec.blocks;
+std::array<int, kBlocks> targetSizes(const DesignRequest& request, int total, int maxCells, SplitMix& rng) {
+    const int n = request.blocks;
     std::array<int, kBlocks> t{};
     for (int i = 0; i < n; ++i) t[i] = total / n + (i < total % n ? 1 : 0);
     const int spread = std::max(2, total / n / 2);
     for (int k = 0; k < n; ++k) {
         const int a = rng.below(n), b = rng.below(n);
-        if (a == b || t[a] - 1 < spec.minCells || t[b] + 1 > maxCells) continue;
+        if (a == b || t[a] - 1 < request.minCells || t[b] + 1 > maxCells) continue;
         const int lo = std::min(t[a] - 1, *std::min_element(t.begin(), t.begin() + n));
         const int hi = std::max(t[b] + 1, *std::max_element(t.begin(), t.begin() + n));
         if (hi - lo > spread) continue;
@@ -82,14 +82,14 @@ bool trade(Blocks& blocks, int from, int to, int minCells, int maxCells, SplitMi
 
 }  // namespace
 
-CutOutcome randomCut(const DesignSpec& spec, SplitMix& rng, Cut& out) {
-    const uint64_t box = analysis::boxCells(spec.box);
-    const int n = spec.blocks;
-    const int maxCells = spec.maxCells > 0 ? spec.maxCells : spec.box.cells();
+CutOutcome randomCut(const DesignRequest& request, SplitMix& rng, Cut& out) {
+    const uint64_t box = analysis::boxCells(request.box);
+    const int n = request.blocks;
+    const int maxCells = request.maxCells > 0 ? request.maxCells : request.box.cells();
     out = Cut{};
-    for (int k = 0; k < spec.empty; ++k) out.empty |= cellBit(pickCell(box & ~out.empty, rng));
+    for (int k = 0; k < request.empty; ++k) out.empty |= cellBit(pickCell(box & ~out.empty, rng));
     const uint64_t body = box & ~out.empty;
-    const std::array<int, kBlocks> target = targetSizes(spec, size(body), maxCells, rng);
+    const std::array<int, kBlocks> target = targetSizes(request, size(body), maxCells, rng);
 
     Blocks& piece = out.blocks;
     const uint64_t seeds = spreadSeeds(body, n, rng);
@@ -137,14 +137,14 @@ CutOutcome randomCut(const DesignSpec& spec, SplitMix& rng, Cut& out) {
 
     // Blocks left too small take cells from their neighbours.
     for (int i = 0; i < n; ++i)
-        for (int tries = 0; size(piece[i]) < spec.minCells && tries < 4 * n; ++tries) {
+        for (int tries = 0; size(piece[i]) < request.minCells && tries < 4 * n; ++tries) {
             const int j = rng.below(n);
-            if (j != i && (faceNeighbours(piece[i]) & piece[j]) != 0) trade(piece, j, i, spec.minCells, maxCells, rng);
+            if (j != i && (faceNeighbours(piece[i]) & piece[j]) != 0) trade(piece, j, i, request.minCells, maxCells, rng);
         }
     for (int i = 0; i < n; ++i)
-        if (size(piece[i]) < spec.minCells) return CutOutcome::Stuck;
+        if (size(piece[i]) < request.minCells) return CutOutcome::Stuck;
 
-    if (!spec.allowIdentical) {
+    if (!request.allowIdentical) {
         int a = 0, b = 0;
         for (int tries = 0; !distinctShapes(piece, n, a, b); ++tries) {
             if (tries == 8) return CutOutcome::Identical;
@@ -152,9 +152,9 @@ CutOutcome randomCut(const DesignSpec& spec, SplitMix& rng, Cut& out) {
             const int other = rng.below(n);
             if (other == which || (faceNeighbours(piece[which]) & piece[other]) == 0) continue;
             if (rng.below(2) == 0)
-                trade(piece, which, other, spec.minCells, maxCells, rng);
+                trade(piece, which, other, request.minCells, maxCells, rng);
             else
-                trade(piece, other, which, spec.minCells, maxCells, rng);
+                trade(piece, other, which, request.minCells, maxCells, rng);
         }
     }
     return CutOutcome::Made;

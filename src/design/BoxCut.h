@@ -3,7 +3,7 @@
 // seeds spread apart, regions grown towards balanced target sizes, and cells
 // traded between neighbouring blocks to part blocks of the same shape.
 
-#include "design/DesignSpec.h"
+#include "design/DesignRequest.h"
 #include "design/SplitMix.h"
 
 namespace tessaro::design {
@@ -15,9 +15,9 @@ struct Cut {
 
 enum class CutOutcome { Made, Stuck, Identical };
 
-// Made: `out` holds a cut meeting the spec's sizes and shape rule. Stuck: the
+// Made: `out` holds a cut meeting the asked sizes and shape rule. Stuck: the
 // regions could not cover the body within the sizes. Identical: two blocks kept
-// the same shape although the spec forbids it.
-CutOutcome randomCut(const DesignSpec& spec, SplitMix& rng, Cut& out);
+// the same shape although identical blocks are not allowed.
+CutOutcome randomCut(const DesignRequest& request, SplitMix& rng, Cut& out);
 
 }  // namespace tessaro::design

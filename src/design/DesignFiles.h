@@ -4,7 +4,7 @@
 // password given, the box empty. Names DIR/design-01.bin, design-02.bin, ...
 // in the designs' order; an existing file is never replaced.
 
-#include "design/DesignSpec.h"
+#include "design/DesignRequest.h"
 
 #include <optional>
 #include <string>

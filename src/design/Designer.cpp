@@ -18,7 +18,7 @@ constexpr int kRefineSteps = 700;
 
 }  // namespace
 
-std::string specProblem(const DesignSpec& s) {
+std::string requestProblem(const DesignRequest& s) {
     const auto inRange = [](int v) { return v >= 1 && v <= kGrid; };
     if (!inRange(s.box.x) || !inRange(s.box.y) || !inRange(s.box.z)) return "箱の各辺は 1 から 4 です。";
     const int cells = s.box.cells();
@@ -44,43 +44,43 @@ void sortHardestFirst(std::vector<Design>& designs) {
     });
 }
 
-DesignResult designPuzzles(const DesignSpec& spec, const DesignControl& control) {
+DesignResult designPuzzles(const DesignRequest& request, const DesignControl& control) {
     DesignResult result;
-    if (!specProblem(spec).empty()) {
+    if (!requestProblem(request).empty()) {
         result.stop = DesignStop::Exhausted;
         return result;
     }
-    const Judge judge(spec.box);
+    const Judge judge(request.box);
     std::mutex mutex;
     std::vector<Design> found;  // by attempt
     std::atomic<uint64_t> nextAttempt{0}, tried{0};
     std::atomic<uint64_t> cutoff{UINT64_MAX};  // attempts past the count-th find are not needed
     std::atomic<int> best{0};
 
-    WorkerPool pool(spec.threads, spec.seconds, control);
+    WorkerPool pool(request.threads, request.seconds, control);
     pool.run(
         [&](const std::atomic<bool>& stop) {
             Cut cut;
             for (;;) {
                 const uint64_t attempt = nextAttempt.fetch_add(1);
                 if (attempt > cutoff.load() || stop.load(std::memory_order_relaxed)) return;
-                SplitMix rng(attemptSeed(spec.seed, attempt));
-                const CutOutcome made = randomCut(spec, rng, cut);
+                SplitMix rng(attemptSeed(request.seed, attempt));
+                const CutOutcome made = randomCut(request, rng, cut);
                 if (made != CutOutcome::Made) {
                     std::lock_guard lock(mutex);
                     (made == CutOutcome::Stuck ? result.cutsFailed : result.identical) += 1;
                     continue;
                 }
                 Design d;
-                d.seed = spec.seed;
+                d.seed = request.seed;
                 d.attempt = attempt;
-                Judge::Outcome outcome = judge.judge(cut.blocks, spec.minRating, &stop, d);
+                Judge::Outcome outcome = judge.judge(cut.blocks, request.minRating, &stop, d);
                 tried.fetch_add(1);
                 if (outcome == Judge::Outcome::NotUnique) {
                     RefineStats refined;
-                    const bool one = refineTowardsUnique(spec, rng, cut.blocks, kRefineSteps, &stop, refined);
+                    const bool one = refineTowardsUnique(request, rng, cut.blocks, kRefineSteps, &stop, refined);
                     tried.fetch_add(refined.judged);
-                    if (one) outcome = judge.judge(cut.blocks, spec.minRating, &stop, d);
+                    if (one) outcome = judge.judge(cut.blocks, request.minRating, &stop, d);
                 }
                 if (outcome == Judge::Outcome::Stopped) return;
                 std::lock_guard lock(mutex);
@@ -103,7 +103,7 @@ DesignResult designPuzzles(const DesignSpec& spec, const DesignControl& control)
                                                   [](const Design& a, const Design& b) { return a.attempt < b.attempt; }),
                                  d);
                     best = std::max(best.load(), d.rating);
-                    if (found.size() >= size_t(spec.count)) cutoff = found[size_t(spec.count) - 1].attempt;
+                    if (found.size() >= size_t(request.count)) cutoff = found[size_t(request.count) - 1].attempt;
                 }
             }
         },
@@ -111,17 +111,17 @@ DesignResult designPuzzles(const DesignSpec& spec, const DesignControl& control)
             DesignProgress p;
             p.tried = tried.load();
             std::lock_guard lock(mutex);
-            p.found = int(std::min(found.size(), size_t(spec.count)));
+            p.found = int(std::min(found.size(), size_t(request.count)));
             p.bestRating = best.load();
             return p;
         });
 
-    if (found.size() > size_t(spec.count)) found.resize(size_t(spec.count));
+    if (found.size() > size_t(request.count)) found.resize(size_t(request.count));
     result.designs = std::move(found);
     sortHardestFirst(result.designs);
     result.tried = tried.load();
     result.seconds = pool.seconds();
-    result.stop = result.designs.size() >= size_t(spec.count) ? DesignStop::Found
+    result.stop = result.designs.size() >= size_t(request.count) ? DesignStop::Found
                   : pool.cancelled()                          ? DesignStop::Cancelled
                                                               : DesignStop::Time;
     return result;

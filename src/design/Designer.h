@@ -5,12 +5,12 @@
 // the seed, and the designs kept are those of the lowest attempts, so a seed
 // gives the same designs on any number of threads unless time or cancel cut in.
 
-#include "design/DesignSpec.h"
+#include "design/DesignRequest.h"
 
 namespace tessaro::design {
 
 // Blocks the calling thread; progress is reported from it.
-DesignResult designPuzzles(const DesignSpec& spec, const DesignControl& control = {});
+DesignResult designPuzzles(const DesignRequest& request, const DesignControl& control = {});
 
 // Hardest first; equal ratings by more nodes, then by attempt.
 void sortHardestFirst(std::vector<Design>& designs);

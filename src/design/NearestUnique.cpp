@@ -91,9 +91,9 @@ constexpr size_t kChunk = 2048;
 
 }  // namespace
 
-NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& control) {
+NearestResult nearestUnique(const NearestRequest& request, const DesignControl& control) {
     NearestResult result;
-    const Puzzle& p = spec.source;
+    const Puzzle& p = request.source;
     const BoxSize box{p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z};
     const analysis::PackingAnalysis analysis(p);
     if (!analysis.problems().empty()) {
@@ -123,20 +123,20 @@ NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& contro
     std::mutex rejectedMutex;
     int depth = 0;
     const auto judgeBatch = [&](const std::vector<Blocks>& batch) {
-        const double left = spec.seconds > 0 ? spec.seconds - elapsed() : 0;
-        if (spec.seconds > 0 && left <= 0) {
+        const double left = request.seconds > 0 ? request.seconds - elapsed() : 0;
+        if (request.seconds > 0 && left <= 0) {
             result.stop = DesignStop::Time;
             return true;
         }
         std::vector<std::optional<Design>> judged(batch.size());
         std::atomic<size_t> next{0};
         std::atomic<bool> stopped{false};
-        WorkerPool pool(spec.threads, left, control);
+        WorkerPool pool(request.threads, left, control);
         pool.run(
             [&](const std::atomic<bool>& stop) {
                 for (size_t i; (i = next.fetch_add(1)) < batch.size();) {
                     Design d;
-                    const Judge::Outcome o = judge.judge(batch[i], spec.minRating, &stop, d);
+                    const Judge::Outcome o = judge.judge(batch[i], request.minRating, &stop, d);
                     if (o == Judge::Outcome::Stopped) {
                         stopped = true;
                         return;
@@ -158,7 +158,7 @@ NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& contro
             });
         for (size_t i = 0; i < batch.size() && !stopped; ++i) {
             ++result.tried;
-            if (judged[i] && found.size() < size_t(spec.count)) {
+            if (judged[i] && found.size() < size_t(request.count)) {
                 judged[i]->moves = movesBetween(result.start, batch[i]);
                 judged[i]->attempt = result.tried;
                 found.push_back(*judged[i]);
@@ -168,7 +168,7 @@ NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& contro
             result.stop = pool.cancelled() ? DesignStop::Cancelled : DesignStop::Time;
             return true;
         }
-        return found.size() >= size_t(spec.count);
+        return found.size() >= size_t(request.count);
     };
 
     KeySet seen;
@@ -176,7 +176,7 @@ NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& contro
     std::vector<Blocks> frontier{result.start};
     bool ended = judgeBatch(frontier);
     std::vector<Blocks> batch;
-    while (!ended && depth < spec.maxMoves) {
+    while (!ended && depth < request.maxMoves) {
         ++depth;
         std::vector<Blocks> nextFrontier;
         for (const Blocks& s : frontier) {
@@ -192,7 +192,7 @@ NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& contro
                         v[from] = rest;
                         v[to] |= bit;
                         if (!seen.insert(keyOf(v))) continue;
-                        if (depth < spec.maxMoves) nextFrontier.push_back(v);
+                        if (depth < request.maxMoves) nextFrontier.push_back(v);
                         batch.push_back(v);
                         if (batch.size() == kChunk) {
                             ended = judgeBatch(batch);
@@ -212,9 +212,9 @@ NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& contro
         frontier = std::move(nextFrontier);
     }
     if (!ended) {
-        result.movesSearched = std::min(depth, spec.maxMoves);
+        result.movesSearched = std::min(depth, request.maxMoves);
         result.stop = DesignStop::Exhausted;
-    } else if (found.size() >= size_t(spec.count)) {
+    } else if (found.size() >= size_t(request.count)) {
         result.stop = DesignStop::Found;
     }
     result.designs = std::move(found);

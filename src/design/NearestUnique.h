@@ -4,11 +4,11 @@
 // face-neighbouring block (every block keeps a cell, a connected block stays
 // connected, the body stays as it is), breadth first, fewest moves first.
 
-#include "design/DesignSpec.h"
+#include "design/DesignRequest.h"
 
 namespace tessaro::design {
 
-struct NearestSpec {
+struct NearestRequest {
     Puzzle source;
     int maxMoves = 4;
     int count = 5;
@@ -24,6 +24,6 @@ struct NearestResult : DesignResult {
     int movesSearched = 0;  // every variant with at most this many moves was judged
 };
 
-NearestResult nearestUnique(const NearestSpec& spec, const DesignControl& control = {});
+NearestResult nearestUnique(const NearestRequest& request, const DesignControl& control = {});
 
 }  // namespace tessaro::design

@@ -28,14 +28,14 @@ std::optional<analysis::CountResult> countUpTo(analysis::BoxSize box, const Bloc
 
 // Every legal move, shuffled: a cell of one block to a face-neighbouring block,
 // the giver staying connected and both within the sizes, no two blocks alike unless allowed.
-std::vector<Blocks> movesFrom(const DesignSpec& spec, SplitMix& rng, const Blocks& in) {
-    const int n = spec.blocks;
-    const int maxCells = spec.maxCells > 0 ? spec.maxCells : spec.box.cells();
+std::vector<Blocks> movesFrom(const DesignRequest& request, SplitMix& rng, const Blocks& in) {
+    const int n = request.blocks;
+    const int maxCells = request.maxCells > 0 ? request.maxCells : request.box.cells();
     std::array<uint64_t, kBlocks> shape{};
     for (int k = 0; k < n; ++k) shape[k] = analysis::canonicalShape(in[k]);
     std::vector<Blocks> out;
     for (int from = 0; from < n; ++from) {
-        if (std::popcount(in[from]) <= spec.minCells) continue;
+        if (std::popcount(in[from]) <= request.minCells) continue;
         for (int to = 0; to < n; ++to) {
             if (to == from || std::popcount(in[to]) >= maxCells) continue;
             for (uint64_t m = in[from] & faceNeighbours(in[to]); m != 0; m &= m - 1) {
@@ -44,7 +44,7 @@ std::vector<Blocks> movesFrom(const DesignSpec& spec, SplitMix& rng, const Block
                 v[from] &= ~bit;
                 v[to] |= bit;
                 if (!analysis::faceConnected(v[from])) continue;
-                if (!spec.allowIdentical) {
+                if (!request.allowIdentical) {
                     const uint64_t a = analysis::canonicalShape(v[from]), b = analysis::canonicalShape(v[to]);
                     bool clash = a == b;
                     for (int k = 0; k < n && !clash; ++k)
@@ -61,13 +61,13 @@ std::vector<Blocks> movesFrom(const DesignSpec& spec, SplitMix& rng, const Block
 
 }  // namespace
 
-bool refineTowardsUnique(const DesignSpec& spec, SplitMix& rng, Blocks& blocks, int steps,
+bool refineTowardsUnique(const DesignRequest& request, SplitMix& rng, Blocks& blocks, int steps,
                          const std::atomic<bool>* stop, RefineStats& stats) {
     // A cut that packs more ways than this is dropped rather than refined.
     constexpr uint64_t kFirstLimit = 200000;
     // Random moves out of a local minimum before descending again.
     constexpr int kKick = 4;
-    const auto first = countUpTo(spec.box, blocks, kFirstLimit, stop);
+    const auto first = countUpTo(request.box, blocks, kFirstLimit, stop);
     ++stats.judged;
     if (!first) return false;
     if (first->distinctUnlabelled == 1) return true;
@@ -77,10 +77,10 @@ bool refineTowardsUnique(const DesignSpec& spec, SplitMix& rng, Blocks& blocks, 
     while (left > 0) {
         // The first move that does not add packings is taken.
         bool moved = false;
-        for (const Blocks& next : movesFrom(spec, rng, blocks)) {
+        for (const Blocks& next : movesFrom(request, rng, blocks)) {
             if (left-- <= 0 || (stop != nullptr && stop->load(std::memory_order_relaxed))) return false;
             if (std::find(visited.begin(), visited.end(), next) != visited.end()) continue;
-            const auto r = countUpTo(spec.box, next, current + 1, stop);
+            const auto r = countUpTo(request.box, next, current + 1, stop);
             ++stats.judged;
             if (!r || r->solutions == 0 || r->solutions > current) continue;
             blocks = next;
@@ -93,10 +93,10 @@ bool refineTowardsUnique(const DesignSpec& spec, SplitMix& rng, Blocks& blocks, 
         if (moved) continue;
         // A local minimum: a few random moves, then down again from wherever they lead.
         for (int k = 0; k < kKick; ++k) {
-            const std::vector<Blocks> all = movesFrom(spec, rng, blocks);
+            const std::vector<Blocks> all = movesFrom(request, rng, blocks);
             if (!all.empty()) blocks = all.front();
         }
-        const auto r = countUpTo(spec.box, blocks, kFirstLimit, stop);
+        const auto r = countUpTo(request.box, blocks, kFirstLimit, stop);
         ++stats.judged;
         --left;
         if (!r) return false;

@@ -15,7 +15,7 @@ struct RefineStats {
 };
 
 // True when `blocks` now packs exactly one way (distinct_unlabelled 1, counted completely).
-bool refineTowardsUnique(const DesignSpec& spec, SplitMix& rng, Blocks& blocks, int steps,
+bool refineTowardsUnique(const DesignRequest& request, SplitMix& rng, Blocks& blocks, int steps,
                          const std::atomic<bool>* stop, RefineStats& stats);
 
 }  // namespace tessaro::design

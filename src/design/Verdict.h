@@ -3,7 +3,7 @@
 // and blocks of one shape (the `distinct_unlabelled` of solve, counted by the
 // same analysis and stopped at the second distinct packing), then its difficulty.
 
-#include "design/DesignSpec.h"
+#include "design/DesignRequest.h"
 
 #include <memory>
 #include <optional>

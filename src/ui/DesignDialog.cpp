@@ -85,7 +85,7 @@ DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields) : QDialo
     setObjectName(QStringLiteral("frmDesign"));
     setWindowTitle(QStringLiteral("パズルの自動作成"));
     build();
-    const DesignSpec& s = fields.spec;
+    const DesignRequest& s = fields.request;
     spnBoxX_->setValue(s.box.x);
     spnBoxY_->setValue(s.box.y);
     spnBoxZ_->setValue(s.box.z);
@@ -106,9 +106,9 @@ DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields, const Pu
     setWindowTitle(QStringLiteral("唯一解に近づける"));
     build();
     spnMaxMoves_->setValue(fields.maxMoves);
-    spnMinRating_->setValue(fields.spec.minRating);
-    spnCount_->setValue(fields.spec.count);
-    spnSeconds_->setValue(int(std::lround(fields.spec.seconds)));
+    spnMinRating_->setValue(fields.request.minRating);
+    spnCount_->setValue(fields.request.count);
+    spnSeconds_->setValue(int(std::lround(fields.request.seconds)));
     QTimer::singleShot(0, this, [this] { cmdDesignSearch_Click(); });
 }
 
@@ -248,7 +248,7 @@ void DesignDialog::build() {
 
 DesignFields DesignDialog::fields() const {
     DesignFields f;
-    DesignSpec& s = f.spec;
+    DesignRequest& s = f.request;
     if (!nearest()) {
         s.box = {spnBoxX_->value(), spnBoxY_->value(), spnBoxZ_->value()};
         s.blocks = spnBlocks_->value();
@@ -280,7 +280,7 @@ void DesignDialog::cmdDesignSearch_Click() {
     if (!idle()) return;
     const DesignFields f = fields();
     if (!nearest()) {
-        if (const std::string why = specProblem(f.spec); !why.empty()) {
+        if (const std::string why = requestProblem(f.request); !why.empty()) {
             lblProgress_->setText(qs(why));
             return;
         }
@@ -296,9 +296,9 @@ void DesignDialog::cmdDesignSearch_Click() {
     seconds_ = 0;
     setSearching(true);
     refresh();
-    DesignSpec spec = f.spec;
-    spec.seed = seed_ ? *seed_ : std::random_device{}();
-    worker_ = std::thread([this, spec, maxMoves = f.maxMoves, source = source_] {
+    DesignRequest request = f.request;
+    request.seed = seed_ ? *seed_ : std::random_device{}();
+    worker_ = std::thread([this, request, maxMoves = f.maxMoves, source = source_] {
         DesignControl control;
         control.cancel = &cancel_;
         control.progressInterval = 0.1;
@@ -310,17 +310,17 @@ void DesignDialog::cmdDesignSearch_Click() {
             seconds_ = p.seconds;
         };
         if (source) {
-            NearestSpec ns;
+            NearestRequest ns;
             ns.source = *source;
             ns.maxMoves = maxMoves;
-            ns.count = spec.count;
-            ns.seconds = spec.seconds;
-            ns.minRating = spec.minRating;
-            ns.threads = spec.threads;
+            ns.count = request.count;
+            ns.seconds = request.seconds;
+            ns.minRating = request.minRating;
+            ns.threads = request.threads;
             auto near = std::make_shared<NearestResult>(nearestUnique(ns, control));
             QMetaObject::invokeMethod(this, [this, near] { finished(*near, near.get()); }, Qt::QueuedConnection);
         } else {
-            auto result = std::make_shared<DesignResult>(designPuzzles(spec, control));
+            auto result = std::make_shared<DesignResult>(designPuzzles(request, control));
             QMetaObject::invokeMethod(this, [this, result] { finished(*result, nullptr); }, Qt::QueuedConnection);
         }
     });

@@ -5,7 +5,7 @@
 // stops at once, list what they found with its rating, preview the chosen one
 // with the program's own cube drawing and hand it to the window on 採用.
 
-#include "design/DesignSpec.h"
+#include "design/DesignRequest.h"
 #include "design/NearestUnique.h"
 
 #include <QDialog>
@@ -28,12 +28,12 @@ class CubePicture;
 
 // What the dialog's fields hold; kept by the window between openings.
 struct DesignFields {
-    design::DesignSpec spec;
+    design::DesignRequest request;
     int maxMoves = 4;  // nearest variants only
     DesignFields() {
-        spec.blocks = 6;
-        spec.minCells = 3;
-        spec.threads = 0;
+        request.blocks = 6;
+        request.minCells = 3;
+        request.threads = 0;
     }
 };
 

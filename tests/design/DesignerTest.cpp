@@ -18,8 +18,8 @@ using namespace tessaro::test;
 
 namespace {
 
-DesignSpec smallSpec(analysis::BoxSize box, int blocks, int empty) {
-    DesignSpec s;
+DesignRequest smallRequest(analysis::BoxSize box, int blocks, int empty) {
+    DesignRequest s;
     s.box = box;
     s.blocks = blocks;
     s.empty = empty;
@@ -32,9 +32,9 @@ DesignSpec smallSpec(analysis::BoxSize box, int blocks, int empty) {
 }  // namespace
 
 TEST(Designer, EverySavedDesignPacksOneWayAndIsTheBodyAsked) {
-    for (const DesignSpec& spec : {smallSpec({3, 2, 2}, 3, 0), smallSpec({3, 2, 2}, 3, 1)}) {
-        SCOPED_TRACE(spec.empty);
-        const DesignResult r = designPuzzles(spec);
+    for (const DesignRequest& request : {smallRequest({3, 2, 2}, 3, 0), smallRequest({3, 2, 2}, 3, 1)}) {
+        SCOPED_TRACE(request.empty);
+        const DesignResult r = designPuzzles(request);
         ASSERT_EQ(r.designs.size(), 3u);
         EXPECT_EQ(r.stop, DesignStop::Found);
         for (size_t i = 1; i < r.designs.size(); ++i) EXPECT_GE(r.designs[i - 1].rating, r.designs[i].rating);
@@ -45,10 +45,10 @@ TEST(Designer, EverySavedDesignPacksOneWayAndIsTheBodyAsked) {
             ASSERT_TRUE(files[i].ok) << files[i].path;
             Puzzle p;
             ASSERT_FALSE(fncFile_get(p, files[i].path).empty());
-            EXPECT_EQ(p.G_iCells_X, spec.box.x);
-            EXPECT_EQ(p.G_iCells_Y, spec.box.y);
-            EXPECT_EQ(p.G_iCells_Z, spec.box.z);
-            EXPECT_EQ(p.G_iCell_Total, spec.box.cells() - spec.empty);
+            EXPECT_EQ(p.G_iCells_X, request.box.x);
+            EXPECT_EQ(p.G_iCells_Y, request.box.y);
+            EXPECT_EQ(p.G_iCells_Z, request.box.z);
+            EXPECT_EQ(p.G_iCell_Total, request.box.cells() - request.empty);
             EXPECT_EQ(p.G_sPassword, "abc");
             EXPECT_EQ(p.G_sComment, defaultComment(r.designs[i]));
             const BruteCounts brute = bruteForce(p, false);
@@ -67,15 +67,15 @@ TEST(Designer, EverySavedDesignPacksOneWayAndIsTheBodyAsked) {
                 EXPECT_EQ(used & made, 0u);
                 used |= made;
                 EXPECT_TRUE(analysis::faceConnected(made));
-                EXPECT_GE(std::popcount(made), spec.minCells);
+                EXPECT_GE(std::popcount(made), request.minCells);
                 EXPECT_EQ(turnedCubes(p, b).count(cubeOf(p, b)), 1u);
                 Puzzle back = p;
                 subPiece_ResetAll(back);
                 subPiece_MoveOrigin(back, b);
                 EXPECT_EQ(turnedCubes(p, b), turnedCubes(back, b));
             }
-            EXPECT_EQ(blocks, spec.blocks);
-            EXPECT_EQ(used & ~analysis::boxCells(spec.box), 0u);
+            EXPECT_EQ(blocks, request.blocks);
+            EXPECT_EQ(used & ~analysis::boxCells(request.box), 0u);
         }
         // Existing files are never replaced.
         std::string why;
@@ -85,13 +85,13 @@ TEST(Designer, EverySavedDesignPacksOneWayAndIsTheBodyAsked) {
 }
 
 TEST(Designer, SameSeedSameFilesOnAnyThreadCount) {
-    DesignSpec spec = smallSpec({3, 3, 2}, 4, 0);
+    DesignRequest request = smallRequest({3, 3, 2}, 4, 0);
     std::vector<std::string> bytes[3];
     for (int run = 0; run < 3; ++run) {
-        spec.threads = run == 2 ? 2 : 1;
-        spec.seed = run == 1 ? 12 : 11;
+        request.threads = run == 2 ? 2 : 1;
+        request.seed = run == 1 ? 12 : 11;
         TempDir dir;
-        const DesignResult r = designPuzzles(spec);
+        const DesignResult r = designPuzzles(request);
         ASSERT_EQ(r.designs.size(), 3u);
         for (const WrittenFile& f : writeDesigns(r.designs, dir.path(), "c", "")) bytes[run].push_back(readBytes(f.path));
     }
@@ -127,11 +127,11 @@ TEST(Designer, NearestVariantsAreExactlyTheUniqueSingleMoves) {
         }
     ASSERT_FALSE(want.empty());
 
-    NearestSpec spec;
-    spec.source = p;
-    spec.maxMoves = 1;
-    spec.count = 99;
-    const NearestResult r = nearestUnique(spec);
+    NearestRequest request;
+    request.source = p;
+    request.maxMoves = 1;
+    request.count = 99;
+    const NearestResult r = nearestUnique(request);
     EXPECT_TRUE(r.fromMade);
     EXPECT_EQ(r.stop, DesignStop::Exhausted);
     EXPECT_EQ(r.movesSearched, 1);
@@ -145,8 +145,8 @@ TEST(Designer, NearestVariantsAreExactlyTheUniqueSingleMoves) {
     EXPECT_EQ(got, want);
 
     // With no move allowed there is nothing to find, and the result says so.
-    spec.maxMoves = 0;
-    const NearestResult none = nearestUnique(spec);
+    request.maxMoves = 0;
+    const NearestResult none = nearestUnique(request);
     EXPECT_TRUE(none.designs.empty());
     EXPECT_EQ(none.stop, DesignStop::Exhausted);
 }

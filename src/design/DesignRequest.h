@@ -18,7 +18,7 @@ namespace tessaro::design {
 
 using Blocks = std::array<uint64_t, kBlocks>;  // cells of each block in its place; 0 for none
 
-struct DesignSpec {
+struct DesignRequest {
     analysis::BoxSize box{3, 3, 3};
     int blocks = 7;
     int minCells = 2;
@@ -32,8 +32,8 @@ struct DesignSpec {
     int threads = 1;  // 0: every core
 };
 
-// Why a spec cannot be designed for, or "" when it can.
-std::string specProblem(const DesignSpec& spec);
+// Why a request cannot be designed for, or "" when it can.
+std::string requestProblem(const DesignRequest& request);
 
 // A cell given from one block to another (block indexes 0..7, cell bit x + 4y + 16z).
 struct CellMove {
