@@ -369,6 +369,10 @@ const std::vector<BlockInfo>& PackingAnalysis::blocks() const { return d_->block
 const std::vector<Problem>& PackingAnalysis::problems() const { return d_->problems; }
 BoxSize PackingAnalysis::box() const { return d_->box; }
 int PackingAnalysis::symmetry() const { return int(d_->group.size()); }
+std::vector<SearchState> PackingAnalysis::symmetryParts() const {
+    return d_->problems.empty() ? d_->symmetryParts() : std::vector<SearchState>{};
+}
+const std::vector<std::vector<uint64_t>>& PackingAnalysis::placementsByType() const { return d_->placementsByType; }
 
 namespace {
 

@@ -108,6 +108,10 @@ public:
     // The size of count() told without running it: random probes of its
     // search (TreeEstimate.h), in milliseconds to a fraction of a second.
     SearchEstimate estimate(const EstimateOptions& options = {}) const;
+    // What the difficulty search starts from: the count's parts that break the
+    // box's symmetry (none when there are problems), and each kind's places.
+    std::vector<SearchState> symmetryParts() const;
+    const std::vector<std::vector<uint64_t>>& placementsByType() const;
 
     struct Data;
 

@@ -18,6 +18,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <iomanip>
 #include <iostream>
@@ -128,9 +129,10 @@ nlohmann::json designJson(const Design& d, const std::string& file, bool nearest
     for (uint64_t m : d.blocks)
         if (m != 0) cells.push_back(std::popcount(m));
     nlohmann::json j = {{"file", file},
-                        {"rating", d.rating},
-                        {"search_nodes", d.difficulty.searchNodes},
-                        {"nodes_per_packing", d.nodesPerPacking},
+                        {"rating", d.difficulty.rating},
+                        {"search_nodes", std::llround(d.difficulty.searchNodes)},
+                        {"nodes_per_packing", d.difficulty.nodesPerPacking},
+                        {"estimated", d.difficulty.estimated},
                         {"solutions", d.solutions},
                         {"cells", cells}};
     if (!nearest) {
@@ -248,7 +250,8 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
             << result.seconds << " 秒）\n";
         for (size_t i = 0; i < files.size() && files[i].ok; ++i) {
             const Design& d = result.designs[i];
-            out << files[i].path << "  難易度 " << d.rating << "（探索ノード " << d.difficulty.searchNodes << "）\n";
+            out << files[i].path << "  難易度 " << d.difficulty.rating << "（探索ノード " << (d.difficulty.estimated ? "約 " : "")
+                << std::llround(d.difficulty.searchNodes) << "）\n";
             for (const CellMove& m : d.moves)
                 out << "    セル " << cellText(m.cell) << ": ブロック " << m.from + 1 << " → ブロック " << m.to + 1 << "\n";
             if (source && d.moves.empty()) out << "    （そのままで詰め方はただ一つです）\n";

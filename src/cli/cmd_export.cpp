@@ -2,7 +2,7 @@
 // printable sheet (PDF), written together or not at all.
 #include "cli/CliCommand.h"
 #include "cli/PuzzleSource.h"
-#include "design/RatingText.h"
+#include "analysis/RatingText.h"
 #include "export/Export.h"
 #include "export/qt/QtPictures.h"
 
@@ -56,7 +56,8 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
         std::unique_ptr<GuiSession> gui;
         if (!req.pngDir.empty() || !req.pdfFile.empty()) gui = std::make_unique<GuiSession>();
         ExportRequest withNote = req;
-        if (!req.pdfFile.empty()) withNote.sheetNote = design::sheetRatingLine(source.puzzle);
+        if (!req.pdfFile.empty())
+            if (const auto rated = analysis::rateIfQuick(source.puzzle)) withNote.sheetNote = analysis::ratingLine(*rated);
         QtPictureRenderer pictures;
         const ExportOutcome outcome = exportPuzzle(source.puzzle, withNote, &pictures);
         switch (outcome.status) {

@@ -1,10 +1,11 @@
 // tessaro-cli solve: counts every packing of a puzzle, the distinct ones and the
 // uniqueness verdict, after the checks that tell what rules a packing out.
 #include "analysis/PackingAnalysis.h"
+#include "analysis/PuzzleRating.h"
 #include "cli/CliCommand.h"
 #include "cli/CountOption.h"
-#include "cli/DifficultyReport.h"
 #include "cli/PuzzleSource.h"
+#include "cli/RatingReport.h"
 #include "cli/SolveEstimate.h"
 #include "cli/SolveAll.h"
 #include "cli/StatusLine.h"
@@ -192,9 +193,10 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->add_flag("--estimate", opts->estimate, "数えずに、詰め方の数と探索の大きさを推定する");
-    cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない（全探索をもう一度しない）");
+    cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない");
     addCountOption(*cmd, "--difficulty-nodes", opts->difficultyNodes,
-                   "難易度の探索をこのノード数で打ち切る（0 は上限なし、既定 5000000）");
+                   "難易度の探索をこのノード数まで数え切る（超えるときは推定、0 は常に数え切る、既定 " +
+                       std::to_string(kExactRatingNodes) + "）");
     cmd->add_flag("--all", opts->all, "異なる詰め方を全て、1 行に 1 つの JSON で出力する");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
@@ -217,21 +219,23 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         options.cancel = &StopSignals::stopped();
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
-        SolveDifficulty difficulty;
+        std::optional<PuzzleRating> rating;
         {
             const StopSignals interrupts({SIGINT, SIGTERM});
             result = analysis.count(options);
             progress.finish();
-            if (!opts->noDifficulty)
-                difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, options.threads, options.cancel,
-                                             !opts->quiet, opts->difficultyNodes.value_or(kDefaultDifficultyNodes));
+            if (!opts->noDifficulty) {
+                RatingOptions ro;
+                ro.exactNodes = opts->difficultyNodes.value_or(kExactRatingNodes);
+                rating = rateCounted(analysis, result, ro);
+            }
         }
         if (opts->json) {
             nlohmann::json j = toJson(analysis, result);
-            if (!opts->noDifficulty) j["difficulty"] = difficultyJson(difficulty, result);
+            if (!opts->noDifficulty) j["difficulty"] = ratingJson(rating);
             std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         } else {
-            std::cout << summary(analysis, result, opts->fromBox) << difficultyLine(difficulty, result);
+            std::cout << summary(analysis, result, opts->fromBox) << ratingSummaryLine(rating);
         }
         ctx.exitCode = kExitOk;
     });

@@ -2,7 +2,7 @@
 
 #include "analysis/PackingPlace.h"
 #include "design/SplitMix.h"
-#include "design/Verdict.h"
+#include "design/CandidateJudge.h"
 #include "files/PuzzleFile.h"
 #include "files/SaveFile.h"
 
@@ -52,7 +52,7 @@ std::string defaultComment(const Design& d) {
     std::string text = std::to_string(d.box.x) + "x" + std::to_string(d.box.y) + "x" + std::to_string(d.box.z) + " " +
                        std::to_string(blocks) + "ブロック";
     if (cells < d.box.cells()) text += " 空き" + std::to_string(d.box.cells() - cells);
-    return text + " 難易度" + std::to_string(d.rating);
+    return text + " 難易度" + std::to_string(d.difficulty.rating);
 }
 
 std::vector<WrittenFile> writeDesigns(const std::vector<Design>& designs, const std::string& dir,

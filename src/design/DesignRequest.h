@@ -4,7 +4,7 @@
 // thread (cancel flag in, progress out).
 
 #include "analysis/Geometry.h"
-#include "design/Difficulty.h"
+#include "analysis/PuzzleRating.h"
 #include "model/Puzzle.h"
 
 #include <array>
@@ -45,9 +45,7 @@ struct CellMove {
 struct Design {
     analysis::BoxSize box;
     Blocks blocks{};  // the one packing, blocks numbered as they will be saved
-    Difficulty difficulty;
-    double nodesPerPacking = 0;
-    int rating = 0;
+    analysis::PuzzleRating difficulty;
     uint64_t solutions = 0;  // packings with blocks told apart, as solve counts them
     uint64_t seed = 0;       // with the attempt, enough to make this design again
     uint64_t attempt = 0;

@@ -3,7 +3,7 @@
 #include "design/BoxCut.h"
 #include "design/Refine.h"
 #include "design/SplitMix.h"
-#include "design/Verdict.h"
+#include "design/CandidateJudge.h"
 #include "design/WorkerPool.h"
 
 #include <algorithm>
@@ -37,9 +37,9 @@ std::string requestProblem(const DesignRequest& s) {
 
 void sortHardestFirst(std::vector<Design>& designs) {
     std::stable_sort(designs.begin(), designs.end(), [](const Design& a, const Design& b) {
-        if (a.rating != b.rating) return a.rating > b.rating;
-        if (a.difficulty.searchNodes != b.difficulty.searchNodes)
-            return a.difficulty.searchNodes > b.difficulty.searchNodes;
+        if (a.difficulty.rating != b.difficulty.rating) return a.difficulty.rating > b.difficulty.rating;
+        if (a.difficulty.nodesPerPacking != b.difficulty.nodesPerPacking)
+            return a.difficulty.nodesPerPacking > b.difficulty.nodesPerPacking;
         return a.attempt < b.attempt;
     });
 }
@@ -88,7 +88,7 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                     ++result.notUnique;
                 } else if (outcome == Judge::Outcome::TooEasy) {
                     ++result.tooEasy;
-                    result.bestRejectedRating = std::max(result.bestRejectedRating, d.rating);
+                    result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
                 } else {
                     // A descent can end where an earlier one did: the lower attempt keeps it.
                     const auto key = judge.canonicalKey(d.blocks);
@@ -102,7 +102,7 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                     found.insert(std::upper_bound(found.begin(), found.end(), d,
                                                   [](const Design& a, const Design& b) { return a.attempt < b.attempt; }),
                                  d);
-                    best = std::max(best.load(), d.rating);
+                    best = std::max(best.load(), d.difficulty.rating);
                     if (found.size() >= size_t(request.count)) cutoff = found[size_t(request.count) - 1].attempt;
                 }
             }

@@ -3,7 +3,7 @@
 #include "analysis/PackingAnalysis.h"
 #include "design/CellMasks.h"
 #include "design/Designer.h"
-#include "design/Verdict.h"
+#include "design/CandidateJudge.h"
 #include "design/WorkerPool.h"
 
 #include <algorithm>
@@ -144,7 +144,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
                     if (o == Judge::Outcome::Accepted) judged[i] = d;
                     if (o == Judge::Outcome::TooEasy) {
                         std::lock_guard lock(rejectedMutex);
-                        result.bestRejectedRating = std::max(result.bestRejectedRating, d.rating);
+                        result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
                     }
                 }
             },
@@ -152,7 +152,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
                 DesignProgress pr;
                 pr.tried = result.tried + std::min(next.load(), batch.size());
                 pr.found = int(found.size());
-                for (const Design& d : found) pr.bestRating = std::max(pr.bestRating, d.rating);
+                for (const Design& d : found) pr.bestRating = std::max(pr.bestRating, d.difficulty.rating);
                 pr.depth = depth;
                 return pr;
             });

@@ -2,7 +2,7 @@
 
 #include "analysis/PackingAnalysis.h"
 #include "design/CellMasks.h"
-#include "design/Verdict.h"
+#include "design/CandidateJudge.h"
 
 #include <algorithm>
 #include <bit>

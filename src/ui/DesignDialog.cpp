@@ -2,8 +2,8 @@
 
 #include "design/DesignFiles.h"
 #include "design/Designer.h"
-#include "design/RatingText.h"
-#include "design/Verdict.h"
+#include "analysis/RatingText.h"
+#include "design/CandidateJudge.h"
 #include "viewqt/CubePicture.h"
 
 #include <QCheckBox>
@@ -49,7 +49,7 @@ std::string sizesText(const Design& d) {
 
 // One entry of the list: the rating and its meaning, then the blocks or the moves.
 QString entryText(size_t index, const Design& d, bool nearest) {
-    std::string text = std::to_string(index + 1) + ". " + ratingLine(d.rating, d.nodesPerPacking) + "\n" + sizesText(d);
+    std::string text = std::to_string(index + 1) + ". " + analysis::ratingLine(d.difficulty) + "\n" + sizesText(d);
     if (nearest)
         text += d.moves.empty() ? "　そのままで唯一解"
                                 : "　" + std::to_string(d.moves.size()) + " セル移動";
@@ -386,7 +386,7 @@ void DesignDialog::showChosen() {
     ColorGrid colors;
     designScene(d, grid, colors);
     pictDesign_->setScene(grid, colors, mainViewParam(120, 120));
-    std::string text = ratingLine(d.rating, d.nodesPerPacking) + "\n" + sizesText(d);
+    std::string text = analysis::ratingLine(d.difficulty) + "\n" + sizesText(d);
     if (pictMoves_) {
         Grid moved{};
         ColorGrid movedColors{};

@@ -2,7 +2,7 @@
 
 #include "app/AppEnv.h"
 #include "app/Ini.h"
-#include "design/RatingText.h"
+#include "analysis/RatingText.h"
 #include "export/qt/QtPictures.h"
 #include "ui/frmMain.h"
 
@@ -103,7 +103,8 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
             return false;
         r.removeStale = true;
     }
-    if (!r.pdfFile.empty()) r.sheetNote = design::sheetRatingLine(p);
+    if (!r.pdfFile.empty())
+        if (const auto rated = analysis::rateIfQuick(p)) r.sheetNote = analysis::ratingLine(*rated);
     QtPictureRenderer pictures;
     const ExportOutcome out = exportPuzzle(p, r, &pictures);
     if (out.status != ExportStatus::Written) {

@@ -4,10 +4,10 @@
 
 #include "analysis/PackingAnalysis.h"
 #include "analysis/PackingPlace.h"
+#include "analysis/PuzzleRating.h"
+#include "analysis/RatingText.h"
 #include "app/AppEnv.h"
 #include "app/Ini.h"
-#include "design/Difficulty.h"
-#include "design/RatingText.h"
 #include "model/Figure.h"
 #include "ui/AnalysisDialogs.h"
 #include "ui/GiveUp.h"
@@ -25,6 +25,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 namespace tessaro {
@@ -181,8 +182,8 @@ void frmMain::mnuAnalysisCount_Click() {
         return;
     }
     CountResult result;
-    std::optional<design::Difficulty> difficulty;
-    const Puzzle counted = m_puzzle;
+    std::optional<PuzzleRating> rating;
+    const auto started = std::chrono::steady_clock::now();
     AnalysisProgress progress(this, QString::fromUtf8(kCountTitle), true);
     progress.run([&](const std::atomic<bool>& cancel, const AnalysisProgress::Report& report) {
         CountOptions options;
@@ -190,18 +191,12 @@ void frmMain::mnuAnalysisCount_Click() {
         options.progress = report;
         options.progressInterval = 0.1;
         result = analysis.count(options);
-        if (!result.complete || result.solutions == 0) return;
-        // The rating needs the plain search too; it can take longer than the count.
-        progress.setNote("難易度を測っています…\n（中止しても、数えた結果は表示します）");
-        difficulty = design::measureDifficulty(counted, false, int(std::max(1u, std::thread::hardware_concurrency())), &cancel);
+        rating = rateCounted(analysis, result);
     });
+    // The time the user waited, the rating's milliseconds included.
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::string text = countResultText(result);
-    if (difficulty) {
-        if (const auto rated = design::ratingOf(*difficulty, result.complete, result.distinctUnlabelled))
-            text += "\r\n" + design::ratingLine(rated->rating, rated->nodesPerPacking);
-        else
-            text += "\r\n難易度：測定を中止しました。";
-    }
+    if (rating) text += "\r\n" + ratingLine(*rating);
     if (result.distinctUnlabelled > 1 && variantsOpen(*this, m_analysis->madeHere, m_analysis->gaveUpOn)) {
         if (m_dialogs.messageOffering(kCountTitle, text, MsgIcon::Information, "唯一解に近づける…")) openNearestUnique();
         return;

@@ -1,7 +1,8 @@
 #pragma once
 // The judgement of one candidate: exactly one packing up to the box's rotations
 // and blocks of one shape (the `distinct_unlabelled` of solve, counted by the
-// same analysis and stopped at the second distinct packing), then its difficulty.
+// same analysis and stopped at the second distinct packing), then its rating,
+// the same call solve and the window make.
 
 #include "design/DesignRequest.h"
 
@@ -34,8 +35,9 @@ public:
     std::vector<std::pair<uint64_t, uint64_t>> canonicalKey(const Blocks& blocks) const;
 
     enum class Outcome { Accepted, NotUnique, TooEasy, Stopped };
-    // The whole judgement: uniqueness, then (when unique) the difficulty and the
-    // rating, kept when at least minRating. `design` gets the figures either way.
+    // The whole judgement: uniqueness, then (when unique) the rating, kept when
+    // at least minRating. `design` gets the figures either way. The rating takes
+    // milliseconds and is not cancelled: a unique puzzle found in time is rated.
     Outcome judge(const Blocks& blocks, int minRating, const std::atomic<bool>* cancel, Design& design) const;
 
 private:

@@ -1,7 +1,8 @@
-#include "design/Verdict.h"
+#include "design/CandidateJudge.h"
 
 #include "analysis/PackingAnalysis.h"
 #include "analysis/PackingPlace.h"
+#include "analysis/PuzzleRating.h"
 #include "design/CellMasks.h"
 #include "model/Figure.h"
 
@@ -103,20 +104,16 @@ Judge::Outcome Judge::judge(const Blocks& blocks, int minRating, const std::atom
     case Uniqueness::Stopped: return Outcome::Stopped;
     default: return Outcome::NotUnique;
     }
-    design.difficulty = measureDifficulty(box_, blocks, 0, 1, cancel);
-    if (!design.difficulty.complete) return Outcome::Stopped;
-    design.nodesPerPacking = nodesPerPacking(design.difficulty.searchNodes, 1);
-    design.rating = difficultyRating(design.nodesPerPacking);
-    uint64_t labellings = 1;
-    for (int i = 0; i < kBlocks; ++i) {
-        if (blocks[i] == 0) continue;
-        int same = 0;
-        for (int j = 0; j <= i; ++j)
-            if (blocks[j] != 0 && analysis::canonicalShape(blocks[j]) == analysis::canonicalShape(blocks[i])) ++same;
-        labellings *= uint64_t(same);  // the k-th block of a shape multiplies by k
-    }
-    design.solutions = design.difficulty.packings * labellings;
-    return design.rating >= minRating ? Outcome::Accepted : Outcome::TooEasy;
+    const analysis::PackingAnalysis a(puzzleFromBlocks(box_, blocks));
+    analysis::CountOptions once;
+    once.threads = 1;
+    once.split = false;
+    const analysis::CountResult count = a.count(once);
+    const auto rating = analysis::rateCounted(a, count);
+    if (!rating) return Outcome::NotUnique;
+    design.difficulty = *rating;
+    design.solutions = count.solutions;
+    return design.difficulty.rating >= minRating ? Outcome::Accepted : Outcome::TooEasy;
 }
 
 }  // namespace tessaro::design
