@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
                 const DesignResult r = designPuzzles(s);
                 rate.push_back(double(r.tried) / std::max(r.seconds, 1e-9));
                 first.push_back(r.designs.empty() ? s.seconds : r.seconds);
-                rating.push_back(r.designs.empty() ? 0 : r.designs.front().rating);
+                rating.push_back(r.designs.empty() ? 0 : r.designs.front().difficulty.rating);
             }
             std::printf("%-38s %7d %16.0f %16.4f %9.1f\n", c.name, threads, median(rate), median(first), median(rating));
             std::fflush(stdout);

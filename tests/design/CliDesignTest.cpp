@@ -28,6 +28,11 @@ TEST(CliDesign, WritesUniquePuzzlesAndNeverReplacesOne) {
         EXPECT_EQ(solved["solutions"], p["solutions"]);
         EXPECT_EQ(solved["difficulty"]["search_nodes"], p["search_nodes"]);
         EXPECT_EQ(solved["difficulty"]["rating"], p["rating"]);
+        // The file's own comment carries the same rating.
+        const nlohmann::json info =
+            nlohmann::json::parse(runCli(dir, "info '" + p["file"].get<std::string>() + "' --json").out);
+        const std::string comment = info["G_sComment"];
+        EXPECT_TRUE(comment.ends_with("難易度" + std::to_string(p["rating"].get<int>()))) << comment;
     }
 
     const std::string before = readBytes(out + "/design-01.bin");
@@ -60,14 +65,18 @@ TEST(CliDesign, FromTheSampleAndTheDifficultyInSolve) {
     const nlohmann::json sample = nlohmann::json::parse(runCli(dir, "solve --sample --json").out);
     const auto& d = sample["difficulty"];
     EXPECT_DOUBLE_EQ(d["nodes_per_packing"].get<double>(), d["search_nodes"].get<double>() / 156);
-    EXPECT_EQ(d["rating"], 3);
+    EXPECT_EQ(d["rating"], 1);
+    EXPECT_EQ(d["estimated"], false);
+    EXPECT_EQ(d["range"], nlohmann::json::array({d["search_nodes"], d["search_nodes"]}));
     EXPECT_FALSE(nlohmann::json::parse(runCli(dir, "solve --sample --json --no-difficulty").out).contains("difficulty"));
-    // A count stopped by its limit gives nodes but no rating.
+    // A count stopped by its limit has no rating.
     const nlohmann::json limited = nlohmann::json::parse(runCli(dir, "solve --sample --json --limit 3").out);
-    EXPECT_TRUE(limited["difficulty"]["rating"].is_null());
-    // A search past its node limit is no rating at all, and says which limit it passed.
+    EXPECT_TRUE(limited["difficulty"].is_null());
+    // A search past its node budget is estimated, and its range holds the exact figure.
     const nlohmann::json capped = nlohmann::json::parse(runCli(dir, "solve --sample --json --difficulty-nodes 1000").out);
-    EXPECT_TRUE(capped["difficulty"]["search_nodes"].is_null());
-    EXPECT_TRUE(capped["difficulty"]["rating"].is_null());
-    EXPECT_EQ(capped["difficulty"]["node_limit"], 1000);
+    const auto& e = capped["difficulty"];
+    EXPECT_EQ(e["estimated"], true);
+    EXPECT_EQ(e["rating"], d["rating"]);
+    EXPECT_LE(e["range"][0], d["search_nodes"]);
+    EXPECT_GE(e["range"][1], d["search_nodes"]);
 }

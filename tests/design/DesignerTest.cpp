@@ -37,7 +37,7 @@ TEST(Designer, EverySavedDesignPacksOneWayAndIsTheBodyAsked) {
         const DesignResult r = designPuzzles(request);
         ASSERT_EQ(r.designs.size(), 3u);
         EXPECT_EQ(r.stop, DesignStop::Found);
-        for (size_t i = 1; i < r.designs.size(); ++i) EXPECT_GE(r.designs[i - 1].rating, r.designs[i].rating);
+        for (size_t i = 1; i < r.designs.size(); ++i) EXPECT_GE(r.designs[i - 1].difficulty.rating, r.designs[i].difficulty.rating);
         TempDir dir;
         const auto files = writeDesigns(r.designs, dir.path(), std::nullopt, "abc");
         ASSERT_EQ(files.size(), 3u);

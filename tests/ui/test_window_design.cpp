@@ -82,7 +82,7 @@ TEST_F(DesignTest, FoundPuzzleIsAdoptedAsAMakersEndLeavesIt) {
     // Each entry: the rating out of ten with its meaning, and the blocks' sizes.
     for (int i = 0; i < 2; ++i) {
         const std::string text = list->item(i)->text().toStdString();
-        EXPECT_TRUE(text.starts_with(std::to_string(i + 1) + ". 難易度 " + std::to_string(designs[size_t(i)].rating) +
+        EXPECT_TRUE(text.starts_with(std::to_string(i + 1) + ". 難易度 " + std::to_string(designs[size_t(i)].difficulty.rating) +
                                      " / 10："))
             << text;
         EXPECT_NE(text.find("\nブロック 3 個："), std::string::npos) << text;
@@ -154,7 +154,7 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     action("mnuAnalysisCount")->trigger();
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].action, "唯一解に近づける…");
-    EXPECT_TRUE(messages()[0].text.ends_with("唯一解ではありません。\r\n難易度 3 / 10：何度か置き直す（詰め方一つに探索 288 手）"))
+    EXPECT_TRUE(messages()[0].text.ends_with("唯一解ではありません。\r\n難易度 1 / 10：ほぼ一本道（詰め方一つに探索 20 手）"))
         << messages()[0].text;
     EXPECT_EQ(dialog(), nullptr);
 
