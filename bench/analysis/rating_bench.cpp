@@ -61,7 +61,6 @@ void benchOne(const fs::path& file, bool exact) {
         ratingCpu = std::min(ratingCpu, cpuSeconds() - c0);
         ratingSeconds = std::min(ratingSeconds, since(t));
     }
-    std::printf("[%zu parts] ", a.symmetryParts().size());
     std::printf("%-26s %8llu distinct  count %6.3f s  rating %6.1f ms (cpu %5.1f)", file.filename().c_str(),
                 (unsigned long long)r.distinctUnlabelled, countSeconds, ratingSeconds * 1000, ratingCpu * 1000);
     if (!rating) {
