@@ -2,8 +2,15 @@
 // its closing message.
 #include "ui/ExportDialog.h"
 #include "model/Figure.h"
+#include "ui/QtDialogs.h"
 #include "ui/testing/ScriptedDialogs.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -68,6 +75,7 @@ TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     EXPECT_EQ(dlg.messages()[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(dlg.messages()[0].text.starts_with("stl/block1.stl\r\n")) << dlg.messages()[0].text;
     EXPECT_TRUE(dlg.messages()[0].text.ends_with("tessaro.pdf は既に存在します。\r\n置き換えますか?"));
+    EXPECT_EQ(dlg.messages()[0].buttons, MsgButtons::YesNoDefaultNo);
     EXPECT_EQ(fs::last_write_time(dir + "/stl/block1.stl"), before);
 
     // A block file this export would not write: asked, kept on No, removed and named on Yes.
@@ -89,4 +97,76 @@ TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     EXPECT_FALSE(runWindowExport(p, dlg, c));
     EXPECT_EQ(dlg.messages().at(0).text, "書き出し先のフォルダがありません。");
     fs::remove_all(dir);
+}
+
+namespace {
+
+// The export's progress box while it is up.
+QProgressDialog* progressBox() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QProgressDialog*>(top); box && box->isVisible()) return box;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(ExportWindow, TheWindowKeepsAnsweringWhileItExportsAndStopsOnCancel) {
+    char tmpl[] = "/tmp/tessaro-wexport-XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    WindowExportChoice c;
+    c.folder = dir;
+    c.png = true;
+    c.withAnswer = true;
+    // A heartbeat on the window's thread: it beats only while the event loop
+    // turns, so beats with the progress box up mean the export runs elsewhere.
+    int beats = 0;
+    bool busyCursor = false;
+    QString cancelCaption;
+    std::function<void(QProgressDialog*)> onBeat;
+    QTimer heart;
+    QObject::connect(&heart, &QTimer::timeout, [&] {
+        QProgressDialog* box = progressBox();
+        if (!box) return;
+        ++beats;
+        busyCursor = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::BusyCursor;
+        if (auto* button = box->findChild<QPushButton*>()) cancelCaption = button->text();
+        if (onBeat) onBeat(box);
+    });
+    heart.start(2);
+
+    ScriptedDialogs dlg;
+    EXPECT_TRUE(runWindowExport(buildSamplePuzzle(), dlg, c));
+    EXPECT_GE(beats, 3);
+    EXPECT_TRUE(busyCursor);
+    EXPECT_EQ(cancelCaption, QStringLiteral("中止"));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(dlg.messages().size(), 1u);
+
+    // 中止 at the first beat: nothing written, nothing said, the cursor back.
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    dlg.clear();
+    onBeat = [](QProgressDialog* box) { box->cancel(); };
+    EXPECT_FALSE(runWindowExport(buildSamplePuzzle(), dlg, c));
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_TRUE(dlg.messages().empty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    fs::remove_all(dir);
+}
+
+TEST(ExportWindow, EnterOnTheReplaceQuestionAnswersNo) {
+    QtDialogs dialogs;
+    bool noIsDefault = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
+                noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+                QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                QApplication::sendEvent(box, &enter);
+            }
+    });
+    EXPECT_EQ(dialogs.message("書き出し", "tessaro.pdf は既に存在します。\r\n置き換えますか?", MsgIcon::Exclamation,
+                              MsgButtons::YesNoDefaultNo),
+              MsgResult::No);
+    EXPECT_TRUE(noIsDefault);
 }
