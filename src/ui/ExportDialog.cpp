@@ -91,6 +91,7 @@ ExportOutcome exportOffThread(const Puzzle& p, ExportRequest r, QWidget* parent)
     });
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &progress, [&] {
+        if (progress.wasCanceled()) cancel = true;
         if (total > 0 && progress.maximum() != total) progress.setMaximum(total);
         if (total > 0) progress.setValue(done);
     });

@@ -54,12 +54,23 @@ TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     dlg.answerInput("key");
     EXPECT_TRUE(runWindowExport(p, dlg, c));
     ASSERT_EQ(dlg.messages().size(), 1u);
-    // Seven STL blocks, the 3MF file and the sheet; the sample's blocks 5 and 6 come apart.
-    EXPECT_EQ(dlg.messages()[0].text, "9 個のファイルを書き出しました。\r\n" + dir +
-                                          "\r\nstl/：block1.stl、block2.stl、block3.stl、block4.stl、block5.stl、"
-                                          "block6.stl、block7.stl\r\ntessaro.3mf\r\ntessaro.pdf"
-                                          "\r\n\r\nブロック 5 は面でつながっていません。印刷すると 2 個に分かれます。"
-                                          "\r\n\r\nブロック 6 は面でつながっていません。印刷すると 2 個に分かれます。");
+    // Nine STL parts (the sample's blocks 5 and 6 come apart), the 3MF file and the
+    // sheet; what each block leaves over air, turned and as made.
+    EXPECT_EQ(dlg.messages()[0].text,
+              "11 個のファイルを書き出しました。\r\n" + dir +
+                  "\r\nstl/：block1.stl、block2.stl、block3.stl、block4.stl、block5-a.stl、block5-b.stl、"
+                  "block6-a.stl、block6-b.stl、block7.stl\r\ntessaro.3mf\r\ntessaro.pdf\r\n"
+                  "\r\nブロック 1：サポートが要る面 0 mm²（作ったままの向きでは 0 mm²）"
+                  "\r\nブロック 2：サポートが要る面 0 mm²（作ったままの向きでは 192 mm²）"
+                  "\r\nブロック 3：サポートが要る面 0 mm²（作ったままの向きでは 288 mm²）"
+                  "\r\nブロック 4：サポートが要る面 0 mm²（作ったままの向きでは 192 mm²）"
+                  "\r\nブロック 5：サポートが要る面 0 mm²（作ったままの向きでは 92 mm²）"
+                  "\r\nブロック 6：サポートが要る面 0 mm²（作ったままの向きでは 92 mm²）"
+                  "\r\nブロック 7：サポートが要る面 0 mm²（作ったままの向きでは 96 mm²）"
+                  "\r\n\r\nブロック 5 は面でつながっていないため、2 個の部品（block5-a、block5-b）に分けて書き出しました。"
+                  "辺や角だけで接するキューブは別の部品です。"
+                  "\r\n\r\nブロック 6 は面でつながっていないため、2 個の部品（block6-a、block6-b）に分けて書き出しました。"
+                  "辺や角だけで接するキューブは別の部品です。");
     EXPECT_EQ(dlg.messages()[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(fs::exists(dir + "/tessaro.pdf"));
     EXPECT_TRUE(fs::exists(dir + "/stl/block7.stl"));
@@ -146,7 +157,9 @@ TEST(ExportWindow, TheWindowKeepsAnsweringWhileItExportsAndStopsOnCancel) {
     fs::remove_all(dir);
     fs::create_directory(dir);
     dlg.clear();
-    onBeat = [](QProgressDialog* box) { box->cancel(); };
+    onBeat = [](QProgressDialog* box) {
+        if (auto* button = box->findChild<QPushButton*>()) button->click();
+    };
     EXPECT_FALSE(runWindowExport(buildSamplePuzzle(), dlg, c));
     EXPECT_TRUE(fs::is_empty(dir));
     EXPECT_TRUE(dlg.messages().empty());
