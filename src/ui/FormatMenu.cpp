@@ -4,6 +4,7 @@
 #include "files/SaveFile.h"
 #include "formats/XmPuzzle.h"
 #include "model/Figure.h"
+#include "ui/FilePrompts.h"
 #include "ui/frmMain.h"
 
 #include <QAction>
@@ -77,7 +78,9 @@ void mnuFileExportOther_Click(frmMain& w)
     const std::string stem = w.m_bMadeUnsaved || p.G_sFile_Title.empty()
                                  ? std::string("新しいパズル")
                                  : std::filesystem::path(p.G_sFile_Title).stem().string();
-    const auto chosen = w.m_dialogs.saveFile(G_sData_Path + "/" + stem + ".xmpuzzle", kFilter, "xmpuzzle");
+    const auto picked = w.m_dialogs.saveFile(G_sData_Path + "/" + stem + ".xmpuzzle", kFilter, "xmpuzzle");
+    if (!picked) return;
+    const auto chosen = nameForWriter(w.m_dialogs, kExportTitle, *picked, {".xmpuzzle", ".xml"});
     if (!chosen) return;
     const std::string bytes = formats::xmPuzzleBytes(p, false, *chosen);
     const LabelledStretch whole{0, bytes.size(), 100};
