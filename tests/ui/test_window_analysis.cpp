@@ -81,7 +81,7 @@ TEST_F(AnalysisTest, CountStatesTheCountsAndTheVerdict) {
     EXPECT_EQ(messages()[0].title, "解の数を数える");
     EXPECT_EQ(messages()[0].icon, MsgIcon::Information);
     const std::string text = messages()[0].text;
-    EXPECT_EQ(text.find("詰め方（ブロックを区別）：22464 通り\r\n異なる詰め方（箱の回転を除く）：936 通り\r\n"
+    EXPECT_EQ(text.find("詰め方（ブロックを区別）：22,464 通り\r\n異なる詰め方（箱の回転を除く）：936 通り\r\n"
                         "異なる詰め方（同じ形のブロックも区別しない）：156 通り\r\n全て数えました。"),
               0u)
         << text;
