@@ -4,6 +4,7 @@
 #include "files/SaveFile.h"
 #include "formats/XmPuzzle.h"
 #include "model/Figure.h"
+#include "ui/FilePrompts.h"
 #include "ui/WindowPort.h"
 
 #include <QAction>
@@ -72,7 +73,9 @@ void mnuFileExportOther_Click(WindowPort& w)
     const std::string stem = w.madeUnsaved() || p.G_sFile_Title.empty()
                                  ? std::string("新しいパズル")
                                  : std::filesystem::path(p.G_sFile_Title).stem().string();
-    const auto chosen = w.dialogs().saveFile(G_sData_Path + "/" + stem + ".xmpuzzle", kFilter, "xmpuzzle");
+    const auto picked = w.dialogs().saveFile(G_sData_Path + "/" + stem + ".xmpuzzle", kFilter, "xmpuzzle");
+    if (!picked) return;
+    const auto chosen = nameForWriter(w.dialogs(), kExportTitle, *picked, {".xmpuzzle", ".xml"});
     if (!chosen) return;
     const std::string bytes = formats::xmPuzzleBytes(p, false, *chosen);
     const LabelledStretch whole{0, bytes.size(), 100};

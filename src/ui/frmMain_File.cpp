@@ -176,7 +176,8 @@ bool frmMain::saveAsFile() {
         if (!comment) return false;
 
         step = 3;
-        const auto chosen = m_dialogs.saveFile(G_sData_Path + "/Test.bin", kFilter, kExt);
+        const auto picked = m_dialogs.saveFile(G_sData_Path + "/Test.bin", kFilter, kExt);
+        const auto chosen = picked ? nameForWriter(m_dialogs, "名前を付けて保存", *picked, {".bin"}) : std::nullopt;
         if (!chosen) {
             undo();
             return false;
