@@ -277,15 +277,52 @@ Packing AssemblyCheck::turned(const Packing& packing, UpFace face) const {
     return out;
 }
 
-AssemblyVerdict AssemblyCheck::verdict(const Packing& packing) const {
-    std::array<Packing, kFaces> turnedPackings;
-    for (int f = 0; f < kFaces; ++f) {
-        turnedPackings[size_t(f)] = turned(packing, UpFace(f));
-        const Loading l(turnedBox_[size_t(f)], turnedPackings[size_t(f)]);
-        if (liftAll(l, l.blocks()) == 0) return {true, true};
+namespace {
+
+constexpr uint64_t kPlaneX0 = 0x1111111111111111ull;
+constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
+
+// Whether straight drops along one axis load the packing: the blocks in some order
+// where none lies above one loaded before it, that is when "lies above" has no
+// cycle; turned over, the same blocks lie below, so one test serves both faces.
+bool dropsAlong(const Packing& packing, int axis) {
+    std::array<uint64_t, kBlocks> beyond{};
+    uint8_t left = 0;
+    for (int b = 0; b < kBlocks; ++b) {
+        uint64_t s = packing[size_t(b)];
+        if (s == 0) continue;
+        left = uint8_t(left | 1u << b);
+        for (int k = 0; k < 3; ++k)
+            s |= axis == 0 ? (s << 1) & ~kPlaneX0 : axis == 1 ? (s << 4) & ~kPlaneY0 : s << 16;
+        beyond[size_t(b)] = s & ~packing[size_t(b)];
     }
+    std::array<uint8_t, kBlocks> above{};
+    for (unsigned r = left; r != 0; r &= r - 1) {
+        const int b = std::countr_zero(r);
+        for (unsigned q = left; q != 0; q &= q - 1) {
+            const int a = std::countr_zero(q);
+            if ((beyond[size_t(b)] & packing[size_t(a)]) != 0) above[size_t(b)] = uint8_t(above[size_t(b)] | 1u << a);
+        }
+    }
+    for (bool more = true; more && left != 0;) {
+        more = false;
+        for (unsigned r = left; r != 0; r &= r - 1) {
+            const int b = std::countr_zero(r);
+            if ((above[size_t(b)] & left) == 0) left = uint8_t(left & ~(1u << b)), more = true;
+        }
+    }
+    return left == 0;
+}
+
+}  // namespace
+
+AssemblyVerdict AssemblyCheck::verdict(const Packing& packing) const {
+    Packing inBox = packing;
+    const uint64_t inside = boxCells(box_);
+    for (uint64_t& m : inBox) m &= inside;
+    if (dropsAlong(inBox, 2) || dropsAlong(inBox, 0) || dropsAlong(inBox, 1)) return {true, true};
     for (int f = 0; f < kFaces; ++f) {
-        const Loading l(turnedBox_[size_t(f)], turnedPackings[size_t(f)]);
+        const Loading l(turnedBox_[size_t(f)], turned(inBox, UpFace(f)));
         if (takeOutAll(l, l.blocks()) == 0) return {true, false};
     }
     return {};

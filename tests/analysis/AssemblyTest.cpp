@@ -1,6 +1,9 @@
 // Loading a packing into the open box: hand-built cases, the six faces, and an
 // independent brute force over every order and every block position.
+#include "AnalysisTestUtil.h"
 #include "analysis/Assembly.h"
+#include "analysis/AssemblyCount.h"
+#include "solver/RandomCut.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +93,10 @@ TEST(Assembly, SlabsDropInBottomFirst) {
 // Two blocks that each reach over the other fill a 2x2x2 corner; a free column beside
 // lets one of them slide sideways under the other's overhang.
 const std::vector<Cells> kHooks = {{{0, 0, 1}, {1, 0, 1}, {1, 0, 0}, {1, 1, 0}}, {{0, 0, 0}, {0, 1, 0}, {0, 1, 1}, {1, 1, 1}}};
+
+// Two blocks filling a 3x2x2 box, each reaching over the other along every axis.
+const std::vector<Cells> kLocked = {{{0, 0, 0}, {2, 0, 0}, {0, 1, 0}, {2, 0, 1}, {0, 1, 1}, {1, 1, 1}, {2, 1, 1}},
+                                    {{1, 0, 0}, {1, 1, 0}, {2, 1, 0}, {0, 0, 1}, {1, 0, 1}}};
 
 TEST(Assembly, SlideUnderAnOverhang) {
     const Packing p = packingOf(kHooks);
@@ -274,9 +281,7 @@ TEST(Assembly, AgreesWithEveryOrder) {
 }
 
 TEST(Assembly, LockedBlocksAreNamed) {
-    // Two blocks filling a 3x2x2 box, each reaching over the other along every axis.
-    const std::vector<Cells> locked = {{{0, 0, 0}, {2, 0, 0}, {0, 1, 0}, {2, 0, 1}, {0, 1, 1}, {1, 1, 1}, {2, 1, 1}},
-                                       {{1, 0, 0}, {1, 1, 0}, {2, 1, 0}, {0, 0, 1}, {1, 0, 1}}};
+    const std::vector<Cells>& locked = kLocked;
     const AssemblyCheck check({3, 2, 2});
     const Packing p = packingOf(locked);
     const AssemblyResult r = check.check(p);
@@ -314,6 +319,51 @@ TEST(Assembly, EachFaceUp) {
     expectPlayable(r);
     EXPECT_EQ(check.turnedBox(UpFace::PlusX).z, 3);
     EXPECT_EQ(check.turnedBox(UpFace::MinusY).z, 2);
+}
+
+// The counts' walk weighs each packing by its share of a class; the browser's walk
+// shows each class once. Both must give the same classes and the same verdicts.
+TEST(Assembly, CountsAgreeWithTheDistinctWalk) {
+    std::vector<std::pair<std::string, Puzzle>> puzzles;
+    for (int blocks = 3; blocks <= 6; ++blocks)
+        for (uint64_t seed = 1; seed <= 3; ++seed) {
+            CutSpec cut;
+            cut.cellsX = 3, cut.cellsY = seed == 3 ? 3 : 2, cut.cellsZ = 2 + int(seed % 2);
+            cut.blocks = blocks, cut.seed = seed + 10;
+            Puzzle p = cutBox(cut);
+            if (blocks > 4) test::removeBlock(p, blocks - 1);  // cells to spare
+            puzzles.push_back({std::to_string(blocks) + " blocks, seed " + std::to_string(seed), p});
+        }
+    const auto listed = [](const std::vector<Cells>& blocks) {
+        std::vector<test::CellList> out;
+        for (const Cells& b : blocks) out.push_back({b.begin(), b.end()});
+        return out;
+    };
+    puzzles.push_back({"hooks", test::makePuzzle(3, 2, 2, listed(kHooks))});
+    puzzles.push_back({"locked", test::makePuzzle(3, 2, 2, listed(kLocked))});
+    int refused = 0;
+    for (const auto& [name, p] : puzzles) {
+        SCOPED_TRACE(name);
+        const PackingAnalysis a(p);
+        const CountResult count = a.count();
+        const AssemblyCheck check(a.box());
+        uint64_t built = 0, dropped = 0, walked = 0;
+        DistinctPackings walk(a);
+        for (size_t i = 0; const auto pk = walk.at(i); ++i) {
+            const AssemblyVerdict v = check.verdict(*pk);
+            built += v.assemblable, dropped += v.dropOnly, ++walked;
+            EXPECT_EQ(v.assemblable, check.check(*pk).assemblable);
+        }
+        refused += walked > built;
+        for (int threads : {1, 2}) {
+            const AssemblyCounts got = countAssemblies(p, false, threads);
+            EXPECT_TRUE(got.complete);
+            EXPECT_EQ(got.distinct, count.distinctUnlabelled);
+            EXPECT_EQ(got.assemblable, built);
+            EXPECT_EQ(got.dropOnly, dropped);
+        }
+    }
+    EXPECT_GT(refused, 0);
 }
 
 }  // namespace
