@@ -90,8 +90,8 @@ void frmMain::mnuFileOpen_Click() {
                 return;
             cmdSet->hide();
             cmdSetCancel->hide();
-            setChecked(mnuMake, false);
-            setChecked(mnuMakePiece, false);
+            setMakerChecked(mnuMake, false);
+            setMakerChecked(mnuMakePiece, false);
             for (QAction* a : {mnu2D_Panel, mnuAautoMove, mnuHelpHelp, mnuMake, mnuMakePiece}) a->setEnabled(true);
             mnuFileSaveAs->setEnabled(m_bSaveAsBeforeMaker);
             // Only ever off: the makers check the panels, but a toggle must not turn them on.

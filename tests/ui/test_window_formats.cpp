@@ -96,11 +96,11 @@ TEST_F(FormatTest, WrittenFileReadsBackAndEntriesAreOffInAMaker) {
     ASSERT_TRUE(back.puzzle) << back.error;
     EXPECT_EQ(back.puzzle->G_iCell_Total, 27);
 
-    w.setChecked(w.mnuMake, true);
+    w.setMakerChecked(w.mnuMake, true);
     emit w.mnuFile->aboutToShow();
     EXPECT_FALSE(action("mnuFileImport")->isEnabled());
     EXPECT_FALSE(action("mnuFileExportOther")->isEnabled());
-    w.setChecked(w.mnuMake, false);
+    w.setMakerChecked(w.mnuMake, false);
     emit w.mnuFile->aboutToShow();
     EXPECT_TRUE(action("mnuFileImport")->isEnabled());
 }
