@@ -18,7 +18,6 @@
 #include <array>
 #include <bit>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <sstream>
 

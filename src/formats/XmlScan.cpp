@@ -286,38 +286,55 @@ private:
         return deliver(gathered);
     }
 
+    static bool nameChar(int c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '#'; }
+
+    // The character a reference's name ("amp", "#27", "#x1B") stands for, added to `out`.
+    static bool decode(std::string_view name, std::string& out)
+    {
+        if (name == "lt") return out += '<', true;
+        if (name == "gt") return out += '>', true;
+        if (name == "amp") return out += '&', true;
+        if (name == "apos") return out += '\'', true;
+        if (name == "quot") return out += '"', true;
+        if (name.size() < 2 || name[0] != '#') return false;
+        const bool hex = name[1] == 'x';
+        if (name.size() == (hex ? 2u : 1u)) return false;
+        uint32_t cp = 0;
+        for (size_t i = hex ? 2 : 1; i < name.size(); ++i) {
+            const char d = name[i];
+            int v = -1;
+            if (d >= '0' && d <= '9') v = d - '0';
+            else if (hex && d >= 'a' && d <= 'f') v = d - 'a' + 10;
+            else if (hex && d >= 'A' && d <= 'F') v = d - 'A' + 10;
+            if (v < 0 || cp > 0x10FFFF) return false;
+            cp = cp * (hex ? 16 : 10) + uint32_t(v);
+        }
+        if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        appendUtf8(out, cp);
+        return true;
+    }
+
     // After '&': the character it stands for, or the text as it was when it is
     // no reference this reader knows (kept as written, not refused).
     void reference(std::string& out)
     {
+        // Most often the whole reference is in the buffer: read in place.
+        const std::string_view run = in_.available();
+        if (const void* semi = std::memchr(run.data(), ';', std::min<size_t>(run.size(), 13))) {
+            const std::string_view name = run.substr(0, size_t(static_cast<const char*>(semi) - run.data()));
+            if (std::all_of(name.begin(), name.end(), [](char c) { return nameChar(c); })) {
+                in_.skip(name.size() + 1);
+                if (!decode(name, out)) out.append("&").append(name).append(";");
+                return;
+            }
+        }
         std::string name;
         int c = in_.get();
-        while (name.size() < 12 && ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '#')) {
+        while (name.size() < 12 && nameChar(c)) {
             name += char(c);
             c = in_.get();
         }
-        if (c == ';') {
-            if (name == "lt") return void(out += '<');
-            if (name == "gt") return void(out += '>');
-            if (name == "amp") return void(out += '&');
-            if (name == "apos") return void(out += '\'');
-            if (name == "quot") return void(out += '"');
-            if (name.size() > 1 && name[0] == '#') {
-                const bool hex = name[1] == 'x';
-                uint32_t cp = 0;
-                bool ok = name.size() > (hex ? 2u : 1u);
-                for (size_t i = hex ? 2 : 1; ok && i < name.size(); ++i) {
-                    const char d = name[i];
-                    int v = -1;
-                    if (d >= '0' && d <= '9') v = d - '0';
-                    else if (hex && d >= 'a' && d <= 'f') v = d - 'a' + 10;
-                    else if (hex && d >= 'A' && d <= 'F') v = d - 'A' + 10;
-                    if (v < 0 || cp > 0x10FFFF) ok = false;
-                    else cp = cp * (hex ? 16 : 10) + uint32_t(v);
-                }
-                if (ok && cp > 0 && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF)) return appendUtf8(out, cp);
-            }
-        }
+        if (c == ';' && decode(name, out)) return;
         out += '&';
         out += name;
         if (c == ';') out += ';';
