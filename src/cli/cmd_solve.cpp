@@ -2,6 +2,7 @@
 // uniqueness verdict, after the checks that tell what rules a packing out.
 #include "analysis/PackingAnalysis.h"
 #include "analysis/PuzzleRating.h"
+#include "cli/AssemblyReport.h"
 #include "cli/CliCommand.h"
 #include "cli/CountOption.h"
 #include "cli/PuzzleSource.h"
@@ -43,6 +44,7 @@ struct SolveOptions {
     bool quiet = false;
     bool estimate = false;
     bool noDifficulty = false;
+    bool noAssembly = false;
     std::optional<uint64_t> difficultyNodes;
     bool all = false;
 };
@@ -197,6 +199,7 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     addCountOption(*cmd, "--difficulty-nodes", opts->difficultyNodes,
                    "難易度の探索をこのノード数まで数え切る（超えるときは推定、0 は常に数え切る、既定 " +
                        std::to_string(kExactRatingNodes) + "）");
+    cmd->add_flag("--no-assembly", opts->noAssembly, "開いた箱に組み立てられるかを調べない");
     cmd->add_flag("--all", opts->all, "異なる詰め方を全て、1 行に 1 つの JSON で出力する");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
@@ -220,10 +223,13 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
         std::optional<PuzzleRating> rating;
+        std::optional<AssemblyCounts> assembly;
         {
             const StopSignals interrupts({SIGINT, SIGTERM});
             result = analysis.count(options);
             progress.finish();
+            if (!opts->noAssembly)
+                assembly = solveAssembly(loaded->puzzle, opts->fromBox, analysis, result, options.threads, options.cancel);
             if (!opts->noDifficulty) {
                 RatingOptions ro;
                 ro.exactNodes = opts->difficultyNodes.value_or(kExactRatingNodes);
@@ -233,9 +239,10 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         if (opts->json) {
             nlohmann::json j = toJson(analysis, result);
             if (!opts->noDifficulty) j["difficulty"] = ratingJson(rating);
+            if (!opts->noAssembly) addAssemblyJson(j, assembly);
             std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         } else {
-            std::cout << summary(analysis, result, opts->fromBox) << ratingSummaryLine(rating);
+            std::cout << summary(analysis, result, opts->fromBox) << assemblyLine(assembly) << ratingSummaryLine(rating);
         }
         ctx.exitCode = kExitOk;
     });
