@@ -51,7 +51,9 @@ void logHandlerError(const char* place, int step, const std::exception& e) {
 
 }  // namespace
 
-void frmMain::mnuFileOpen_Click() {
+void frmMain::mnuFileOpen_Click() { openPuzzleFile(std::nullopt); }
+
+void frmMain::openPuzzleFile(const std::optional<std::string>& given) {
     if (m_bSearching) return;
     int step = 1;
     try {
@@ -59,7 +61,7 @@ void frmMain::mnuFileOpen_Click() {
         if (!making && !askToSaveMadePuzzle("パズルを開く")) return;
 
         step = 2;
-        const auto chosen = m_dialogs.openFile(G_sData_Path + "/*.bin", kFilter, kExt);
+        const auto chosen = given ? given : m_dialogs.openFile(G_sData_Path + "/*.bin", kFilter, kExt);
         if (!chosen) {
             m_sFile_Path.clear();
             return;
