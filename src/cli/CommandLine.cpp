@@ -54,6 +54,16 @@ void setUpCommandLine(CLI::App& app) {
     app.set_version_flag("--version", versionText(app.get_name()), "版を表示して終わる");
 }
 
+void finishCommandLine(CLI::App& app) {
+    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+        // Made with the command, before the labels: in the command's one group.
+        if (CLI::Option* help = sub->get_help_ptr()) help->group("オプション");
+        sub->set_help_all_flag();
+        for (CLI::Option* opt : sub->get_options([](const CLI::Option* o) { return o->get_positional(); }))
+            opt->type_name("");
+    }
+}
+
 std::string usageErrorText(const CLI::App& app, const CLI::ParseError& e) {
     const std::string what = e.what();
     const CLI::App* cmd = parsedCommand(app);
@@ -66,8 +76,12 @@ std::string usageErrorText(const CLI::App& app, const CLI::ParseError& e) {
         return "余分な引数があります: " + what.substr(what.find(": ") + 2);
     }
     if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr) {
-        if (what.find("subcommand") != std::string::npos)
+        if (what.find("subcommand") != std::string::npos) {
+            const std::vector<std::string> left = app.remaining();
+            if (!left.empty() && !left[0].empty() && left[0][0] != '-')
+                return left[0] + " というコマンドはありません（" + commandList(app) + "）";
             return "コマンドを指定してください（" + commandList(app) + "）";
+        }
         if (const std::string name = match(what, R"(^(\S+) is required)"); !name.empty())
             return name + " を指定してください";
     }

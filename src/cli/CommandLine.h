@@ -16,6 +16,9 @@ std::string versionText(const std::string& program);
 // before adding the commands, which inherit the labels.
 void setUpCommandLine(CLI::App& app);
 
+// After the commands are added: their help options and arguments shown as the rest.
+void finishCommandLine(CLI::App& app);
+
 // The one line (without the program's name) that tells what was wrong on the
 // command line; `app` is the top-level app that threw `e`.
 std::string usageErrorText(const CLI::App& app, const CLI::ParseError& e);

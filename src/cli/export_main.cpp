@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     CliContext ctx;
     tessaro::logFileErrors();
     registerExportCommand(app, ctx);
+    finishCommandLine(app);
     return runCommandLine(app, ctx, argc, argv);
 }

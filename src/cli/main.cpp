@@ -23,5 +23,6 @@ int main(int argc, char** argv) {
     listExportCommand(app);
     registerConvertCommand(app, ctx);
     registerDesignCommand(app, ctx);
+    finishCommandLine(app);
     return runCommandLine(app, ctx, argc, argv);
 }

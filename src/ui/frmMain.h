@@ -254,8 +254,6 @@ public:
 
     // ---- files and giving up ----
     void mnuFileOpen_Click();
-    // パズルを開く with `given` in place of the open dialog's answer (a file named at start-up).
-    void openPuzzleFile(const std::optional<std::string>& given);
     void mnuFileSaveAs_Click();
     void mnuFileSave_Click();
     void mnuHelpHelp_Click();

@@ -51,9 +51,7 @@ void logHandlerError(const char* place, int step, const std::exception& e) {
 
 }  // namespace
 
-void frmMain::mnuFileOpen_Click() { openPuzzleFile(std::nullopt); }
-
-void frmMain::openPuzzleFile(const std::optional<std::string>& given) {
+void frmMain::mnuFileOpen_Click() {
     if (m_bSearching) return;
     int step = 1;
     try {
@@ -61,7 +59,7 @@ void frmMain::openPuzzleFile(const std::optional<std::string>& given) {
         if (!making && !askToSaveMadePuzzle("パズルを開く")) return;
 
         step = 2;
-        const auto chosen = given ? given : m_dialogs.openFile(G_sData_Path + "/*.bin", kFilter, kExt);
+        const auto chosen = m_dialogs.openFile(G_sData_Path + "/*.bin", kFilter, kExt);
         if (!chosen) {
             m_sFile_Path.clear();
             return;

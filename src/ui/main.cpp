@@ -13,8 +13,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -61,11 +63,44 @@ int fileArgument(int argc, char** argv, std::optional<std::string>& file) {
             std::fputs("tessaro: 開けるファイルは一つだけです\n使い方は tessaro --help で表示します。\n", stderr);
             return 2;
         } else {
-            file = a;
+            std::error_code ec;
+            const std::filesystem::path full = std::filesystem::absolute(a, ec);
+            file = ec ? std::string(a) : full.string();
         }
     }
     return -1;
 }
+
+// The file named at start-up is the answer of the first open dialog, so that
+// パズルを開く itself opens it, with all its checks and messages.
+class StartFileDialogs final : public tessaro::Dialogs {
+public:
+    StartFileDialogs(tessaro::Dialogs& real, std::optional<std::string> file) : real_(real), file_(std::move(file)) {}
+    tessaro::MsgResult message(const std::string& title, const std::string& text, tessaro::MsgIcon icon,
+                               tessaro::MsgButtons buttons) override {
+        return real_.message(title, text, icon, buttons);
+    }
+    bool messageOffering(const std::string& title, const std::string& text, tessaro::MsgIcon icon,
+                         const std::string& action) override {
+        return real_.messageOffering(title, text, icon, action);
+    }
+    std::string input(const std::string& title, const std::string& prompt, const std::string& defaultText) override {
+        return real_.input(title, prompt, defaultText);
+    }
+    std::optional<std::string> openFile(const std::string& startPath, const std::string& filter,
+                                        const std::string& defaultExt) override {
+        if (file_) return std::exchange(file_, std::nullopt);
+        return real_.openFile(startPath, filter, defaultExt);
+    }
+    std::optional<std::string> saveFile(const std::string& startPath, const std::string& filter,
+                                        const std::string& defaultExt) override {
+        return real_.saveFile(startPath, filter, defaultExt);
+    }
+
+private:
+    tessaro::Dialogs& real_;
+    std::optional<std::string> file_;
+};
 
 }  // namespace
 
@@ -92,10 +127,11 @@ int main(int argc, char** argv) {
     static tessaro::InstanceLock lock;  // held until the process ends
     if (!tessaro::startUp(lock)) return 1;
 
-    tessaro::frmMain window(dialogs);
+    StartFileDialogs windowDialogs(dialogs, file);
+    tessaro::frmMain window(windowDialogs);
     dialogs.setParent(&window);
     QObject::connect(&window, &tessaro::frmMain::unloaded, &app, &QApplication::quit);
     window.show();
-    if (file) window.openPuzzleFile(*file);
+    if (file) window.mnuFileOpen_Click();
     return QApplication::exec();
 }
