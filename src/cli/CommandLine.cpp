@@ -44,8 +44,8 @@ void setUpCommandLine(CLI::App& app) {
     f->label("Subcommands", "コマンド");
     f->label("Positionals", "引数");
     f->label("REQUIRED", "（必須）");
-    f->label("Needs", "必要:");
-    f->label("Excludes", "同時に指定できない:");
+    f->label("Needs", "必要");
+    f->label("Excludes", "同時に指定できない");
     f->label("TEXT", "TEXT");
     f->column_width(34);
     app.option_defaults()->group("オプション");
@@ -58,6 +58,7 @@ void finishCommandLine(CLI::App& app) {
     for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
         // Made with the command, before the labels: in the command's one group.
         if (CLI::Option* help = sub->get_help_ptr()) help->group("オプション");
+        sub->group("コマンド");
         sub->set_help_all_flag();
         for (CLI::Option* opt : sub->get_options([](const CLI::Option* o) { return o->get_positional(); }))
             opt->type_name("");

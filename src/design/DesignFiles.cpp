@@ -69,4 +69,12 @@ WrittenFile DesignWriter::write(const Design& d) {
     return f;
 }
 
+std::vector<WrittenFile> writeDesigns(const std::vector<Design>& designs, const std::string& dir,
+                                      const std::optional<std::string>& comment, const std::string& password) {
+    DesignWriter writer(dir, comment, password);
+    std::vector<WrittenFile> out;
+    for (const Design& d : designs) out.push_back(writer.write(d));
+    return out;
+}
+
 }  // namespace tessaro::design

@@ -46,4 +46,8 @@ private:
     size_t next_ = 0;
 };
 
+// Writes every design through one DesignWriter.
+std::vector<WrittenFile> writeDesigns(const std::vector<Design>& designs, const std::string& dir,
+                                      const std::optional<std::string>& comment, const std::string& password);
+
 }  // namespace tessaro::design

@@ -1,4 +1,5 @@
 // tessaro-cli design and the difficulty in solve: what scripts rely on.
+#include "AnalysisTestUtil.h"
 #include "cli/RunCli.h"
 #include "files/PuzzleFile.h"
 
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
 using namespace tessaro::test;
@@ -84,6 +86,28 @@ TEST(CliDesign, FromTheSampleAndTheDifficultyInSolve) {
     const CliResult text = runCli(dir, "design --sample --max-moves 1 --out '" + dir.file("s") + "'");
     EXPECT_NE(text.out.find("1 セル以内の移動では、詰め方がただ一つになる形はありません"), std::string::npos) << text.out;
     EXPECT_FALSE(std::filesystem::exists(dir.file("s/design-01.bin")));
+
+    // Moved cells are counted from 1, as the window counts them.
+    const tessaro::Puzzle bars = makePuzzle(3, 2, 2,
+                                            {{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}},
+                                             {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}},
+                                             {{0, 0, 1}, {1, 0, 1}, {0, 1, 1}},
+                                             {{2, 0, 1}, {1, 1, 1}, {2, 1, 1}}});
+    ASSERT_TRUE(tessaro::subFile_put(bars, dir.file("bars.bin")));
+    const std::string near = "design --from '" + dir.file("bars.bin") + "' --max-moves 1 --count 99 --out '";
+    const nlohmann::json moved = nlohmann::json::parse(runCli(dir, near + dir.file("m") + "' --json").out);
+    ASSERT_FALSE(moved["puzzles"].empty());
+    for (const auto& p : moved["puzzles"])
+        for (const auto& m : p["moves"]) {
+            const int x = m["cell"][0], y = m["cell"][1], z = m["cell"][2];
+            EXPECT_TRUE(x >= 1 && x <= 3 && y >= 1 && y <= 2 && z >= 1 && z <= 2) << m;
+        }
+    const std::string listed = runCli(dir, near + dir.file("t") + "'").out;
+    const std::regex cell(R"(セル \((\d),(\d),(\d)\))");
+    int cells = 0;
+    for (auto it = std::sregex_iterator(listed.begin(), listed.end(), cell); it != std::sregex_iterator(); ++it, ++cells)
+        EXPECT_TRUE((*it)[1] != "0" && (*it)[2] != "0" && (*it)[3] != "0") << it->str();
+    EXPECT_GT(cells, 0) << listed;
 
     // The sample: 156 distinct packings, so the rating is of the nodes per distinct packing.
     const nlohmann::json sample = nlohmann::json::parse(runCli(dir, "solve --sample --json").out);
