@@ -158,9 +158,10 @@ TEST(CliDesign, WhatWasFoundIsKeptThroughASecondSignalAndAFullDisk) {
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 1);
     const std::string err = readBytes(dir.file("err.txt"));
-    EXPECT_NE(err.find("design-01.bin: 保存できませんでした（Line "), std::string::npos) << err;
-    EXPECT_NE(err.find("design-02.bin: 保存できませんでした（Line "), std::string::npos) << err;
-    EXPECT_NE(err.find("--seed 5 の "), std::string::npos) << err;
+    // Both tried the first free name, and each says which design it was.
+    EXPECT_NE(err.find("design-01.bin: 保存できませんでした（Line 130:"), std::string::npos) << err;
+    EXPECT_NE(err.find("--seed 5 の 1 番目の試行）は保存されていません"), std::string::npos) << err;
+    EXPECT_NE(err.find("--seed 5 の 2 番目の試行）は保存されていません"), std::string::npos) << err;
     EXPECT_EQ(err.find("Error"), std::string::npos) << err;
     const nlohmann::json j = nlohmann::json::parse(readBytes(dir.file("out.json")));
     EXPECT_EQ(j["found"], 2);
