@@ -27,7 +27,6 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
     ExportRequest& r = opts->request;
     CLI::App* cmd = app.add_subcommand("export", "ブロックの 3D プリント用データ、画像、印刷用シートを書き出す");
     addPuzzleSourceOptions(*cmd, opts->source);
-<<<<<<< HEAD
     cmd->add_option("--stl", r.stlDir, "ブロックごとの STL（block1.stl …）を書くフォルダ")->type_name("DIR");
     cmd->add_option("--3mf", r.threeMfFile, "全ブロックを色付きで収めた 3MF ファイル")->type_name("FILE");
     cmd->add_option("--png", r.pngDir, "ブロックと箱の画像（block1.png … box.png）を書くフォルダ")->type_name("DIR");
@@ -38,21 +37,9 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
     addDecimalOption(*cmd, "--tray-mm", r.sizes.trayWallMm, "箱をトレイとして加え、その壁の厚さ（mm）", 0, 100, "MM");
     addDecimalOption(*cmd, "--bevel-mm", r.sizes.bevelMm, "ブロックの外側の角の面取り（mm、既定 0）", 0, 250, "MM");
     addDecimalOption(*cmd, "--bed-mm", r.bedMm, "3MF で部品を並べる造形台の一辺（mm、既定 200）", 10, 2000, "MM");
-    addCountOption(*cmd, "--png-size", r.pngWidth, "画像の幅（ピクセル、既定 675）", 64, 4096);
-=======
-    cmd->add_option("--stl", r.stlDir, "ブロックごとの STL（block1.stl …）を書くフォルダ");
-    cmd->add_option("--3mf", r.threeMfFile, "全ブロックを色付きで収めた 3MF ファイル");
-    cmd->add_option("--png", r.pngDir, "ブロックと箱の画像（block1.png … box.png）を書くフォルダ");
-    cmd->add_option("--pdf", r.pdfFile, "印刷用シートの PDF ファイル");
-    cmd->add_option("--cube-mm", r.sizes.cubeMm, "キューブ一つの大きさ（mm、既定 10）");
-    cmd->add_option("--clearance-mm", r.sizes.clearanceMm, "ブロックの外面ごとのすき間（mm、既定 0.2）");
-    cmd->add_option("--tray-mm", r.sizes.trayWallMm, "箱をトレイとして加え、その壁の厚さ（mm）");
-    cmd->add_option("--bevel-mm", r.sizes.bevelMm, "ブロックの外側の角の面取り（mm、既定 0）");
-    cmd->add_option("--bed-mm", r.bedMm, "3MF で部品を並べる造形台の一辺（mm、既定 200）");
-    cmd->add_option("--margin-mm", r.marginMm, "3MF で造形台の縁から空ける余白（mm、既定 5）");
+    addDecimalOption(*cmd, "--margin-mm", r.marginMm, "3MF で造形台の縁から空ける余白（mm、既定 5）", 0, 100, "MM");
     cmd->add_flag("--as-made", r.asMade, "ブロックを印刷向きに回さず、作ったままの向きで書き出す");
-    cmd->add_option("--png-size", r.pngWidth, "画像の幅（ピクセル、既定 675）");
->>>>>>> main
+    addCountOption(*cmd, "--png-size", r.pngWidth, "画像の幅（ピクセル、既定 675）", 64, 4096);
     cmd->add_flag("--transparent", r.transparentPng, "画像の背景を透明にする");
     cmd->add_flag("--with-answer", r.withAnswer, "シートに詰め方（解答）のページを加える");
     cmd->add_option("--password", r.password, "解答パスワード")->type_name("TEXT");
