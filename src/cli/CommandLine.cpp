@@ -52,6 +52,7 @@ void setUpCommandLine(CLI::App& app) {
     app.set_help_flag("-h,--help", "この説明を表示して終わる");
     app.set_help_all_flag("--help-all", "全てのコマンドの説明を表示して終わる");
     app.set_version_flag("--version", versionText(app.get_name()), "版を表示して終わる");
+    app.footer("各コマンドのオプションは tessaro-cli COMMAND --help で表示します。");
 }
 
 void finishCommandLine(CLI::App& app) {
@@ -59,6 +60,7 @@ void finishCommandLine(CLI::App& app) {
         // Made with the command, before the labels: in the command's one group.
         if (CLI::Option* help = sub->get_help_ptr()) help->group("オプション");
         sub->group("コマンド");
+        sub->footer("");
         sub->set_help_all_flag();
         for (CLI::Option* opt : sub->get_options([](const CLI::Option* o) { return o->get_positional(); }))
             opt->type_name("");

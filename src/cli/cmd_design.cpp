@@ -316,7 +316,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     addDecimalOption(*cmd, "--seconds", o->seconds, "探す時間の上限（秒、既定 60）", 0, kMaxSeconds, "SECONDS", true);
     addCountOption(*cmd, "--min-rating", o->minRating, "難易度の下限（1〜10）", 1, 10);
     addCountOption(*cmd, "--seed", o->seed, "乱数の種（既定 1）", 0, UINT64_MAX);
-    addCountOption(*cmd, "--threads", o->threads, "スレッド数（0 は全てのコア、既定 1）", 0, kMaxThreads);
+    addCountOption(*cmd, "--threads", o->threads, "スレッド数（0〜256、0 は全てのコア、既定 1）", 0, kMaxThreads);
     cmd->add_option("--out", o->out, "保存先のフォルダ")->required()->type_name("DIR");
     cmd->add_option("--comment", o->comment, "保存するコメント（全角 20 文字まで、既定: 箱、ブロック数、難易度）")
         ->type_name("TEXT");

@@ -189,7 +189,7 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     addPuzzleSourceOptions(*cmd, opts->source);
     auto* limit = addCountOption(*cmd, "--limit", opts->limit, "N 通り見つけたら止める（数は下限になる）");
     cmd->add_flag("--from-box", opts->fromBox, "箱の中のブロックをそのままにして、残りの詰め方を数える");
-    addCountOption(*cmd, "--threads", opts->threads, "スレッド数（0 は全てのコア）", kMaxThreads);
+    addCountOption(*cmd, "--threads", opts->threads, "スレッド数（0〜256、0 は全てのコア）", kMaxThreads);
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
     auto* quiet = cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
     cmd->add_flag("--progress", opts->progress, "端末でなくても進行状況を標準エラーに出す")->excludes(quiet);
