@@ -4,7 +4,7 @@
 #include "app/Ini.h"
 #include "design/RatingText.h"
 #include "export/qt/QtPictures.h"
-#include "ui/frmMain.h"
+#include "ui/WindowPort.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -285,36 +285,35 @@ bool saveExportSettings(const WindowExportChoice& c, const std::string& iniFile)
     return ok;
 }
 
-Puzzle puzzleToExport(const frmMain& w) {
-    Puzzle p = w.m_puzzle;
+Puzzle puzzleToExport(const WindowPort& w) {
+    Puzzle p = w.puzzle();
     // A made puzzle not yet saved has no file of its own: the last file's
     // name is another puzzle's (its comment went when the maker began).
-    if (w.m_bMadeUnsaved) p.G_sFile_Title = kNewPuzzleName;
+    if (w.madeUnsaved()) p.G_sFile_Title = kNewPuzzleName;
     return p;
 }
 
-void addExportMenuEntry(frmMain& w) {
-    w.mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuFileStep3"));
-    QAction* entry = w.mnuFile->addAction(QStringLiteral("書き出し…"));
+void addExportMenuEntry(WindowPort& w) {
+    w.fileMenu()->addSeparator()->setObjectName(QStringLiteral("mnuFileStep3"));
+    QAction* entry = w.fileMenu()->addAction(QStringLiteral("書き出し…"));
     entry->setObjectName(QStringLiteral("mnuFileExport"));
     // Off while a maker runs or the loader searches, as giving up is: a
     // half-made puzzle is nothing to print.
-    QObject::connect(w.mnuHelpHelp, &QAction::enabledChanged, entry, &QAction::setEnabled);
-    entry->setEnabled(w.mnuHelpHelp->isEnabled());
-    QObject::connect(entry, &QAction::triggered, &w, [&w] {
-        if (!w.mnuHelpHelp->isEnabled()) return;
+    w.addPlayEntry(entry);
+    QObject::connect(entry, &QAction::triggered, w.widget(), [&w] {
+        if (!w.playing()) return;
         const Puzzle p = puzzleToExport(w);
         const std::string ini = settingsFile();
         WindowExportChoice start;
         start.folder = G_sData_Path;
         loadExportSettings(start, ini);
         if (!p.G_sFile_Title.empty()) start.baseName = std::filesystem::path(p.G_sFile_Title).stem().string();
-        ExportDialog dialog(start, &w);
+        ExportDialog dialog(start, w.widget());
         if (dialog.exec() != QDialog::Accepted) return;
         // Kept for the next time; a settings file that takes no writes only
         // costs the user choosing again.
         saveExportSettings(dialog.choice(), ini);
-        runWindowExport(p, w.m_dialogs, dialog.choice());
+        runWindowExport(p, w.dialogs(), dialog.choice());
     });
 }
 

@@ -15,7 +15,7 @@ class QSpinBox;
 
 namespace tessaro {
 
-class frmMain;
+class WindowPort;
 
 struct WindowExportChoice {
     std::string folder;
@@ -56,9 +56,9 @@ bool saveExportSettings(const WindowExportChoice& c, const std::string& iniFile)
 
 // The puzzle as export writes it: a made puzzle not yet saved under the
 // neutral name, without the last file's comment.
-Puzzle puzzleToExport(const frmMain& w);
+Puzzle puzzleToExport(const WindowPort& w);
 
 // Puts "書き出し…" at the end of the File menu and wires it to the dialog.
-void addExportMenuEntry(frmMain& window);
+void addExportMenuEntry(WindowPort& window);
 
 }  // namespace tessaro
