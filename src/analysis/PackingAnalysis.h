@@ -66,6 +66,9 @@ struct CountOptions {
     // Called on the counting thread every progressInterval seconds while the search runs.
     std::function<void(const Progress&)> progress;
     double progressInterval = 0.25;
+    // With one thread, a report every this many nodes instead (0: by time): a
+    // trace that is the same on any machine.
+    uint64_t progressNodes = 0;
     // false: no finer parts for threads to share; for small searches run many times over.
     bool split = true;
     // Off: the search without its shortcuts, only to check that they change no count.

@@ -54,14 +54,22 @@ struct Shared {
 class Reporter {
 public:
     Reporter(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType, Shared& shared,
-             uint64_t labellings, const CountOptions& options)
-        : shared_(shared), labellings_(labellings), options_(options), started_(Clock::now()),
+             uint64_t labellings, const CountOptions& options, bool alone)
+        : alone_(alone), shared_(shared), labellings_(labellings), options_(options), started_(Clock::now()),
           interval_(std::max(0.01, options.progressInterval)), next_(interval_) {
         if (options.progress) prober_.emplace(items, placementsByType, shared.parts);
     }
 
     double elapsed() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
-    bool due() const { return options_.progress && elapsed() >= next_; }
+    // `nodes`: of the one thread's running part, for reports by nodes.
+    bool due(uint64_t nodes) {
+        if (!options_.progress) return false;
+        if (options_.progressNodes == 0 || !alone_) return elapsed() >= next_;
+        const uint64_t all = nodesBefore_ + nodes;
+        return all >= nextNodes_;
+    }
+    // The one thread moves on to the next part: the nodes so far stay counted.
+    void partEnded(uint64_t nodes) { nodesBefore_ += nodes; }
 
     void report() {
         const double now = elapsed();
@@ -82,7 +90,8 @@ public:
         }
         for (double v : model.visited) visited += v;
         // The estimate spends in proportion to the count's work, on the parts not yet begun.
-        const uint64_t allowed = uint64_t(visited) / kNodesPerProbeStep + 64;
+        // The first report probes every part once at least, for a figure at all.
+        const uint64_t allowed = std::max<uint64_t>(uint64_t(visited) / kNodesPerProbeStep, 16 * n);
         if (prober_->steps() < allowed)
             prober_->run(std::min(shared_.nextPart.load(), n), allowed - prober_->steps());
         for (size_t p = 0; p < n; ++p) model.estimated[p] = prober_->nodes(p);
@@ -92,17 +101,20 @@ public:
         if (done >= 0) {
             // The share shown never goes back, and catches up with the model in steps.
             out.done = std::clamp(done, shown_, shown_ + kStep);
-            if (toGo >= 0 && visited > 0) out.remaining = now * toGo / visited;
+            // The time to go follows the share shown, so the two tell one story.
+            if (toGo >= 0 && out.done > 0) out.remaining = now * (1 - out.done) / out.done;
         } else {
-            out.done = std::max(out.done, shown_);
+            out.done = shown_;
         }
         out.nodes = uint64_t(visited);
+        nextNodes_ = out.nodes + options_.progressNodes;
         shown_ = out.done;
         options_.progress(out);
     }
 
 private:
     static constexpr double kStep = 0.02;
+    bool alone_;
     Shared& shared_;
     uint64_t labellings_;
     const CountOptions& options_;
@@ -110,6 +122,7 @@ private:
     double interval_;
     double next_;
     double shown_ = 0;
+    uint64_t nodesBefore_ = 0, nextNodes_ = 0;
     std::optional<PartsProber> prober_;
 };
 
@@ -117,18 +130,21 @@ private:
 
 std::pair<double, double> ShareModel::share() const {
     double doneNodes = 0, expected = 0, finishedEstimate = 0, finishedReal = 0, allEstimate = 0;
+    size_t known = 0;
     for (size_t p = 0; p < estimated.size(); ++p) {
         doneNodes += visited[p];
-        if (estimated[p] >= 0) allEstimate += estimated[p];
+        if (estimated[p] >= 0) allEstimate += estimated[p], ++known;
         if (finished[p] && estimated[p] >= 0) finishedEstimate += estimated[p], finishedReal += visited[p];
-        if (!finished[p] && estimated[p] < 0) return {-1, -1};
     }
+    if (known == 0) return {-1, -1};
+    // A part not probed yet is taken for an average one.
+    const double average = allEstimate / double(known);
     // How the finished parts bore their estimates out, weighed against a prior
     // of one until a fair share of the estimate is behind.
     const double prior = 0.05 * allEstimate;
     const double ratio = prior + finishedEstimate > 0 ? (prior + finishedReal) / (prior + finishedEstimate) : 1;
     for (size_t p = 0; p < estimated.size(); ++p)
-        expected += finished[p] ? visited[p] : std::max(visited[p], ratio * estimated[p]);
+        expected += finished[p] ? visited[p] : std::max(visited[p], ratio * (estimated[p] >= 0 ? estimated[p] : average));
     if (expected <= 0) return {-1, -1};
     return {std::min(0.999, doneNodes / expected), expected - doneNodes};
 }
@@ -138,8 +154,8 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     Shared shared(parts, threads);
-    Reporter reporter(items, placementsByType, shared, labellings, options);
     const bool alone = threads == 1;
+    Reporter reporter(items, placementsByType, shared, labellings, options, alone);
     // With a limit the workers look at the total often, so that they stop soon after it.
     const uint64_t batch = options.limit ? 512 : 8192;
 
@@ -147,7 +163,7 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
         if (cancelled(options.cancel)) shared.stop.store(true);
         if (options.limit && shared.total() * labellings >= *options.limit) shared.stop.store(true);
         // One thread reports between its own batches: no second thread runs.
-        if (alone && reporter.due()) reporter.report();
+        if (alone && reporter.due(shared.counts[0].nodes.load(std::memory_order_relaxed))) reporter.report();
         return shared.stop.load(std::memory_order_relaxed);
     };
     const auto work = [&](WorkerCount& mine) {
@@ -193,6 +209,7 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
             if (!ended) break;
             finished += leaves * part.weight;
             shared.finishedNodes[i].store(nodes + 1, std::memory_order_relaxed);
+            if (alone) reporter.partEnded(nodes);
             shared.partsDone.fetch_add(1);
             if (shouldStop()) break;
         }
@@ -216,7 +233,7 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
             const auto interval = std::chrono::duration<double>(std::max(0.01, options.progressInterval));
             while (running > 0) {
                 wake.wait_for(lock, interval);
-                if (running > 0 && reporter.due()) {
+                if (running > 0 && reporter.due(0)) {
                     lock.unlock();
                     reporter.report();
                     lock.lock();
