@@ -1,5 +1,7 @@
 #include "cli/CountOption.h"
 
+#include <CLI/CLI.hpp>
+
 namespace tessaro::cli {
 
 std::optional<uint64_t> parseCount(const std::string& text, uint64_t max) {

@@ -3,11 +3,14 @@
 // within the option's range, anything else refused with one plain message
 // (bad usage, exit 2). Nothing is read as "unlimited", wrapped or rounded.
 
-#include <CLI/CLI.hpp>
-
 #include <cstdint>
 #include <optional>
 #include <string>
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace tessaro::cli {
 

@@ -10,6 +10,8 @@
 #include "files/PuzzleFile.h"
 #include "files/ShiftJis.h"
 
+#include <CLI/CLI.hpp>
+
 #include <nlohmann/json.hpp>
 
 #include <signal.h>

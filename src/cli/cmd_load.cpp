@@ -12,6 +12,8 @@
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
 
+#include <CLI/CLI.hpp>
+
 #include <signal.h>
 #include <unistd.h>
 
