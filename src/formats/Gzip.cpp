@@ -12,45 +12,6 @@ bool isGzip(std::string_view bytes)
            static_cast<unsigned char>(bytes[1]) == 0x8B;
 }
 
-std::optional<std::string> gunzip(std::string_view bytes, size_t limit, std::string& error)
-{
-    z_stream zs{};
-    // 16 + MAX_WBITS: a gzip header, not a raw zlib one.
-    if (inflateInit2(&zs, 16 + MAX_WBITS) != Z_OK) {
-        error = "gzip の展開を始められませんでした。";
-        return std::nullopt;
-    }
-    std::string out;
-    char chunk[16384];
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    zs.avail_in = static_cast<uInt>(bytes.size());
-    int rc = Z_OK;
-    while (rc != Z_STREAM_END) {
-        zs.next_out = reinterpret_cast<Bytef*>(chunk);
-        zs.avail_out = sizeof chunk;
-        rc = inflate(&zs, Z_NO_FLUSH);
-        if (rc != Z_OK && rc != Z_STREAM_END) {
-            inflateEnd(&zs);
-            error = "gzip の圧縮データが壊れています。";
-            return std::nullopt;
-        }
-        const size_t got = sizeof chunk - zs.avail_out;
-        if (got == 0 && rc == Z_OK && zs.avail_in == 0) {
-            inflateEnd(&zs);
-            error = "gzip の圧縮データが途中で切れています。";
-            return std::nullopt;
-        }
-        if (out.size() + got > limit) {
-            inflateEnd(&zs);
-            error = "展開した内容が大きすぎます。";
-            return std::nullopt;
-        }
-        out.append(chunk, got);
-    }
-    inflateEnd(&zs);
-    return out;
-}
-
 std::string gzip(std::string_view text)
 {
     z_stream zs{};

@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -30,6 +31,10 @@ std::string secondsText(double s) {
 
 }  // namespace
 
+QString countQText(uint64_t n) { return QLocale(QLocale::Japanese, QLocale::Japan).toString(qulonglong(n)); }
+
+std::string countText(uint64_t n) { return countQText(n).toStdString(); }
+
 std::string analysisProblemsText(const std::vector<Problem>& problems) {
     std::string out;
     for (const Problem& p : problems) out += p.message + "\r\n";
@@ -38,21 +43,21 @@ std::string analysisProblemsText(const std::vector<Problem>& problems) {
 
 std::string countResultText(const CountResult& r) {
     const std::string bound = r.complete ? " 通り" : " 通り以上";
-    std::string out = "詰め方（ブロックを区別）：" + std::to_string(r.solutions) + bound + "\r\n" +
-                      "異なる詰め方（箱の回転を除く）：" + std::to_string(r.distinct) + bound + "\r\n" +
-                      "異なる詰め方（同じ形のブロックも区別しない）：" + std::to_string(r.distinctUnlabelled) + bound +
+    std::string out = "詰め方（ブロックを区別）：" + countText(r.solutions) + bound + "\r\n" +
+                      "異なる詰め方（箱の回転を除く）：" + countText(r.distinct) + bound + "\r\n" +
+                      "異なる詰め方（同じ形のブロックも区別しない）：" + countText(r.distinctUnlabelled) + bound +
                       "\r\n" + (r.complete ? "全て数えました。" : "途中で止めたため、数は下限です。") + "（" +
                       secondsText(r.seconds) + " 秒）\r\n\r\n";
     if (!r.complete)
         out += r.solutions == 0 ? "詰め方は、まだ見つかっていません。" : "詰め方は、少なくとも " +
-                                                                          std::to_string(r.distinctUnlabelled) +
+                                                                          countText(r.distinctUnlabelled) +
                                                                           " 通りあります。";
     else if (r.solutions == 0)
         out += "詰め方はありません。";
     else if (r.unique)
         out += "唯一解です。";
     else
-        out += "詰め方は " + std::to_string(r.distinctUnlabelled) + " 通りあります。唯一解ではありません。";
+        out += "詰め方は " + countText(r.distinctUnlabelled) + " 通りあります。唯一解ではありません。";
     return out;
 }
 
@@ -111,7 +116,7 @@ void AnalysisProgress::refresh() {
         }
     }
     if (!showsCount_) return;
-    QString text = QStringLiteral("見つかった詰め方：%1 通り").arg(found_.load());
+    QString text = QStringLiteral("見つかった詰め方：%1 通り").arg(countQText(found_.load()));
     const double remaining = remaining_.load();
     if (remaining >= 0)
         text += QStringLiteral("\n残り時間：約 ") + QString::fromStdString(durationText(remaining));
@@ -297,8 +302,8 @@ void PackingBrowser::showPacking(size_t index, std::optional<Packing> packing) {
 }
 
 void PackingBrowser::updateTexts() {
-    const QString total = total_ ? QString::number(*total_) : QStringLiteral("…");
-    lblPackingNo_->setText(shown_ ? QStringLiteral("%1 / %2").arg(index_ + 1).arg(total)
+    const QString total = total_ ? countQText(*total_) : QStringLiteral("…");
+    lblPackingNo_->setText(shown_ ? QStringLiteral("%1 / %2").arg(countQText(index_ + 1)).arg(total)
                                   : QStringLiteral("0 / %1").arg(total));
     const bool last = noMore_ || (total_ && index_ + 1 >= *total_);
     QString state;
@@ -314,6 +319,14 @@ void PackingBrowser::updateTexts() {
     cmdPrev_->setEnabled(!walkBusy_ && shown_ && index_ > 0);
     cmdNext_->setEnabled(!walkBusy_ && shown_ && !last);
     cmdPut_->setEnabled(!walkBusy_ && shown_.has_value());
+}
+
+QPoint keptBrowserPlace(const QPoint& window, const QPoint& offset, const QSize& size, const QRect& screen) {
+    QPoint at = window + offset;
+    if (screen.isEmpty()) return at;
+    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
+    at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
+    return at;
 }
 
 QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen,

@@ -25,6 +25,10 @@ namespace tessaro {
 
 // ---- texts (UTF-8, lines joined by "\r\n") ----
 
+// 117630571848 -> "117,630,571,848": counts run to billions.
+std::string countText(uint64_t n);
+QString countQText(uint64_t n);
+
 // The problems that rule every packing out, one a line, and what follows from them.
 std::string analysisProblemsText(const std::vector<analysis::Problem>& problems);
 // The three counts, whether they are complete, the time and the verdict.
@@ -130,5 +134,10 @@ private:
 // of `alsoVisible`. All in screen pixels.
 QPoint browserPlace(const QRect& window, const QRect& boxView, const QSize& size, const QRect& screen,
                     const std::vector<QRect>& alsoVisible = {});
+
+// Where the browser opens once the user has put it somewhere: at `offset` from
+// the window's frame (both top lefts), moved onto the screen where the window
+// went too near an edge.
+QPoint keptBrowserPlace(const QPoint& window, const QPoint& offset, const QSize& size, const QRect& screen);
 
 }  // namespace tessaro

@@ -4,7 +4,9 @@
 #include "design/Designer.h"
 #include "design/RatingText.h"
 #include "design/Verdict.h"
+#include "ui/AnalysisDialogs.h"
 #include "viewqt/CubePicture.h"
+#include "viewqt/QtCanvas.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -12,13 +14,18 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -56,13 +63,19 @@ QString entryText(size_t index, const Design& d, bool nearest) {
     return qs(text);
 }
 
+// Room for a block of up to 4 x 4 x 4 cells at the window's own scale.
+constexpr QSize kBlockRoom(128, 120);
+
 QLabel* blockImage(QWidget* parent, int b) {
     auto* l = new QLabel(parent);
     l->setObjectName(QStringLiteral("imgDesignBlock%1").arg(b));
-    l->setFixedSize(90, 84);
+    l->setFixedSize(kBlockRoom);
     l->setAlignment(Qt::AlignCenter);
     return l;
 }
+
+// Lines of text a label holds without growing (its frame and margins aside).
+int linesHeight(const QWidget* w, int lines) { return w->fontMetrics().lineSpacing() * lines + 4; }
 
 }  // namespace
 
@@ -81,6 +94,76 @@ std::string moveText(const CellMove& m) {
     return cellText(m.cell) + " ブロック " + std::to_string(m.from + 1) + " → ブロック " + std::to_string(m.to + 1);
 }
 
+std::string designCommand(const DesignRequest& r) {
+    std::string out = "tessaro-cli design --box " + std::to_string(r.box.x) + "x" + std::to_string(r.box.y) + "x" +
+                      std::to_string(r.box.z) + " --blocks " + std::to_string(r.blocks) + " --min-cells " +
+                      std::to_string(r.minCells);
+    if (r.maxCells > 0) out += " --max-cells " + std::to_string(r.maxCells);
+    if (r.empty > 0) out += " --empty " + std::to_string(r.empty);
+    if (r.allowIdentical) out += " --allow-identical";
+    out += " --min-rating " + std::to_string(r.minRating) + " --count " + std::to_string(r.count) + " --seconds " +
+           std::to_string(std::lround(r.seconds)) + " --seed " + std::to_string(r.seed) + " --out designs";
+    return out;
+}
+
+namespace {
+
+// One block at the window's own scale.
+QImage blockPicture(uint64_t cells, int block, const QFont& font) {
+    int lo[3] = {kGrid, kGrid, kGrid}, hi[3] = {-1, -1, -1};
+    for (int c = 0; c < kCells; ++c) {
+        if ((cells >> c & 1) == 0) continue;
+        const int at[3] = {c & 3, (c >> 2) & 3, c >> 4};
+        for (int a = 0; a < 3; ++a) lo[a] = std::min(lo[a], at[a]), hi[a] = std::max(hi[a], at[a]);
+    }
+    if (hi[0] < 0) return {};
+    Grid g{};
+    ColorGrid colors{};
+    for (int c = 0; c < kCells; ++c) {
+        if ((cells >> c & 1) == 0) continue;
+        const int at = cellIndex((c & 3) - lo[0], ((c >> 2) & 3) - lo[1], (c >> 4) - lo[2]);
+        g[at] = 1;
+        for (int shade = 0; shade < 3; ++shade) colors[at + kCells * shade] = pieceColor(block + 1, shade);
+    }
+    const FrameCells n{hi[0] - lo[0] + 1, hi[1] - lo[1] + 1, hi[2] - lo[2] + 1};
+    // The frame's extent from its back top left corner, seen as the block view sees it.
+    ViewParam v = kPieceViewParam;
+    const DepthStep d = depthStep(v);
+    const float left = std::min(0.0f, n.z * d.o), right = std::max(n.x * v.CellW, n.x * v.CellW + n.z * d.o);
+    const float top = std::min(0.0f, n.z * d.m), bottom = std::max(n.y * v.CellH, n.y * v.CellH + n.z * d.m);
+    const float margin = 60;  // the frame's widest lines and their round ends
+    v.OrgX = margin - left + d.o;
+    v.OrgY = margin - top + d.m;
+    QImage image(int(std::ceil((right - left + 2 * margin) / kTwipsPerPixel)),
+                 int(std::ceil((bottom - top + 2 * margin) / kTwipsPerPixel)), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, Qt::black, font);
+        subDrawBlock(canvas, g, colors, v, n);
+    }
+    return image;
+}
+
+}  // namespace
+
+std::array<QImage, kBlocks> blockPictures(const Blocks& blocks, QSize room, const QFont& font) {
+    std::array<QImage, kBlocks> out;
+    // One cell size for all, so a small block never looks larger than a big one.
+    double scale = 3;
+    for (int b = 0; b < kBlocks; ++b) {
+        if (blocks[size_t(b)] == 0) continue;
+        out[size_t(b)] = blockPicture(blocks[size_t(b)], b, font);
+        const QImage& image = out[size_t(b)];
+        scale = std::min({scale, double(room.width()) / image.width(), double(room.height()) / image.height()});
+    }
+    for (QImage& image : out)
+        if (!image.isNull())
+            image = image.scaled(QSize(int(image.width() * scale), int(image.height() * scale)), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    return out;
+}
+
 DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields) : QDialog(parent) {
     setObjectName(QStringLiteral("frmDesign"));
     setWindowTitle(QStringLiteral("パズルの自動作成"));
@@ -97,6 +180,7 @@ DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields) : QDialo
     spnMinRating_->setValue(s.minRating);
     spnCount_->setValue(s.count);
     spnSeconds_->setValue(int(std::lround(s.seconds)));
+    if (fields.fixedSeed) setSeed(s.seed);
     lblProgress_->setText(QStringLiteral("条件を決めて［探す］を押してください。"));
 }
 
@@ -113,6 +197,10 @@ DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields, const Pu
 }
 
 DesignDialog::~DesignDialog() { stopWorker(); }
+
+void DesignDialog::setSeed(uint64_t seed) {
+    if (txtSeed_) txtSeed_->setText(QString::number(seed));
+}
 
 void DesignDialog::build() {
     setModal(false);
@@ -163,6 +251,16 @@ void DesignDialog::build() {
     spnSeconds_ = spin("spnSeconds", 1, 3600);
     spnSeconds_->setSuffix(QStringLiteral(" 秒まで"));
     form->addRow(QStringLiteral("時間"), spnSeconds_);
+    if (!nearest()) {
+        // The seed names a search: the same fields and seed find the same puzzles,
+        // here or with tessaro-cli design --seed.
+        txtSeed_ = new QLineEdit(this);
+        txtSeed_->setObjectName(QStringLiteral("txtDesignSeed"));
+        txtSeed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,20}")), txtSeed_));
+        txtSeed_->setPlaceholderText(QStringLiteral("空欄：探すたびに変える"));
+        txtSeed_->setToolTip(QStringLiteral("同じ条件と乱数の種からは、同じパズルが見つかります"));
+        form->addRow(QStringLiteral("乱数の種"), txtSeed_);
+    }
 
     cmdSearch_ = new QPushButton(QStringLiteral("探す"), this);
     cmdSearch_->setObjectName(QStringLiteral("cmdDesignSearch"));
@@ -176,8 +274,11 @@ void DesignDialog::build() {
     searchRow->addStretch();
     lblProgress_ = new QLabel(this);
     lblProgress_->setObjectName(QStringLiteral("lblDesignProgress"));
-    lblProgress_->setWordWrap(true);
-    lblProgress_->setMinimumHeight(34);
+    // Lines are broken where the text says, never inside a word, and the
+    // label keeps one height whatever it says.
+    lblProgress_->setWordWrap(false);
+    lblProgress_->setFixedHeight(linesHeight(lblProgress_, 3));
+    lblProgress_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
 
     lstDesigns_ = new QListWidget(this);
     lstDesigns_->setObjectName(QStringLiteral("lstDesigns"));
@@ -210,10 +311,21 @@ void DesignDialog::build() {
     lblChosen_->setWordWrap(true);
     lblChosen_->setMinimumWidth(380);
     lblChosen_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    // The rating, the sizes and up to eight moves: the dialog keeps its height.
+    lblChosen_->setFixedHeight(linesHeight(lblChosen_, nearest() ? 11 : 3));
     auto* right = new QVBoxLayout;
     right->addLayout(pictures);
     right->addLayout(blocks);
-    right->addWidget(lblChosen_, 1);
+    right->addWidget(lblChosen_);
+    if (!nearest()) {
+        txtCommand_ = new QLineEdit(this);
+        txtCommand_->setObjectName(QStringLiteral("txtDesignCommand"));
+        txtCommand_->setReadOnly(true);
+        txtCommand_->setToolTip(QStringLiteral("同じパズルを、コマンドラインで作り直せます"));
+        right->addWidget(new QLabel(QStringLiteral("同じパズルを作るコマンド："), this));
+        right->addWidget(txtCommand_);
+    }
+    right->addStretch();
 
     cmdAdopt_ = new QPushButton(QStringLiteral("採用"), this);
     cmdAdopt_->setObjectName(QStringLiteral("cmdDesignAdopt"));
@@ -262,6 +374,11 @@ DesignFields DesignDialog::fields() const {
     s.minRating = spnMinRating_->value();
     s.count = spnCount_->value();
     s.seconds = spnSeconds_->value();
+    if (txtSeed_ && !txtSeed_->text().isEmpty()) {
+        const std::string digits = txtSeed_->text().toStdString();
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), s.seed);
+        f.fixedSeed = ec == std::errc() && end == digits.data() + digits.size();
+    }
     return f;
 }
 
@@ -272,6 +389,7 @@ void DesignDialog::setSearching(bool on) {
                         spnMinRating_, spnCount_, spnSeconds_})
         if (s) s->setEnabled(!on);
     if (chkIdentical_) chkIdentical_->setEnabled(!on);
+    if (txtSeed_) txtSeed_->setEnabled(!on);
     if (on) timer_->start(); else timer_->stop();
     showChosen();
 }
@@ -282,6 +400,10 @@ void DesignDialog::cmdDesignSearch_Click() {
     if (!nearest()) {
         if (const std::string why = requestProblem(f.request); !why.empty()) {
             lblProgress_->setText(qs(why));
+            return;
+        }
+        if (!txtSeed_->text().isEmpty() && !f.fixedSeed) {
+            lblProgress_->setText(QStringLiteral("乱数の種は、0 から 18446744073709551615 までの\n整数で入力してください。"));
             return;
         }
     }
@@ -297,7 +419,8 @@ void DesignDialog::cmdDesignSearch_Click() {
     setSearching(true);
     refresh();
     DesignRequest request = f.request;
-    request.seed = seed_ ? *seed_ : std::random_device{}();
+    if (!f.fixedSeed) request.seed = std::random_device{}();
+    searched_ = request;
     worker_ = std::thread([this, request, maxMoves = f.maxMoves, source = source_] {
         DesignControl control;
         control.cancel = &cancel_;
@@ -335,10 +458,11 @@ void DesignDialog::cmdDesignStop_Click() {
 
 void DesignDialog::refresh() {
     if (idle() || cancel_) return;
-    QString text = QStringLiteral("探しています…　試した形 %1　見つけた数 %2").arg(tried_.load()).arg(found_.load());
+    QString text = QStringLiteral("探しています…　%1 秒").arg(countQText(uint64_t(seconds_.load())));
+    text += QStringLiteral("\n試した形 %1　見つけた数 %2").arg(countQText(tried_.load())).arg(found_.load());
     if (found_ > 0) text += QStringLiteral("　最高難易度 %1").arg(best_.load());
-    if (nearest() && depth_ > 0) text += QStringLiteral("　移動 %1 セル").arg(depth_.load());
-    text += QStringLiteral("　%1 秒").arg(static_cast<qlonglong>(seconds_.load()));
+    if (nearest() && depth_ > 0) text += QStringLiteral("\n移動 %1 セル").arg(depth_.load());
+    else if (!nearest()) text += QStringLiteral("\n乱数の種 ") + QString::number(searched_.seed);
     lblProgress_->setText(text);
 }
 
@@ -346,19 +470,21 @@ void DesignDialog::finished(const DesignResult& r, const NearestResult* near) {
     if (worker_.joinable()) worker_.join();
     designs_ = r.designs;
     setSearching(false);
-    std::string text = "見つけた数 " + std::to_string(r.designs.size()) + "（試した形 " + std::to_string(r.tried) + "、" +
-                       std::to_string(static_cast<long long>(std::lround(r.seconds))) + " 秒）";
+    // One clause a line: what was found, from where or from which seed, and why it ended.
+    std::string text = "見つけた数 " + std::to_string(r.designs.size()) + "（試した形 " + countText(r.tried) + "、" +
+                       countText(uint64_t(std::llround(r.seconds))) + " 秒）";
     if (near && !near->noPacking)
-        text = std::string(near->fromMade ? "作成時の置き場所" : "最初に見つかった詰め方") + "から　" + text;
-    if (near && near->noPacking) text = "このパズルには詰め方がないため、近い形を探せません。";
-    else if (r.stop == DesignStop::Cancelled) text += "　中止しました。";
-    else if (r.stop == DesignStop::Time && r.designs.size() < size_t(spnCount_->value())) text += "　時間切れです。";
+        text = std::string(near->fromMade ? "作成時の置き場所" : "最初に見つかった詰め方") + "から\n" + text;
+    if (!near) text += "\n乱数の種 " + std::to_string(searched_.seed);
+    if (near && near->noPacking) text = "このパズルには詰め方がないため、\n近い形を探せません。";
+    else if (r.stop == DesignStop::Cancelled) text += "\n中止しました。";
+    else if (r.stop == DesignStop::Time && r.designs.size() < size_t(spnCount_->value())) text += "\n時間切れです。";
     else if (near && r.stop == DesignStop::Exhausted)
-        text += r.designs.empty() ? "　" + std::to_string(spnMaxMoves_->value()) +
+        text += r.designs.empty() ? "\n" + std::to_string(spnMaxMoves_->value()) +
                                         " セル以内の移動では、詰め方がただ一つになる形はありません。"
-                                  : "　" + std::to_string(spnMaxMoves_->value()) + " セル以内の移動では、これで全部です。";
+                                  : "\n" + std::to_string(spnMaxMoves_->value()) + " セル以内の移動では、これで全部です。";
     if (!near && r.designs.empty() && r.tooEasy > 0)
-        text += "　難易度が足りない形 " + std::to_string(r.tooEasy) + " 個（最高 " + std::to_string(r.bestRejectedRating) + "）。";
+        text += "\n難易度が足りない形 " + countText(r.tooEasy) + " 個（最高 " + std::to_string(r.bestRejectedRating) + "）。";
     lblProgress_->setText(qs(text));
     for (size_t i = 0; i < designs_.size(); ++i) lstDesigns_->addItem(entryText(i, designs_[i], nearest()));
     if (!designs_.empty()) {
@@ -379,6 +505,7 @@ void DesignDialog::showChosen() {
         pictDesign_->clear();
         if (pictMoves_) pictMoves_->clear();
         lblChosen_->clear();
+        if (txtCommand_) txtCommand_->clear();
         return;
     }
     const Design& d = designs_[size_t(row)];
@@ -398,25 +525,19 @@ void DesignDialog::showChosen() {
         text += d.moves.empty() ? "\nそのままで詰め方はただ一つです。" : "\n動くセル（X,Y,Z は 1 から）：";
         for (const CellMove& m : d.moves) text += "\n　" + moveText(m);
     }
+    if (!nearest()) {
+        text += "\n乱数の種 " + std::to_string(d.seed);
+        DesignRequest again = searched_;
+        again.seed = d.seed;
+        txtCommand_->setText(qs(designCommand(again)));
+        txtCommand_->setCursorPosition(0);
+    }
     lblChosen_->setText(qs(text));
-    // Each block on its own, moved into the corner as the block view draws it.
+    const std::array<QImage, kBlocks> pictures = blockPictures(d.blocks, kBlockRoom, font());
     for (int b = 0; b < kBlocks; ++b) {
-        if (d.blocks[size_t(b)] == 0) continue;
-        Grid g{};
-        ColorGrid c{};
         const uint64_t m = d.blocks[size_t(b)];
-        int minX = kGrid, minY = kGrid, minZ = kGrid;
-        for (int cell = 0; cell < kCells; ++cell)
-            if (m >> cell & 1) minX = std::min(minX, cell & 3), minY = std::min(minY, (cell >> 2) & 3), minZ = std::min(minZ, cell >> 4);
-        for (int cell = 0; cell < kCells; ++cell) {
-            if ((m >> cell & 1) == 0) continue;
-            const int at = cellIndex((cell & 3) - minX, ((cell >> 2) & 3) - minY, (cell >> 4) - minZ);
-            g[at] = 1;
-            for (int shade = 0; shade < 3; ++shade) c[at + kCells * shade] = pieceColor(b + 1, shade);
-        }
-        const QImage image = renderCubeImage(g, c, kPieceViewParam, Qt::white, Qt::black, font());
-        imgBlocks_[size_t(b)]->setPixmap(
-            QPixmap::fromImage(image.scaled(imgBlocks_[size_t(b)]->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        if (m == 0) continue;
+        imgBlocks_[size_t(b)]->setPixmap(QPixmap::fromImage(pictures[size_t(b)]));
         imgBlocks_[size_t(b)]->setToolTip(QStringLiteral("ブロック %1（%2 セル）").arg(b + 1).arg(std::popcount(m)));
     }
 }

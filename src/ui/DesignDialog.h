@@ -9,6 +9,8 @@
 #include "design/NearestUnique.h"
 
 #include <QDialog>
+#include <QImage>
+#include <QSize>
 
 #include <array>
 #include <atomic>
@@ -18,6 +20,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -30,6 +33,7 @@ class CubePicture;
 struct DesignFields {
     design::DesignRequest request;
     int maxMoves = 4;  // nearest variants only
+    bool fixedSeed = false;  // request.seed is the user's; else a fresh one each search
     DesignFields() {
         request.blocks = 6;
         request.minCells = 3;
@@ -41,6 +45,12 @@ struct DesignFields {
 void designScene(const design::Design& d, Grid& grid, ColorGrid& colors);
 // "(2,1,3) ブロック 3 → ブロック 5" per move, cells counted from 1 as the layer panels do.
 std::string moveText(const design::CellMove& m);
+// The command line that makes the designs of `request` again.
+std::string designCommand(const design::DesignRequest& request);
+// Each block (cells in place) drawn on its own in a frame of its size, all at
+// one scale: the largest that fits every one into `room` (a null image for
+// a block without cells).
+std::array<QImage, kBlocks> blockPictures(const design::Blocks& blocks, QSize room, const QFont& font);
 
 class DesignDialog : public QDialog {
     Q_OBJECT
@@ -53,8 +63,8 @@ public:
 
     bool nearest() const { return source_.has_value(); }
     DesignFields fields() const;
-    // The next search draws from this seed (else a fresh one each time).
-    void setSeed(uint64_t seed) { seed_ = seed; }
+    // The next searches draw from this seed (else a fresh one each time).
+    void setSeed(uint64_t seed);
 
     void cmdDesignSearch_Click();
     void cmdDesignStop_Click();
@@ -78,7 +88,7 @@ private:
     void stopWorker();
 
     std::optional<Puzzle> source_;
-    std::optional<uint64_t> seed_;
+    design::DesignRequest searched_;  // the last search's request, its seed drawn
     std::vector<design::Design> designs_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
@@ -90,6 +100,8 @@ private:
     QSpinBox *spnMinCells_ = nullptr, *spnMaxCells_ = nullptr, *spnEmpty_ = nullptr, *spnMaxMoves_ = nullptr;
     QSpinBox *spnMinRating_ = nullptr, *spnCount_ = nullptr, *spnSeconds_ = nullptr;
     QCheckBox* chkIdentical_ = nullptr;
+    QLineEdit* txtSeed_ = nullptr;
+    QLineEdit* txtCommand_ = nullptr;
     QLabel* lblProgress_ = nullptr;
     QLabel* lblChosen_ = nullptr;
     QListWidget* lstDesigns_ = nullptr;

@@ -4,6 +4,9 @@
 #include "files/ShiftJis.h"
 #include "ui/GiveUp.h"
 
+#include <algorithm>
+#include <filesystem>
+
 namespace tessaro {
 
 namespace {
@@ -17,7 +20,40 @@ constexpr const char* kPasswordPrompt =
 
 constexpr const char* kCommentPrompt = "コメントを入力してください\r\n（全角２０文字以内）";
 
+// Every ending a file of this program is written with, by any of its writers.
+const char* const kKnownEndings[] = {".bin", ".xmpuzzle", ".xml", ".stl", ".3mf", ".png", ".pdf"};
+
+std::string lowerCase(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
 }  // namespace
+
+std::optional<std::string> nameForWriter(Dialogs& dlg, const std::string& title, const std::string& chosen,
+                                         const std::vector<std::string>& own) {
+    namespace fs = std::filesystem;
+    const std::string ending = lowerCase(fs::path(chosen).extension().string());
+    if (std::find(own.begin(), own.end(), ending) != own.end()) return chosen;
+    std::string owned;
+    for (const std::string& e : own) owned += (owned.empty() ? "" : " か ") + e;
+    if (std::find(std::begin(kKnownEndings), std::end(kKnownEndings), ending) != std::end(kKnownEndings)) {
+        dlg.message(title,
+                    "「" + fs::path(chosen).filename().string() + "」は、ほかの形式（" + ending +
+                        "）のファイルの名前です。\r\n名前の末尾を " + owned +
+                        " にしてください。\r\nファイルには何も書き込んでいません。",
+                    MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    // The dialog asked about the name as typed; the name written is another.
+    const std::string path = chosen + own.front();
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec)) &&
+        dlg.message(title, fs::path(path).filename().string() + " は既に存在します。\r\n置き換えますか?",
+                    MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
+        return std::nullopt;
+    return path;
+}
 
 std::string firstCharNotInCp932(std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaro {
 
@@ -19,6 +20,14 @@ namespace tessaro {
 // A comment with a character the file cannot hold is refused the same way,
 // naming the character, and asked again with the typed text as its default.
 std::optional<std::string> askCommentAndPassword(Dialogs& dlg, Puzzle& p);
+
+// The name a writer saves under, from the name chosen in its save dialog: kept
+// when it ends in one of the writer's own endings (".bin"), else with the first
+// of them added, asking before a file of that name is replaced. Nothing, after
+// saying why, when it ends as a file of another format does: one format's
+// content never goes under another's name.
+std::optional<std::string> nameForWriter(Dialogs& dlg, const std::string& title, const std::string& chosen,
+                                         const std::vector<std::string>& own);
 
 // The first character of a UTF-8 text that code page 932 has no code for, or "".
 std::string firstCharNotInCp932(std::string_view utf8);

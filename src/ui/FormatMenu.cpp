@@ -4,7 +4,8 @@
 #include "files/SaveFile.h"
 #include "formats/XmPuzzle.h"
 #include "model/Figure.h"
-#include "ui/frmMain.h"
+#include "ui/FilePrompts.h"
+#include "ui/WindowPort.h"
 
 #include <QAction>
 #include <QMenu>
@@ -20,13 +21,8 @@ constexpr const char* kImportTitle = "他の形式から読み込む";
 constexpr const char* kExportTitle = "他の形式で書き出す";
 constexpr const char* kFilter = "(*.xmpuzzle;*.xml)|*.xmpuzzle;*.xml";
 
-bool busy(const frmMain& w)
-{
-    return w.searching() || frmMain::isChecked(w.mnuMake) || frmMain::isChecked(w.mnuMakePiece);
-}
-
 // The problem to read from a file with several, or 0 when the user gives none.
-int askProblem(frmMain& w, const std::vector<std::string>& names)
+int askProblem(WindowPort& w, const std::vector<std::string>& names)
 {
     std::string prompt = "このファイルには問題が " + std::to_string(names.size()) +
                          " 個あります。\r\n読み込む問題の番号を入力してください。";
@@ -35,23 +31,23 @@ int askProblem(frmMain& w, const std::vector<std::string>& names)
     if (names.size() > 10) prompt += "\r\n…";
     std::string answer = "1";
     for (;;) {
-        answer = w.m_dialogs.input(kImportTitle, prompt, answer);
+        answer = w.dialogs().input(kImportTitle, prompt, answer);
         if (answer.empty()) return 0;
         int n = 0;
         const auto [end, ec] = std::from_chars(answer.data(), answer.data() + answer.size(), n);
         if (ec == std::errc() && end == answer.data() + answer.size() && n >= 1 && n <= int(names.size())) return n;
-        w.msgBox(kImportTitle, "1 から " + std::to_string(names.size()) + " までの番号を入力してください。",
+        w.dialogs().message(kImportTitle, "1 から " + std::to_string(names.size()) + " までの番号を入力してください。",
                  MsgIcon::Exclamation);
     }
 }
 
 }  // namespace
 
-void mnuFileImport_Click(frmMain& w)
+void mnuFileImport_Click(WindowPort& w)
 {
-    if (busy(w)) return;
+    if (!w.playing()) return;
     if (!w.askToSaveMadePuzzle(kImportTitle)) return;
-    const auto chosen = w.m_dialogs.openFile(G_sData_Path + "/*.xmpuzzle", kFilter, "xmpuzzle");
+    const auto chosen = w.dialogs().openFile(G_sData_Path + "/*.xmpuzzle", kFilter, "xmpuzzle");
     if (!chosen) return;
     formats::XmReadResult read = formats::readXmPuzzleFile(*chosen, 0);
     if (read.needsProblemChoice) {
@@ -60,7 +56,7 @@ void mnuFileImport_Click(frmMain& w)
         read = formats::readXmPuzzleFile(*chosen, problem);
     }
     if (!read.puzzle) {
-        w.msgBox("読み込めないパズル",
+        w.dialogs().message("読み込めないパズル",
                  "このファイルは、パズルとして読み込めませんでした。\r\n" + read.error + "\r\n手元のパズルは、そのままです。",
                  MsgIcon::Critical);
         return;
@@ -68,42 +64,44 @@ void mnuFileImport_Click(frmMain& w)
     w.adoptMadePuzzle(std::move(*read.puzzle));
 }
 
-void mnuFileExportOther_Click(frmMain& w)
+void mnuFileExportOther_Click(WindowPort& w)
 {
-    if (busy(w)) return;
-    const Puzzle& p = w.m_puzzle;
+    if (!w.playing()) return;
+    const Puzzle& p = w.puzzle();
     if (fncPiece_CountUsed(p) == 0) return;
     // A made puzzle not saved yet has no name of its own.
-    const std::string stem = w.m_bMadeUnsaved || p.G_sFile_Title.empty()
+    const std::string stem = w.madeUnsaved() || p.G_sFile_Title.empty()
                                  ? std::string("新しいパズル")
                                  : std::filesystem::path(p.G_sFile_Title).stem().string();
-    const auto chosen = w.m_dialogs.saveFile(G_sData_Path + "/" + stem + ".xmpuzzle", kFilter, "xmpuzzle");
+    const auto picked = w.dialogs().saveFile(G_sData_Path + "/" + stem + ".xmpuzzle", kFilter, "xmpuzzle");
+    if (!picked) return;
+    const auto chosen = nameForWriter(w.dialogs(), kExportTitle, *picked, {".xmpuzzle", ".xml"});
     if (!chosen) return;
     const std::string bytes = formats::xmPuzzleBytes(p, false, *chosen);
     const LabelledStretch whole{0, bytes.size(), 100};
     if (const auto error =
             saveBytes(*chosen, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, {&whole, 1})) {
-        w.msgBox(kExportTitle,
+        w.dialogs().message(kExportTitle,
                  "書き出せませんでした。\r\n（" + error->description + "）\r\n保存先にあったファイルは、変更されていません。",
                  MsgIcon::Critical);
         return;
     }
-    w.msgBox(kExportTitle, "正常に終了しました。", MsgIcon::Information);
+    w.dialogs().message(kExportTitle, "正常に終了しました。", MsgIcon::Information);
 }
 
-void addFormatMenuEntries(frmMain& w)
+void addFormatMenuEntries(WindowPort& w)
 {
-    QAction* import = w.mnuFile->addAction(QStringLiteral("他の形式から読み込む…"));
+    QAction* import = w.fileMenu()->addAction(QStringLiteral("他の形式から読み込む…"));
     import->setObjectName(QStringLiteral("mnuFileImport"));
-    QAction* exportOther = w.mnuFile->addAction(QStringLiteral("他の形式で書き出す…"));
+    QAction* exportOther = w.fileMenu()->addAction(QStringLiteral("他の形式で書き出す…"));
     exportOther->setObjectName(QStringLiteral("mnuFileExportOther"));
-    // Off inside a maker and during a search, as Save As is.
-    QObject::connect(w.mnuFile, &QMenu::aboutToShow, &w, [&w, import, exportOther] {
-        import->setEnabled(!busy(w));
-        exportOther->setEnabled(!busy(w) && fncPiece_CountUsed(w.m_puzzle) > 0);
+    // Only while playing; writing needs blocks besides.
+    w.addPlayEntry(import);
+    QObject::connect(w.fileMenu(), &QMenu::aboutToShow, w.widget(), [&w, exportOther] {
+        exportOther->setEnabled(w.playing() && fncPiece_CountUsed(w.puzzle()) > 0);
     });
-    QObject::connect(import, &QAction::triggered, &w, [&w] { mnuFileImport_Click(w); });
-    QObject::connect(exportOther, &QAction::triggered, &w, [&w] { mnuFileExportOther_Click(w); });
+    QObject::connect(import, &QAction::triggered, w.widget(), [&w] { mnuFileImport_Click(w); });
+    QObject::connect(exportOther, &QAction::triggered, w.widget(), [&w] { mnuFileExportOther_Click(w); });
 }
 
 }  // namespace tessaro

@@ -4,11 +4,11 @@
 
 namespace tessaro {
 
-class frmMain;
+class WindowPort;
 
 // Puts both entries at the end of the File menu and wires them.
-void addFormatMenuEntries(frmMain& w);
-void mnuFileImport_Click(frmMain& w);
-void mnuFileExportOther_Click(frmMain& w);
+void addFormatMenuEntries(WindowPort& w);
+void mnuFileImport_Click(WindowPort& w);
+void mnuFileExportOther_Click(WindowPort& w);
 
 }  // namespace tessaro

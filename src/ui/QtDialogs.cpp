@@ -19,10 +19,13 @@ QString toQtFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString desc = parts[i].trimmed();
-        QString patterns = parts[i + 1].trimmed();
+        QString desc = parts[i].trimmed();
+        const QString given = parts[i + 1].trimmed();
+        QString patterns = given;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // The description often repeats the pattern already: "(*.bin)".
+        // The description often repeats the pattern already: "(*.bin)", also
+        // with the list's own semicolons, which Qt would take as one pattern.
+        desc.replace(QLatin1Char('(') + given + QLatin1Char(')'), QLatin1Char('(') + patterns + QLatin1Char(')'));
         if (desc.contains(QLatin1Char('(') + patterns + QLatin1Char(')')))
             out << desc;
         else if (desc.isEmpty())
@@ -50,6 +53,10 @@ MsgResult QtDialogs::message(const std::string& title, const std::string& text, 
         case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
         case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
         case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::YesNoDefaultNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            break;
         case MsgButtons::YesNoCancel:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
@@ -64,7 +71,8 @@ MsgResult QtDialogs::message(const std::string& title, const std::string& text, 
     // Escape or the frame's close button: the box's way of saying no.
     switch (buttons) {
         case MsgButtons::Ok: return MsgResult::Ok;
-        case MsgButtons::YesNo: return MsgResult::No;
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo: return MsgResult::No;
         default: return MsgResult::Cancel;
     }
 }

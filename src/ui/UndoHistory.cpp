@@ -1,6 +1,5 @@
 #include "ui/UndoHistory.h"
 
-#include "ui/frmMain.h"
 
 #include <QAction>
 #include <QEvent>
@@ -36,10 +35,10 @@ private:
     bool pushed_ = false;
 };
 
-UndoHistory::UndoHistory(frmMain& w) : w_(w), tracker_(w.listRotate) {
+UndoHistory::UndoHistory(UndoWindow w) : w_(std::move(w)), tracker_(w_.resultList) {
     stack_.setUndoLimit(kLimit);
     connect(&stack_, &QUndoStack::indexChanged, this, [this] { updateActions(); });
-    w.installEventFilter(this);
+    w_.window->installEventFilter(this);
     updateActions();
 }
 
@@ -49,7 +48,7 @@ void UndoHistory::record(const QString& label, const std::function<void()>& fn) 
         return;
     }
     const uint64_t generation = generation_;
-    const auto before = WindowSnapshot::capture(w_, lastAfter());
+    const auto before = w_.capture(lastAfter());
     tracker_.begin();
     struct Depth {
         UndoHistory& h;
@@ -68,7 +67,7 @@ void UndoHistory::record(const QString& label, const std::function<void()>& fn) 
     }
     ResultListDelta list = tracker_.end();
     if (generation != generation_) return;  // a new puzzle was set up
-    const auto after = WindowSnapshot::capture(w_, before);
+    const auto after = w_.capture(before);
     if (!after->puzzleDiffers(*before) && list.empty()) return;
     stack_.push(new SnapshotStep(*this, label, before, after, std::move(list)));
 }
@@ -97,7 +96,7 @@ size_t UndoHistory::bytes() const {
 }
 
 bool UndoHistory::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == &w_ && (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked)) {
+    if (watched == w_.window && (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked)) {
         blocked_ = e->type() == QEvent::WindowBlocked;
         updateActions();
     }
@@ -105,8 +104,8 @@ bool UndoHistory::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void UndoHistory::restore(const WindowSnapshot& s, const ResultListDelta& d, bool forward) {
-    d.apply(w_.listRotate, forward);
-    s.apply(w_);
+    d.apply(w_.resultList, forward);
+    w_.apply(s);
 }
 
 std::shared_ptr<const WindowSnapshot> UndoHistory::lastAfter() const {
@@ -119,8 +118,8 @@ void UndoHistory::updateActions() {
     const bool free = !busy();
     const bool canUndo = free && stack_.canUndo();
     const bool canRedo = free && stack_.canRedo();
-    QAction* u = w_.mnuEditUndo;
-    QAction* r = w_.mnuEditRedo;
+    QAction* u = w_.undo;
+    QAction* r = w_.redo;
     u->setEnabled(canUndo);
     r->setEnabled(canRedo);
     // The step is named while the command can run ("元に戻す: ブロック 3 を入れる").

@@ -15,16 +15,30 @@
 #include <functional>
 #include <memory>
 
+class QAction;
+class QListWidget;
+class QWidget;
+
 namespace tessaro {
 
-class frmMain;
+// What the history needs of the window, and no more: what it watches, its
+// two menu entries, and the snapshots it takes and puts back.
+struct UndoWindow {
+    QWidget* window = nullptr;          // a modal dialog over it holds the history
+    QListWidget* resultList = nullptr;  // the loader's result lines
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
+    std::function<bool()> searching;
+    std::function<std::shared_ptr<const WindowSnapshot>(const std::shared_ptr<const WindowSnapshot>& ref)> capture;
+    std::function<void(const WindowSnapshot&)> apply;
+};
 
 class UndoHistory final : public QObject {
 public:
     // Steps kept; the oldest go first. A step costs what it changed, about 2 KB.
     static constexpr int kLimit = 1000;
 
-    explicit UndoHistory(frmMain& w);
+    explicit UndoHistory(UndoWindow w);
 
     // frmMain::recordStep.
     void record(const QString& label, const std::function<void()>& fn);
@@ -51,7 +65,7 @@ private:
     void updateActions();
     std::shared_ptr<const WindowSnapshot> lastAfter() const;
 
-    frmMain& w_;
+    UndoWindow w_;
     QUndoStack stack_;
     ResultListTracker tracker_;
     int depth_ = 0;

@@ -487,6 +487,28 @@ void frmMain::setChecked(QAction* a, bool on) {
 
 bool frmMain::isShown(const QWidget* w) { return !w->isHidden(); }
 
+// ---------------------------------------------------------------- the "while playing" rule
+
+bool frmMain::playing() const { return !m_bSearching && !isChecked(mnuMake) && !isChecked(mnuMakePiece); }
+
+void frmMain::addPlayEntry(QAction* entry) {
+    m_playEntries.push_back(entry);
+    entry->setEnabled(playing());
+}
+
+void frmMain::setMakerChecked(QAction* maker, bool on) {
+    setChecked(maker, on);
+    updatePlayEntries();
+}
+
+void frmMain::updatePlayEntries() {
+    const bool on = playing();
+    for (QAction* a : m_playEntries) a->setEnabled(on);
+    if (on == m_bPlaying) return;
+    m_bPlaying = on;
+    emit playingChanged(on);
+}
+
 void frmMain::selectListEntry(int row) {
     {
         const QSignalBlocker block(lstPiece);

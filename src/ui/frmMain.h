@@ -20,6 +20,7 @@
 #include "model/Puzzle.h"
 #include "solver/AutoLoader.h"
 #include "ui/Dialogs.h"
+#include "ui/WindowPort.h"
 
 #include <QMainWindow>
 
@@ -29,6 +30,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -53,7 +55,7 @@ class UndoHistory;
 // Positions and sizes are designed in twips; the screen has 15 to the pixel.
 constexpr int twipsToPx(int twips) { return twips / 15; }
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public WindowPort {
     Q_OBJECT
 public:
     // The window loads (Form_Load) while it is constructed.
@@ -259,11 +261,24 @@ public:
     void mnuHelpHelp_Click();
     // Before work made in a maker is replaced: asks to save it (Yes runs Save
     // As). False when the command must stop: Cancel, or Save As not completed.
-    bool askToSaveMadePuzzle(const std::string& title);
+    bool askToSaveMadePuzzle(const std::string& title) override;
     // A puzzle from outside the makers (another format, the designer) taken
     // into the window as a maker's end leaves one: made, unsaved, in play, no
     // password, the history afresh.
-    void adoptMadePuzzle(Puzzle made);
+    void adoptMadePuzzle(Puzzle made) override;
+
+    // ---- the "while playing" rule (WindowPort) ----
+    // The analysis, the designer, export and the other format are for a puzzle
+    // in play: off while a maker runs or the loader searches.
+    bool playing() const override;
+    void addPlayEntry(QAction* entry) override;
+    // A maker's check mark, with the rule following it.
+    void setMakerChecked(QAction* maker, bool on);
+    QWidget* widget() override { return this; }
+    Dialogs& dialogs() override { return m_dialogs; }
+    QMenu* fileMenu() override { return mnuFile; }
+    const Puzzle& puzzle() const override { return m_puzzle; }
+    bool madeUnsaved() const override { return m_bMadeUnsaved; }
 
     // ---- undo and redo ----
     // Runs a command that may change the puzzle as one step of the history
@@ -321,6 +336,8 @@ public:
 signals:
     // The window has been unloaded: the program ends.
     void unloaded();
+    // Play began or stopped (playing()): dialogs of play-only commands close.
+    void playingChanged(bool on);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -338,6 +355,10 @@ private:
     // The step a control's command makes, named as the user sees it now.
     QString stepLabel(const QObject* control) const;
     void setSearching(bool on);
+    // Play-only entries follow playing(); playingChanged when it changed.
+    void updatePlayEntries();
+    std::vector<QAction*> m_playEntries;
+    bool m_bPlaying = true;
     // Save As's work; true when the file was written.
     bool saveAsFile();
     // The filled box cells against the blocks' total, in lblSum.

@@ -40,6 +40,11 @@ constexpr const char* kBrowseTitle = "解を見る";
 constexpr const char* kCheckMadeTitle = "作成後に解を調べる";
 constexpr const char* kIniAnalysisSection = "解析";
 constexpr const char* kIniCheckMadeKey = "CHECK_AFTER_MAKE";
+constexpr const char* kIniBrowserXKey = "BROWSER_DX";
+constexpr const char* kIniBrowserYKey = "BROWSER_DY";
+// A window manager may nudge a window it places by its frame; a move by the
+// user is more than that.
+constexpr int kUserMovePx = 10;
 // Up to this many completions the hint gives their number.
 constexpr uint64_t kFewCompletions = 20;
 
@@ -59,7 +64,10 @@ struct frmMain::AnalysisState {
     QPointer<PackingBrowser> browser;
     std::optional<PuzzleKey> gaveUpOn;
     Puzzle onView;  // the puzzle in hand with the browsed packing in its box
-    std::optional<QPoint> browserAt;  // where the browser was when it closed
+    // Where the user put the browser, from the window's top left; none until
+    // the user moves it.
+    std::optional<QPoint> browserOffset;
+    QPoint browserPlacedAt;  // where it was opened, to tell the user's moves
     std::vector<PieceCubes> madeHere;  // blocks as made in this session, by a maker or the designer
 
     // While the window is still whole: the browser's searches end before it goes.
@@ -68,6 +76,14 @@ struct frmMain::AnalysisState {
 
 void frmMain::createAnalysisMenu() {
     m_analysis = std::make_shared<AnalysisState>();
+    {
+        const std::string ini = settingsFile();
+        const std::string dx = fncIni_get(kIniAnalysisSection, kIniBrowserXKey, ini);
+        const std::string dy = fncIni_get(kIniAnalysisSection, kIniBrowserYKey, ini);
+        bool okX = false, okY = false;
+        const int x = QString::fromStdString(dx).toInt(&okX), y = QString::fromStdString(dy).toInt(&okY);
+        if (okX && okY) m_analysis->browserOffset = QPoint(x, y);
+    }
     mnuAnalysis = new QMenu(QStringLiteral("解析(&A)"), this);
     mnuAnalysis->setObjectName(QStringLiteral("mnuAnalysis"));
     mnuAnalysis->menuAction()->setObjectName(QStringLiteral("mnuAnalysis_menu"));
@@ -97,15 +113,11 @@ void frmMain::createAnalysisMenu() {
         setChecked(mnuAnalysisCheckMade, !nowChecked);
         mnuAnalysisCheckMade_Click();
     });
-    // The analysis is for play, as giving up is: both are off while the
-    // automatic loader searches and while a maker runs.
-    auto follow = [this](bool on) {
-        for (QAction* a : {mnuAnalysisCount, mnuAnalysisBrowse, mnuAnalysisHint, mnuAnalysisNext, mnuAnalysisCheckMade})
-            a->setEnabled(on);
+    for (QAction* a : {mnuAnalysisCount, mnuAnalysisBrowse, mnuAnalysisHint, mnuAnalysisNext, mnuAnalysisCheckMade})
+        addPlayEntry(a);
+    connect(this, &frmMain::playingChanged, this, [this](bool on) {
         if (!on && m_analysis->browser) m_analysis->browser->close();
-    };
-    connect(mnuHelpHelp, &QAction::enabledChanged, this, follow);
-    follow(mnuHelpHelp->isEnabled());
+    });
 }
 
 QDialog* frmMain::packingBrowser() const { return m_analysis->browser.data(); }
@@ -157,10 +169,6 @@ bool variantsOpen(const frmMain& w, const std::vector<PieceCubes>& madeHere, con
     return P.G_sPassword.empty() || gaveUpOn == PuzzleKey{w.m_sFile_Path, P.G_sPassword, P.G_iPiece_Made};
 }
 
-bool analysisAllowed(const frmMain& w) {
-    return !w.searching() && !frmMain::isChecked(w.mnuMake) && !frmMain::isChecked(w.mnuMakePiece);
-}
-
 // "最後に入れたブロック": known while its Load can still be cancelled.
 std::string takeOutAdvice(const frmMain& w) {
     if (w.cmdCancel->isEnabled())
@@ -173,7 +181,7 @@ std::string takeOutAdvice(const frmMain& w) {
 // ---------------------------------------------------------------- counting
 
 void frmMain::mnuAnalysisCount_Click() {
-    if (!analysisAllowed(*this)) return;
+    if (!playing()) return;
     // The worker counts a copy: nothing of the puzzle in hand is touched.
     const PackingAnalysis analysis(m_puzzle);
     if (!analysis.problems().empty()) {
@@ -260,7 +268,7 @@ void frmMain::putShownPacking(PackingBrowser& browser) {
 }
 
 void frmMain::mnuAnalysisBrowse_Click() {
-    if (!analysisAllowed(*this)) return;
+    if (!playing()) return;
     if (PackingBrowser* open = m_analysis->browser) {
         open->raise();
         open->activateWindow();
@@ -283,29 +291,38 @@ void frmMain::mnuAnalysisBrowse_Click() {
     // The puzzle in hand comes back into view, as it was.
     connect(browser, &QDialog::finished, this, [this, browser] {
         if (m_analysis->browser == browser) m_analysis->browser = nullptr;
-        m_analysis->browserAt = browser->pos();
+        if ((browser->pos() - m_analysis->browserPlacedAt).manhattanLength() > kUserMovePx) {
+            const QPoint offset = browser->pos() - pos();
+            m_analysis->browserOffset = offset;
+            // Kept for the next run too; a settings file that takes no writes
+            // only costs the user moving it again then.
+            const std::string ini = settingsFile();
+            fncIni_put(kIniAnalysisSection, kIniBrowserXKey, std::to_string(offset.x()), ini);
+            fncIni_put(kIniAnalysisSection, kIniBrowserYKey, std::to_string(offset.y()), ini);
+        }
         browser->deleteLater();
         subDrawMain();
     });
     browser->show();
-    // Where the user last put it; else beside the window, or where it hides
-    // least of the box view, which shows the packing.
+    // Where the user last put it beside the window, wherever the window is
+    // now; else beside the window, or where it hides least of the box view,
+    // which shows the packing.
     browser->adjustSize();
     const QSize size = browser->frameGeometry().size();
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
-    const std::optional<QPoint> kept = m_analysis->browserAt;
-    if (kept && screen.contains(QRect(*kept, size)))
-        browser->move(*kept);
+    if (const std::optional<QPoint> offset = m_analysis->browserOffset)
+        browser->move(keptBrowserPlace(pos(), *offset, size, screen));
     else {
         const auto global = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
         browser->move(browserPlace(frameGeometry(), global(pictMain), size, screen, {global(pictPiece), global(stsBar)}));
     }
+    m_analysis->browserPlacedAt = browser->pos();
 }
 
 // ---------------------------------------------------------------- hint and next move
 
 void frmMain::mnuAnalysisHint_Click() {
-    if (!analysisAllowed(*this)) return;
+    if (!playing()) return;
     if (!answerUnlocked(*this, m_analysis->gaveUpOn)) return;
     const Puzzle& P = m_puzzle;
     bool anyLoaded = false;
@@ -333,7 +350,7 @@ void frmMain::mnuAnalysisHint_Click() {
     } else {
         text = anyLoaded ? "今のブロックのままで、完成できます。" : "このパズルは、完成できます。";
         if (result.complete)
-            text += "\r\n完成のしかたは、" + std::to_string(result.solutions) + " 通りです。";
+            text += "\r\n完成のしかたは、" + countText(result.solutions) + " 通りです。";
         else
             text += "\r\n完成のしかたは、たくさんあります。";
     }
@@ -341,7 +358,7 @@ void frmMain::mnuAnalysisHint_Click() {
 }
 
 void frmMain::mnuAnalysisNext_Click() {
-    if (!analysisAllowed(*this)) return;
+    if (!playing()) return;
     Puzzle& P = m_puzzle;
     const int b = m_iPiece;
     if (!validBlock(b)) return;

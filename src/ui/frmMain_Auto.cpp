@@ -244,6 +244,7 @@ void frmMain::setSearching(bool on) {
         for (QWidget* wgt : widgets) wgt->setEnabled(m_savedEnabled[k++]);
     }
     m_bSearching = on;
+    updatePlayEntries();
 }
 
 }  // namespace tessaro

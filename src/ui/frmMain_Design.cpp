@@ -15,10 +15,6 @@ namespace {
 constexpr const char* kDesignTitle = "パズルの自動作成";
 constexpr const char* kNearestTitle = "唯一解に近づける";
 
-bool designAllowed(const frmMain& w) {
-    return !w.searching() && !frmMain::isChecked(w.mnuMake) && !frmMain::isChecked(w.mnuMakePiece);
-}
-
 }  // namespace
 
 struct frmMain::DesignState {
@@ -33,13 +29,10 @@ void frmMain::createDesignMenu() {
     mnuToolDesign = mnuTool->addAction(QStringLiteral("パズルの自動作成…"));
     mnuToolDesign->setObjectName(QStringLiteral("mnuToolDesign"));
     connect(mnuToolDesign, &QAction::triggered, this, [this] { mnuToolDesign_Click(); });
-    // Off, as the analysis is, while the automatic loader searches and while a maker runs.
-    auto follow = [this](bool on) {
-        mnuToolDesign->setEnabled(on);
+    addPlayEntry(mnuToolDesign);
+    connect(this, &frmMain::playingChanged, this, [this](bool on) {
         if (!on && m_design->dialog) m_design->dialog->close();
-    };
-    connect(mnuHelpHelp, &QAction::enabledChanged, this, follow);
-    follow(mnuHelpHelp->isEnabled());
+    });
 }
 
 QDialog* frmMain::designDialog() const { return m_design->dialog.data(); }
@@ -47,7 +40,7 @@ QDialog* frmMain::designDialog() const { return m_design->dialog.data(); }
 void frmMain::openDesignDialog(DesignDialog* dialog, const char* title) {
     m_design->dialog = dialog;
     connect(dialog, &DesignDialog::adoptRequested, this, [this, dialog, title] {
-        if (!designAllowed(*this)) return;
+        if (!playing()) return;
         const std::optional<Puzzle> chosen = dialog->chosenPuzzle();
         if (!chosen || !askToSaveMadePuzzle(title)) return;
         dialog->close();
@@ -62,12 +55,12 @@ void frmMain::openDesignDialog(DesignDialog* dialog, const char* title) {
 }
 
 void frmMain::mnuToolDesign_Click() {
-    if (!designAllowed(*this) || m_design->dialog) return;
+    if (!playing() || m_design->dialog) return;
     openDesignDialog(new DesignDialog(this, m_design->fresh), kDesignTitle);
 }
 
 void frmMain::openNearestUnique() {
-    if (!designAllowed(*this) || m_design->dialog) return;
+    if (!playing() || m_design->dialog) return;
     openDesignDialog(new DesignDialog(this, m_design->nearest, m_puzzle), kNearestTitle);
 }
 

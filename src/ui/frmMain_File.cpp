@@ -90,8 +90,8 @@ void frmMain::mnuFileOpen_Click() {
                 return;
             cmdSet->hide();
             cmdSetCancel->hide();
-            setChecked(mnuMake, false);
-            setChecked(mnuMakePiece, false);
+            setMakerChecked(mnuMake, false);
+            setMakerChecked(mnuMakePiece, false);
             for (QAction* a : {mnu2D_Panel, mnuAautoMove, mnuHelpHelp, mnuMake, mnuMakePiece}) a->setEnabled(true);
             mnuFileSaveAs->setEnabled(m_bSaveAsBeforeMaker);
             // Only ever off: the makers check the panels, but a toggle must not turn them on.
@@ -176,7 +176,8 @@ bool frmMain::saveAsFile() {
         if (!comment) return false;
 
         step = 3;
-        const auto chosen = m_dialogs.saveFile(G_sData_Path + "/Test.bin", kFilter, kExt);
+        const auto picked = m_dialogs.saveFile(G_sData_Path + "/Test.bin", kFilter, kExt);
+        const auto chosen = picked ? nameForWriter(m_dialogs, "名前を付けて保存", *picked, {".bin"}) : std::nullopt;
         if (!chosen) {
             undo();
             return false;

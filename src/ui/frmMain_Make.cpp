@@ -73,7 +73,7 @@ void endMaker(frmMain& w, QAction* maker, QAction* otherMaker) {
     w.cmdSetCancel->hide();
     w.mnu2D_Panel->setEnabled(true);
     w.mnuAautoMove->setEnabled(true);
-    w.setChecked(maker, false);
+    w.setMakerChecked(maker, false);
     otherMaker->setEnabled(true);
     w.mnuHelpHelp->setEnabled(true);
     w.mnu2D_Panel_Click();
@@ -120,7 +120,7 @@ void frmMain::mnuMake_Click() {
     if (isChecked(mnuAautoMove)) mnuAautoMove_Click();
     setChecked(mnu2D_Panel, true);
     subShowPanels(true, true);
-    setChecked(mnuMake, true);
+    setMakerChecked(mnuMake, true);
     stsBar_SetText(2, QStringLiteral("ブロック作成"));
     stsBar_SetText(3, boxSizeText(P));
     stsBar_SetText(4, QStringLiteral("２Ｄパネルのマス目をクリックし、[Set]ボタンをクリックします。"));

@@ -60,7 +60,7 @@ void frmMain::mnuMakePiece_Click() {
     lblSum->clear();
     setChecked(mnu2D_Panel, true);
     subShowPanels(false, true);
-    setChecked(mnuMakePiece, true);
+    setMakerChecked(mnuMakePiece, true);
     stsBar_SetText(2, QStringLiteral("ブロック作成"));
     stsBar_SetText(3, boxSizeText(P));
     stsBar_SetText(4, QStringLiteral("ブロックを選択して、２Ｄパネルのマス目をクリックします。"));

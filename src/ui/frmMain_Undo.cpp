@@ -14,7 +14,15 @@
 namespace tessaro {
 
 void frmMain::wireUndo() {
-    m_history = std::make_unique<UndoHistory>(*this);
+    UndoWindow parts;
+    parts.window = this;
+    parts.resultList = listRotate;
+    parts.undo = mnuEditUndo;
+    parts.redo = mnuEditRedo;
+    parts.searching = [this] { return m_bSearching; };
+    parts.capture = [this](const std::shared_ptr<const WindowSnapshot>& ref) { return WindowSnapshot::capture(*this, ref); };
+    parts.apply = [this](const WindowSnapshot& s) { s.apply(*this); };
+    m_history = std::make_unique<UndoHistory>(std::move(parts));
     mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     mnuEdit->setToolTipsVisible(true);

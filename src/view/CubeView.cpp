@@ -31,34 +31,34 @@ DepthStep depthStep(const ViewParam& v, float depthLen) {
             static_cast<float>(sign * depthLen * std::sin(theta))};
 }
 
-void subDrawFrame(Canvas& c, const ViewParam& v) {
+void subDrawFrame(Canvas& c, const ViewParam& v, FrameCells n) {
     const auto [o, m] = depthStep(v);
     const float sw = v.CellW, sh = v.CellH;
     const float bx = v.OrgX - o, by = v.OrgY - m;
 
     // Back wall.
-    c.line(bx, by, bx, by + 4 * sh, kGrey[3], 1);
-    for (int col = 1; col <= 4; ++col)
-        c.line(bx + col * sw, by, bx + col * sw, by + 4 * sh, col < 4 ? kGrey[0] : kGrey[3], 1);
-    for (int row = 0; row <= 4; ++row)
-        c.line(bx + 4 * sw, by + row * sh, bx, by + row * sh, row < 4 ? kGrey[0] : kGrey[3], 1);
+    c.line(bx, by, bx, by + n.y * sh, kGrey[3], 1);
+    for (int col = 1; col <= n.x; ++col)
+        c.line(bx + col * sw, by, bx + col * sw, by + n.y * sh, col < n.x ? kGrey[0] : kGrey[3], 1);
+    for (int row = 0; row <= n.y; ++row)
+        c.line(bx + n.x * sw, by + row * sh, bx, by + row * sh, row < n.y ? kGrey[0] : kGrey[3], 1);
 
     // The side wall the viewer looks at: opposite the way the layers shift.
-    const float wx = o >= 0 ? bx + 4 * sw : bx;
-    for (int e = 1; e <= 4; ++e)
-        c.line(wx + e * o, by + e * m, wx + e * o, by + e * m + 4 * sh, kGrey[e], e);
-    for (int e = 1; e <= 3; ++e) c.line(wx, by + e * sh, wx + 4 * o, by + e * sh + 4 * m, kGrey[0], 1);
+    const float wx = o >= 0 ? bx + n.x * sw : bx;
+    for (int e = 1; e <= n.z; ++e)
+        c.line(wx + e * o, by + e * m, wx + e * o, by + e * m + n.y * sh, kGrey[e], e);
+    for (int e = 1; e < n.y; ++e) c.line(wx, by + e * sh, wx + n.z * o, by + e * sh + n.z * m, kGrey[0], 1);
 
     // Floor when seen from above, ceiling when seen from below.
     const bool floor = m > 0;
-    const float fy = floor ? by + 4 * sh : by;
-    for (int e = 1; e <= 4; ++e)
-        c.line(bx + e * o, fy + e * m, bx + e * o + 4 * sw, fy + e * m, kGrey[e], e);
+    const float fy = floor ? by + n.y * sh : by;
+    for (int e = 1; e <= n.z; ++e)
+        c.line(bx + e * o, fy + e * m, bx + e * o + n.x * sw, fy + e * m, kGrey[e], e);
     constexpr int kFan[5] = {0, -20, -10, 10, 20};
-    for (int e = 0; e <= 4; ++e) {
-        const bool edge = e == 4 || (floor && e == 0);
+    for (int e = 0; e <= n.x; ++e) {
+        const bool edge = e == n.x || (floor && e == 0);
         for (int k : kFan)
-            c.line(bx + e * sw, fy, bx + e * sw + 4 * o + k, fy + 4 * m, edge ? kGrey[3] : kGrey[0], 1);
+            c.line(bx + e * sw, fy, bx + e * sw + n.z * o + k, fy + n.z * m, edge ? kGrey[3] : kGrey[0], 1);
     }
 }
 
@@ -94,9 +94,9 @@ void subDrawAxes(Canvas& c, const ViewParam& v) {
         c.text(zx - 200, ly, "X←");
 }
 
-void subDrawCells(Canvas& c, const Grid& grid, const ColorGrid& colors, const ViewParam& v) {
-    subDrawFrame(c, v);
+namespace {
 
+void drawFilledCells(Canvas& c, const Grid& grid, const ColorGrid& colors, const ViewParam& v) {
     // Plain names, not a structured binding: the hatching lambdas capture them (clang 14 cannot).
     const DepthStep step = depthStep(v);
     const float o = step.o, m = step.m;
@@ -145,7 +145,19 @@ void subDrawCells(Canvas& c, const Grid& grid, const ColorGrid& colors, const Vi
         }
     }
 
+}
+
+}  // namespace
+
+void subDrawCells(Canvas& c, const Grid& grid, const ColorGrid& colors, const ViewParam& v) {
+    subDrawFrame(c, v);
+    drawFilledCells(c, grid, colors, v);
     subDrawAxes(c, v);
+}
+
+void subDrawBlock(Canvas& c, const Grid& grid, const ColorGrid& colors, const ViewParam& v, FrameCells n) {
+    subDrawFrame(c, v, n);
+    drawFilledCells(c, grid, colors, v);
 }
 
 }  // namespace tessaro

@@ -37,9 +37,17 @@ struct DepthStep {
 };
 DepthStep depthStep(const ViewParam& v, float depthLen = DepthLen);
 
+// How many cells the frame spans along each axis.
+struct FrameCells {
+    int x = kGrid, y = kGrid, z = kGrid;
+};
+
 // Frame, then the filled cells back to front, then the axes.
 void subDrawCells(Canvas& canvas, const Grid& grid, const ColorGrid& colors, const ViewParam& v);
-void subDrawFrame(Canvas& canvas, const ViewParam& v);
+void subDrawFrame(Canvas& canvas, const ViewParam& v, FrameCells n = {});
+// One block on its own (its cells from the origin corner) in a frame of its
+// own size, without axes: the block pictures of the designer.
+void subDrawBlock(Canvas& canvas, const Grid& grid, const ColorGrid& colors, const ViewParam& v, FrameCells n);
 void subDrawAxes(Canvas& canvas, const ViewParam& v);
 
 }  // namespace tessaro

@@ -3,6 +3,7 @@
 #include "analysis/PackingAnalysis.h"
 #include "cli/RunCli.h"
 #include "files/PuzzleFile.h"
+#include "files/ShiftJis.h"
 #include "formats/Gzip.h"
 #include "formats/XmPuzzle.h"
 #include "model/Figure.h"
@@ -63,7 +64,109 @@ constexpr const char* kTwoProblems = R"(<?xml version="1.0"?>
  </problems>
 </puzzle>)";
 
+// One problem filling shape 0 with the pieces listed.
+std::string oneProblem(const std::string& voxels, const std::string& pieces, const std::string& name = "p") {
+    return "<?xml version=\"1.0\"?><puzzle version=\"2\"><gridType type=\"0\"/><shapes>" + voxels +
+           "</shapes><problems><problem name=\"" + name + "\"><shapes>" + pieces +
+           "</shapes><result id=\"0\"/></problem></problems></puzzle>";
+}
+
+const std::string kCube = R"(<voxel x="2" y="2" z="2" name="Box">########</voxel>)";
+const std::string kDomino = R"(<voxel x="2" y="1" z="1" name="D">##</voxel>)";
+
+std::string repeated(const std::string& s, size_t n) {
+    std::string out;
+    for (size_t i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+std::vector<uint64_t> numberedShapes(const Puzzle& p) {
+    std::vector<uint64_t> out;
+    for (int b = 0; b < kBlocks; ++b) {
+        uint64_t mask = 0;
+        for (int i = 0; i < kCells; ++i)
+            if (p.G_iPiece_Made[size_t(b + kBlocks * i)]) mask |= uint64_t(1) << i;
+        out.push_back(mask ? analysis::canonicalShape(mask) : 0);
+    }
+    return out;
+}
+
 }  // namespace
+
+TEST(XmPuzzle, HostileFilesRefusedWithOnePrintableLine) {
+    const std::string name = "x&#27;]0;title&#7;\x1b[2J\xff" + std::string(10000, 'N');
+    const std::pair<std::string, std::string> cases[] = {
+        {oneProblem(kCube + repeated(R"(<voxel x="1" y="1" z="1">#</voxel>)", 5001), ""), "形が多すぎます"},
+        {"<puzzle><problems>" + repeated("<problem/>", 1001) + "</problems></puzzle>", "問題が多すぎます"},
+        {"<puzzle>" + repeated("<a>", 300) + repeated("</a>", 300) + "</puzzle>", "入れ子が深すぎます"},
+        {oneProblem(R"(<voxel x="9223372036854775806" y="9223372036854775806" z="1" name="o">###</voxel>)", ""),
+         "形 S1「o」の大きさ (x, y, z) が読めません"},
+        {oneProblem(kCube + R"(<voxel x="2" y="1" z="1" name="D">###</voxel>)", ""), "形 S2「D」のセルの数が大きさと合いません"},
+        {oneProblem(kCube + R"(<voxel x="1000" y="1000" z="5">)", ""), "形が大きすぎます（形 S2 までの"},
+        {oneProblem(kCube + R"(<voxel x="40" y="40" z="40" name="Big">)" + std::string(64000, '#') + "</voxel>",
+                    R"(<shape id="1"/>)"),
+         "形 S2「Big」が箱より大きく"},
+        {oneProblem(kCube + "<voxel x=\"2\" y=\"2\" z=\"2\" name=\"" + name + "\">###</voxel>", ""),
+         "形 S2「x\\x1B]0;title\\x07\\x1B[2J\\xFFNNN"},
+    };
+    for (const auto& [bytes, why] : cases) {
+        const formats::XmReadResult r = formats::readXmPuzzle(bytes, 1);
+        EXPECT_FALSE(r.puzzle);
+        EXPECT_NE(r.error.find(why), std::string::npos) << r.error;
+        EXPECT_LT(r.error.size(), 200u);
+        EXPECT_TRUE(isValidUtf8(r.error));
+        EXPECT_TRUE(std::none_of(r.error.begin(), r.error.end(), [](char c) { return (unsigned char)c < 0x20 || c == 0x7F; }))
+            << r.error;
+    }
+    // Counts that are not plain numbers are not taken as one.
+    for (const char* count : {"abc", "", "3.0", "+3", "-1", "9223372036854775808"}) {
+        const auto r = formats::readXmPuzzle(oneProblem(kCube + kDomino, "<shape id=\"1\" count=\"" + std::string(count) + "\"/>"), 1);
+        EXPECT_EQ(r.error, "形 S2「D」の個数が読めません。") << count;
+    }
+}
+
+TEST(XmPuzzle, RefusalsNameTheRightReasonAndLargeGridsStillFit) {
+    // Every cell required, too few block cells: not the message about some cells being optional.
+    formats::XmReadResult r = formats::readXmPuzzle(oneProblem(kCube + kDomino, R"(<shape id="1" count="3"/>)"), 1);
+    EXPECT_EQ(r.error, "ブロックのセルの合計 6 が、すべて埋める箱のセル 8 個より少ないです。");
+    // A piece drawn in a grid larger than the box, and a name with DEL that becomes the comment.
+    r = formats::readXmPuzzle(
+        oneProblem(kCube + R"(<voxel x="5" y="5" z="1">______##)" + std::string(17, '_') + "</voxel>",
+                   R"(<shape id="1" count="4"/>)", "a\x7F b"),
+        1);
+    ASSERT_TRUE(r.puzzle) << r.error;
+    EXPECT_EQ(fncPiece_CountUsed(*r.puzzle), 4);
+    EXPECT_EQ(r.puzzle->G_sComment, "a b");
+}
+
+TEST(XmPuzzle, RoundTripKeepsBlockNumbersAndAddsNoComment) {
+    Puzzle gap = buildSamplePuzzle();  // block 3 empty, no comment
+    for (int i = 0; i < kCells; ++i) gap.G_iPiece[size_t(2 + kBlocks * i)] = 0;
+    gap.G_iCell_Total = fncPiece_CountAll(gap);
+    gap.G_sComment.clear();
+    subPiece_SaveMade(gap);
+    TempDir dir;
+    const std::string bin = dir.file("gap.bin"), xm = dir.file("gap.xmpuzzle"), back = dir.file("back.bin");
+    ASSERT_TRUE(subFile_put(gap, bin));
+    ASSERT_EQ(runCli(dir, "convert '" + bin + "' '" + xm + "'").code, 0);
+    const CliResult r = runCli(dir, "convert '" + xm + "' '" + back + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    Puzzle p;
+    ASSERT_FALSE(fncFile_get(p, back).empty());
+    EXPECT_EQ(numberedShapes(p), numberedShapes(gap));
+    EXPECT_EQ(p.G_sComment, "");
+
+    // Files written before named such a problem "Tessaro": not a comment either.
+    std::string text = formats::xmPuzzleText(gap, false);
+    EXPECT_EQ(text.find("Tessaro"), std::string::npos);
+    text.replace(text.find("<problem "), 9, "<problem name=\"Tessaro\" ");
+    const formats::XmReadResult old = formats::readXmPuzzle(text, 0);
+    ASSERT_TRUE(old.puzzle) << old.error;
+    EXPECT_EQ(old.puzzle->G_sComment, "");
+    // Names that are not this program's own: numbered in the file's order.
+    text.replace(text.find("name=\"B4\""), 9, "name=\"X4\"");
+    EXPECT_EQ(numberedShapes(*formats::readXmPuzzle(text, 0).puzzle)[2], numberedShapes(gap)[3]);
+}
 
 TEST(XmPuzzle, SampleAndSpareCellsGoOutAndBackWithEqualCounts) {
     for (const Puzzle& original : {buildSamplePuzzle(), sampleWithSpareCells()}) {
@@ -98,7 +201,7 @@ TEST(XmPuzzle, ProblemsChosenIdenticalPiecesCountedAndMisfitsRefused) {
     EXPECT_EQ(r.puzzle->G_iCells_X, 2);
 
     const std::pair<int, const char*> refusals[] = {
-        {2, "箱（直方体）ではありません"}, {3, "個数が決まっていません"}, {4, "箱に入りません"},
+        {2, "箱（直方体）ではありません"}, {3, "個数が決まっていません"}, {4, "形 S5「Long」が箱より大きく、箱に入りません"},
         {5, "ブロックが多すぎます"},       {6, "問題 6 はありません"},
     };
     for (const auto& [problem, why] : refusals) {

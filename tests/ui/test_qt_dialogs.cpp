@@ -194,6 +194,9 @@ TEST(QtDialogs, FilterTextsConverted) {
     EXPECT_EQ(toQtFilter("(*.bin)|*.bin"), QStringLiteral("(*.bin)"));
     EXPECT_EQ(toQtFilter("Puzzle|*.bin|All|*.*"), QStringLiteral("Puzzle (*.bin);;All (*.*)"));
     EXPECT_EQ(toQtFilter("Pictures|*.png;*.jpg"), QStringLiteral("Pictures (*.png *.jpg)"));
+    // The label once: a description that repeats a list of patterns.
+    EXPECT_EQ(toQtFilter("(*.xmpuzzle;*.xml)|*.xmpuzzle;*.xml"), QStringLiteral("(*.xmpuzzle *.xml)"));
+    EXPECT_EQ(toQtFilter("Voxel (*.xmpuzzle;*.xml)|*.xmpuzzle;*.xml"), QStringLiteral("Voxel (*.xmpuzzle *.xml)"));
 }
 
 TEST(ScriptedDialogs, RecordsAndAnswersFromItsQueues) {

@@ -81,7 +81,7 @@ TEST_F(AnalysisTest, CountStatesTheCountsAndTheVerdict) {
     EXPECT_EQ(messages()[0].title, "解の数を数える");
     EXPECT_EQ(messages()[0].icon, MsgIcon::Information);
     const std::string text = messages()[0].text;
-    EXPECT_EQ(text.find("詰め方（ブロックを区別）：22464 通り\r\n異なる詰め方（箱の回転を除く）：936 通り\r\n"
+    EXPECT_EQ(text.find("詰め方（ブロックを区別）：22,464 通り\r\n異なる詰め方（箱の回転を除く）：936 通り\r\n"
                         "異なる詰め方（同じ形のブロックも区別しない）：156 通り\r\n全て数えました。"),
               0u)
         << text;
@@ -189,6 +189,20 @@ TEST_F(AnalysisTest, BrowserStepsThroughThePackingsAndPutsOneIntoTheBox) {
     EXPECT_EQ(text("lblSum"), QStringLiteral("23 : 27"));
 }
 
+TEST(AnalysisTexts, LargeCountsAreGroupedInThousands) {
+    analysis::CountResult r;
+    r.complete = true;
+    r.solutions = 117630571848u;
+    r.distinct = 4901273827u;
+    r.distinctUnlabelled = 1234;
+    const std::string text = countResultText(r);
+    EXPECT_TRUE(text.starts_with("詰め方（ブロックを区別）：117,630,571,848 通り\r\n異なる詰め方（箱の回転を除く）：4,901,273,827 通り\r\n"
+                                 "異なる詰め方（同じ形のブロックも区別しない）：1,234 通り\r\n"))
+        << text;
+    EXPECT_NE(text.find("詰め方は 1,234 通りあります。"), std::string::npos) << text;
+    EXPECT_EQ(countText(999), "999");
+}
+
 TEST(BrowserPlace, BesideTheWindowElseHidingLeastOfTheBoxView) {
     const QSize size(340, 220);
     const QRect window(100, 50, 980, 720);
@@ -200,6 +214,56 @@ TEST(BrowserPlace, BesideTheWindowElseHidingLeastOfTheBoxView) {
     const QPoint at = browserPlace(window, boxView, size, narrow);
     EXPECT_TRUE(narrow.contains(QRect(at, size)));
     EXPECT_FALSE(QRect(at, size).intersects(boxView));
+    // Where the user put it: beside the window wherever it is, never off the screen.
+    EXPECT_EQ(keptBrowserPlace(QPoint(300, 40), QPoint(990, 10), size, QRect(0, 0, 1920, 1080)), QPoint(1290, 50));
+    EXPECT_EQ(keptBrowserPlace(QPoint(900, 40), QPoint(990, 10), size, QRect(0, 0, 1920, 1080)), QPoint(1580, 50));
+}
+
+TEST_F(AnalysisTest, BrowserKeepsThePlaceTheUserGaveItBesideTheWindowAcrossRuns) {
+    const std::string oldApp = G_sApp_Path;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tessaro-browser-place";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    {
+        std::ofstream ini(dir / "Init.ini", std::ios::binary);
+        ini << "[\x83t\x83H\x83\x8b\x83_Path]\r\nDATA_Folda_Path=\r\n";  // フォルダPath in Shift-JIS
+    }
+    G_sApp_Path = dir.string() + "/";
+    const std::string file = G_sApp_Path + kIniFileName;
+    const auto reopen = [&](frmMain& window) {
+        window.mnuAnalysisBrowse_Click();
+        EXPECT_NE(window.packingBrowser(), nullptr);
+        return window.packingBrowser();
+    };
+    const auto close = [&](frmMain& window) {
+        window.packingBrowser()->close();
+        ASSERT_TRUE(waitFor([&] { return window.packingBrowser() == nullptr; }));
+    };
+
+    // Opened and closed where the window put it: nothing is kept.
+    w.move(10, 20);
+    reopen(w);
+    close(w);
+    EXPECT_EQ(fncIni_get("解析", "BROWSER_DX", file), "");
+
+    // Moved by the user: it follows the window from then on, and in the next run.
+    reopen(w)->move(w.pos() + QPoint(200, 40));
+    close(w);
+    EXPECT_EQ(fncIni_get("解析", "BROWSER_DX", file), "200");
+    EXPECT_EQ(fncIni_get("解析", "BROWSER_DY", file), "40");
+    w.move(100, 50);
+    EXPECT_EQ(reopen(w)->pos(), QPoint(300, 90));
+    close(w);
+    {
+        ScriptedDialogs other;
+        frmMain again(other);
+        again.Form_Activate();
+        again.move(60, 70);
+        EXPECT_EQ(reopen(again)->pos(), QPoint(260, 110));
+        close(again);
+    }
+    G_sApp_Path = oldApp;
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(AnalysisTest, BrowserForAHugeCountOpensAtOnceAndTheViewComesBackWhenClosed) {
@@ -310,8 +374,9 @@ TEST_F(AnalysisTest, TheAnswerPasswordGuardsEverythingButTheCount) {
 }
 
 TEST_F(AnalysisTest, EntriesAreOffDuringASearchAndInAMaker) {
+    // One rule for every play-only entry of every menu.
     const char* entries[] = {"mnuAnalysisCount", "mnuAnalysisBrowse", "mnuAnalysisHint", "mnuAnalysisNext",
-                             "mnuAnalysisCheckMade", "mnuToolDesign"};
+                             "mnuAnalysisCheckMade", "mnuToolDesign", "mnuFileExport", "mnuFileImport"};
     for (const char* name : entries) EXPECT_TRUE(action(name)->isEnabled()) << name;
     action("mnuAnalysisBrowse")->trigger();
     ASSERT_NE(browser(), nullptr);

@@ -6,12 +6,14 @@
 
 #include "analysis/PackingAnalysis.h"
 #include "model/Figure.h"
+#include "design/Designer.h"
 #include "ui/DesignDialog.h"
 #include "ui/UndoHistory.h"
 #include "viewqt/CubePicture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
 
@@ -71,11 +73,27 @@ TEST_F(DesignTest, FoundPuzzleIsAdoptedAsAMakersEndLeavesIt) {
               "この箱と空きセルの数では、ブロック 3 個を 3〜8 セルにできません。");
 
     set("spnBoxZ", 3); set("spnMinCells", 2); set("spnCount", 2);
+    in<QLineEdit>("txtDesignSeed")->setText(QStringLiteral("99999999999999999999"));  // past 64 bits
+    press("cmdDesignSearch");
+    EXPECT_TRUE(dialog()->idle());
+    EXPECT_TRUE(in<QLabel>("lblDesignProgress")->text().startsWith(QStringLiteral("乱数の種は、0 から 18446744073709551615 までの")));
     dialog()->setSeed(7);
     press("cmdDesignSearch");
     ASSERT_TRUE(waitFor([&] { return dialog()->idle(); }));
     const auto designs = dialog()->designs();
     ASSERT_EQ(designs.size(), 2u);
+    // The seed is shown with what it found, and the command line makes the same puzzles again.
+    EXPECT_TRUE(in<QLabel>("lblDesignProgress")->text().contains(QStringLiteral("\n乱数の種 7")));
+    EXPECT_TRUE(in<QLabel>("lblDesignChosen")->text().contains(QStringLiteral("乱数の種 7")));
+    design::DesignRequest again = dialog()->fields().request;
+    EXPECT_EQ(again.seed, 7u);
+    EXPECT_EQ(in<QLineEdit>("txtDesignCommand")->text().toStdString(), designCommand(again));
+    EXPECT_NE(designCommand(again).find("--box 2x2x3 --blocks 3 --min-cells 2 "), std::string::npos);
+    EXPECT_NE(designCommand(again).find(" --count 2 --seconds 60 --seed 7 "), std::string::npos);
+    again.threads = 1;
+    const design::DesignResult cli = design::designPuzzles(again);
+    ASSERT_EQ(cli.designs.size(), designs.size());
+    for (size_t i = 0; i < designs.size(); ++i) EXPECT_EQ(cli.designs[i].blocks, designs[i].blocks) << i;
     auto* list = in<QListWidget>("lstDesigns");
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->currentRow(), 0);
@@ -102,9 +120,13 @@ TEST_F(DesignTest, FoundPuzzleIsAdoptedAsAMakersEndLeavesIt) {
     action("mnuToolDesign")->trigger();
     ASSERT_NE(dialog(), nullptr);
     EXPECT_EQ(in<QSpinBox>("spnBoxZ")->value(), 3);
-    dialog()->setSeed(8);
+    // An empty seed draws a fresh one each search, and says which.
+    in<QLineEdit>("txtDesignSeed")->clear();
     press("cmdDesignSearch");
     ASSERT_TRUE(waitFor([&] { return dialog()->idle(); }));
+    ASSERT_FALSE(dialog()->designs().empty());
+    const uint64_t drawn = dialog()->designs()[0].seed;
+    EXPECT_TRUE(in<QLabel>("lblDesignChosen")->text().contains(QStringLiteral("乱数の種 ") + QString::number(drawn)));
     const Puzzle before = w.m_puzzle;
     dlg.clear();
     dlg.answerMessage(MsgResult::Cancel);
@@ -181,8 +203,12 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     EXPECT_EQ(messages()[0].action, "唯一解に近づける…");
     ASSERT_NE(dialog(), nullptr);
     EXPECT_TRUE(dialog()->nearest());
+    const int openHeight = dialog()->height();
     ASSERT_TRUE(waitFor([&] { return dialog()->idle() && !dialog()->designs().empty(); }));
     const design::Design variant = dialog()->designs().front();
+    // Its lines and the moves listed leave the dialog as high as it opened.
+    QApplication::processEvents();
+    EXPECT_EQ(dialog()->height(), openHeight);
     ASSERT_FALSE(variant.moves.empty());
     // The chosen variant's moves are listed cell by cell and drawn apart.
     const QString chosen = in<QLabel>("lblDesignChosen")->text();
@@ -203,6 +229,39 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     }
     const analysis::CountResult r = analysis::PackingAnalysis(w.m_puzzle).count({});
     EXPECT_TRUE(r.unique);
+}
+
+TEST(DesignPictures, BlocksFillTheirFramesAtOneScale) {
+    const QSize room(128, 120);
+    QFont font;
+    font.setPixelSize(12);
+    const auto drawnWidth = [](const QImage& image) {
+        int left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255)) left = std::min(left, x), right = std::max(right, x);
+        return right - left + 1;
+    };
+    // Two dominoes (one upright, away from the corner): each drawn large, not lost in a 4 x 4 x 4 frame.
+    design::Blocks small{};
+    small[0] = 0b11;
+    small[1] = (uint64_t(1) << 21) | (uint64_t(1) << 37);
+    const auto dominoes = blockPictures(small, room, font);
+    EXPECT_TRUE(dominoes[2].isNull());
+    for (int b = 0; b < 2; ++b) {
+        ASSERT_FALSE(dominoes[size_t(b)].isNull());
+        EXPECT_LE(dominoes[size_t(b)].width(), room.width());
+        EXPECT_LE(dominoes[size_t(b)].height(), room.height());
+    }
+    EXPECT_GE(drawnWidth(dominoes[0]), room.width() * 3 / 4);
+    // Beside a 4 x 4 plate the domino shrinks with it: one cell size for both.
+    design::Blocks mixed{};
+    mixed[0] = 0b11;
+    mixed[1] = 0xFFFF0000;
+    const auto both = blockPictures(mixed, room, font);
+    EXPECT_GE(drawnWidth(both[1]), room.width() * 3 / 4);
+    EXPECT_LE(both[1].width(), room.width());
+    EXPECT_LT(drawnWidth(both[0]), drawnWidth(both[1]) * 2 / 3);
 }
 
 }  // namespace

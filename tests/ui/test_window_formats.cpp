@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace tessaro::test {
 namespace {
@@ -95,13 +96,63 @@ TEST_F(FormatTest, WrittenFileReadsBackAndEntriesAreOffInAMaker) {
     ASSERT_TRUE(back.puzzle) << back.error;
     EXPECT_EQ(back.puzzle->G_iCell_Total, 27);
 
-    w.setChecked(w.mnuMake, true);
+    w.setMakerChecked(w.mnuMake, true);
     emit w.mnuFile->aboutToShow();
     EXPECT_FALSE(action("mnuFileImport")->isEnabled());
     EXPECT_FALSE(action("mnuFileExportOther")->isEnabled());
-    w.setChecked(w.mnuMake, false);
+    w.setMakerChecked(w.mnuMake, false);
     emit w.mnuFile->aboutToShow();
     EXPECT_TRUE(action("mnuFileImport")->isEnabled());
+}
+
+TEST_F(FormatTest, EachWriterAddsItsEndingAndRefusesAnotherFormatsName) {
+    // The other format's writer, given an existing puzzle's name: refused, the puzzle untouched.
+    write("victim.bin", "keep");
+    dlg.answerSave((dir / "victim.bin").string());
+    mnuFileExportOther_Click(w);
+    ASSERT_EQ(messages().size(), 1u);
+    expectMessage(messages()[0], "他の形式で書き出す",
+                  "「victim.bin」は、ほかの形式（.bin）のファイルの名前です。\r\n名前の末尾を .xmpuzzle か .xml "
+                  "にしてください。\r\nファイルには何も書き込んでいません。",
+                  MsgIcon::Exclamation);
+    std::ifstream kept(dir / "victim.bin");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
+
+    // A name without an ending gets the writer's own, and asks before replacing a file under it.
+    dlg.clear();
+    dlg.answerSave((dir / "plain").string());
+    mnuFileExportOther_Click(w);
+    EXPECT_FALSE(fs::exists(dir / "plain"));
+    ASSERT_TRUE(formats::readXmPuzzleFile((dir / "plain.xmpuzzle").string(), 0).puzzle);
+    dlg.clear();
+    dlg.answerSave((dir / "plain").string());
+    dlg.answerMessage(MsgResult::No);
+    const auto before = fs::last_write_time(dir / "plain.xmpuzzle");
+    mnuFileExportOther_Click(w);
+    EXPECT_EQ(messages().back().text, "plain.xmpuzzle は既に存在します。\r\n置き換えますか?");
+    EXPECT_EQ(fs::last_write_time(dir / "plain.xmpuzzle"), before);
+
+    // Save As: a .bin record never under the other format's name; the puzzle in hand as it was.
+    w.mnuFileSaveAs->setEnabled(true);
+    const Puzzle inHand = w.m_puzzle;
+    dlg.clear();
+    dlg.answerInput("見本");
+    dlg.answerInput("Key1");
+    dlg.answerSave((dir / "sample.xmpuzzle").string());
+    w.mnuFileSaveAs->trigger();
+    EXPECT_EQ(messages().back().icon, MsgIcon::Exclamation);
+    EXPECT_NE(messages().back().text.find("名前の末尾を .bin にしてください"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "sample.xmpuzzle"));
+    EXPECT_EQ(w.m_puzzle, inHand);
+    dlg.clear();
+    dlg.answerInput("見本");
+    dlg.answerInput("Key1");
+    dlg.answerSave((dir / "named").string());
+    w.mnuFileSaveAs->trigger();
+    EXPECT_EQ(messages().back().text, "正常に終了しました。");
+    EXPECT_EQ(w.m_sFile_Path, (dir / "named.bin").string());
+    EXPECT_TRUE(fs::exists(dir / "named.bin"));
+    EXPECT_EQ(dlg.unscripted(), 0);
 }
 
 }  // namespace
