@@ -162,6 +162,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
                 judged[i]->moves = movesBetween(result.start, batch[i]);
                 judged[i]->attempt = result.tried;
                 found.push_back(*judged[i]);
+                if (control.found) control.found(found.back());
             }
         }
         if (stopped) {
