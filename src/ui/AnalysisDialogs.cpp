@@ -310,6 +310,8 @@ void PackingBrowser::cmdAssembly_Click() {
     connect(player_, &AssemblyPlayer::frameChanged, this, &PackingBrowser::packingChanged);
     connect(player_, &QDialog::finished, this, &PackingBrowser::packingChanged);
     player_->show();
+    // Below the browser, so that its number and buttons stay in sight.
+    player_->move(frameGeometry().bottomLeft() + QPoint(0, 8));
     emit packingChanged();
 }
 
