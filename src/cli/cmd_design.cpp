@@ -14,6 +14,8 @@
 #include "files/PuzzleFile.h"
 #include "files/ShiftJis.h"
 
+#include <CLI/CLI.hpp>
+
 #include <nlohmann/json.hpp>
 
 #include <signal.h>
@@ -58,6 +60,8 @@ struct DesignOptions {
     bool json = false;
     bool quiet = false;
     bool progress = false;
+    bool assemblable = false;
+    int minLevel = 0;
 };
 
 // The longest search asked for: a week.
@@ -126,6 +130,9 @@ std::string shortfall(const DesignResult& r, const DesignOptions& o, const Neare
     } else {
         out << "試した形 " << r.tried << " 個のうち、詰め方が二つ以上 " << r.notUnique << " 個";
         if (r.tooEasy > 0) out << "、難易度が足りない " << r.tooEasy << " 個（最高 " << r.bestRejectedRating << "）";
+        if (r.notAssemblable > 0)
+            out << "、開いた箱に" << (o.minLevel > 0 ? "求める手数で" : "") << "組み立てられない " << r.notAssemblable
+                << " 個";
         out << "。";
         if (r.cutsFailed + r.identical > 0)
             out << "切り分けられなかった形 " << r.cutsFailed + r.identical << " 個（同じ形のブロック "
@@ -146,7 +153,8 @@ nlohmann::json designJson(const Design& d, const std::string& file, bool nearest
                         {"nodes_per_packing", d.difficulty.nodesPerPacking},
                         {"estimated", d.difficulty.estimated},
                         {"solutions", d.solutions},
-                        {"cells", cells}};
+                        {"cells", cells},
+                        {"assembly_level", d.assemblyLevel >= 0 ? nlohmann::json(d.assemblyLevel) : nlohmann::json(nullptr)}};
     if (!nearest) {
         j["seed"] = d.seed;
         j["attempt"] = d.attempt;
@@ -246,6 +254,8 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.minRating = o.minRating;
         request.seed = o.seed;
         request.threads = int(o.threads);
+        request.assemblable = o.assemblable;
+        request.minLevel = o.minLevel;
         result = designPuzzles(request, control);
     }
     line.finish();
@@ -328,9 +338,12 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--json", o->json, "結果を JSON で出力する");
     auto* quiet = cmd->add_flag("--quiet", o->quiet, "進行状況を表示しない");
     cmd->add_flag("--progress", o->progress, "端末でなくても進行状況を標準エラーに出す")->excludes(quiet);
+    auto* assemblable = cmd->add_flag("--assemblable", o->assemblable, "開いた箱に上から組み立てられるものだけを残す");
+    auto* minLevel = addCountOption(*cmd, "--min-level", o->minLevel,
+                                    "組み立てで、まっすぐ落とす以外に要る手数の下限（0〜64、--assemblable を含む）", 0, 64);
     box->needs(blocks);
     blocks->needs(box);
-    for (CLI::Option* opt : {box, blocks, minCells, maxCells, empty, identical}) {
+    for (CLI::Option* opt : {box, blocks, minCells, maxCells, empty, identical, assemblable, minLevel}) {
         opt->excludes(from);
         opt->excludes(sample);
     }

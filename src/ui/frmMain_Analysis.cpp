@@ -2,6 +2,7 @@
 // hint and the next move, and the count after making. Searches run on a worker
 // thread under a progress dialog, so the window never stops answering.
 
+#include "analysis/AssemblyCount.h"
 #include "analysis/PackingAnalysis.h"
 #include "analysis/PackingPlace.h"
 #include "analysis/PuzzleRating.h"
@@ -192,6 +193,8 @@ void frmMain::mnuAnalysisCount_Click() {
     CountResult result;
     std::optional<PuzzleRating> rating;
     const auto started = std::chrono::steady_clock::now();
+    std::optional<AssemblyCounts> assembly;
+    const Puzzle counted = m_puzzle;
     AnalysisProgress progress(this, QString::fromUtf8(kCountTitle), true);
     progress.run([&](const std::atomic<bool>& cancel, const AnalysisProgress::Report& report) {
         CountOptions options;
@@ -199,11 +202,17 @@ void frmMain::mnuAnalysisCount_Click() {
         options.progress = report;
         options.progressInterval = 0.1;
         result = analysis.count(options);
+        if (!result.complete || result.solutions == 0) return;
         rating = rateCounted(analysis, result);
+        progress.setNote("開いた箱に組み立てられるかを調べています…");
+        if (const AssemblyCounts a = countAssemblies(counted, false, 0, &cancel); a.complete) assembly = a;
     });
     // The time the user waited, the rating's milliseconds included.
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::string text = countResultText(result);
+    if (assembly)
+        text += "\r\n開いた箱に組み立てられる詰め方：" + countText(assembly->assemblable) +
+                " 通り（まっすぐ落とすだけで入るもの " + countText(assembly->dropOnly) + " 通り）";
     if (rating) text += "\r\n" + ratingLine(*rating);
     if (result.distinctUnlabelled > 1 && variantsOpen(*this, m_analysis->madeHere, m_analysis->gaveUpOn)) {
         if (m_dialogs.messageOffering(kCountTitle, text, MsgIcon::Information, "唯一解に近づける…")) openNearestUnique();
