@@ -526,7 +526,11 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     };
 
     std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(work, std::ref(counts[size_t(t)]));
+    // A count nobody watches on one thread runs on the caller's: designers count thousands of small ones.
+    if (threads == 1 && !options.progress)
+        work(counts[0]);
+    else
+        for (int t = 0; t < threads; ++t) pool.emplace_back(work, std::ref(counts[size_t(t)]));
     {
         std::unique_lock lock(mutex);
         const auto interval = std::chrono::duration<double>(std::max(0.01, options.progressInterval));

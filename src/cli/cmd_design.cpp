@@ -34,7 +34,8 @@ using namespace tessaro::design;
 struct DesignOptions {
     std::string box;
     int blocks = 0;
-    int minCells = 2;
+    int minCells = 0;  // 0: not given (3 cells and no straight tricube; 2 for --from)
+    bool noFlat = false;
     int maxCells = 0;
     int empty = 0;
     bool allowIdentical = false;
@@ -80,6 +81,12 @@ private:
     StatusLine line_;
 };
 
+// An explicit --min-cells lets in every block of that many cells, the straight tricube too.
+void setPieceRules(DesignRequest& request, const DesignOptions& o) {
+    if (o.minCells > 0) request.minCells = o.minCells, request.allowStraightTricube = true;
+    request.noFlat = o.noFlat;
+}
+
 std::string cellText(int c) {
     return "(" + std::to_string(c & 3) + "," + std::to_string((c >> 2) & 3) + "," + std::to_string(c >> 4) + ")";
 }
@@ -113,7 +120,11 @@ std::string shortfall(const DesignResult& r, const DesignOptions& o, const Neare
     } else {
         out << "試した形 " << r.tried << " 個のうち、詰め方が二つ以上 " << r.notUnique << " 個";
         if (r.tooEasy > 0) out << "、難易度が足りない " << r.tooEasy << " 個（最高 " << r.bestRejectedRating << "）";
+        if (r.duplicates > 0) out << "、見つけた形と同じ " << r.duplicates << " 個";
+        if (!r.designs.empty()) out << "、見つけた " << r.designs.size() << " 個";
         out << "。";
+        if (r.stop == DesignStop::Exhausted)
+            out << "この条件で切り分けられる形 " << r.everyCut << " 通りを全て調べました。";
         if (r.cutsFailed + r.identical > 0)
             out << "切り分けられなかった形 " << r.cutsFailed + r.identical << " 個（同じ形のブロック "
                 << r.identical << " 個を含む）。";
@@ -183,6 +194,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         NearestRequest request;
         request.source = *source;
         request.maxMoves = o.maxMoves;
+        request.minCells = o.minCells > 0 ? o.minCells : 2;
         request.count = o.count;
         request.seconds = o.seconds;
         request.minRating = o.minRating;
@@ -195,7 +207,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         DesignRequest request;
         request.box = parseBox(o.box);
         request.blocks = o.blocks;
-        request.minCells = o.minCells;
+        setPieceRules(request, o);
         request.maxCells = o.maxCells;
         request.empty = o.empty;
         request.allowIdentical = o.allowIdentical;
@@ -266,7 +278,9 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     CLI::App* cmd = app.add_subcommand("design", "詰め方がただ一つのパズルを作る");
     auto* box = cmd->add_option("--box", o->box, "箱の大きさ（例 3x3x3）");
     auto* blocks = cmd->add_option("--blocks", o->blocks, "ブロックの数")->check(CLI::Range(1, kBlocks));
-    auto* minCells = cmd->add_option("--min-cells", o->minCells, "ブロックのセル数の下限（既定 2）")->check(CLI::Range(1, kCells));
+    cmd->add_option("--min-cells", o->minCells, "ブロックのセル数の下限（既定 3 でまっすぐな 3 セルを除く。--from では既定 2）")
+        ->check(CLI::Range(1, kCells));
+    auto* noFlat = cmd->add_flag("--no-flat", o->noFlat, "どのブロックも三方向に広がる形にする");
     auto* maxCells = cmd->add_option("--max-cells", o->maxCells, "ブロックのセル数の上限（既定 箱のセル数）")->check(CLI::Range(1, kCells));
     auto* empty = cmd->add_option("--empty", o->empty, "空けておくセルの数")->check(CLI::Range(0, kCells - 1));
     auto* identical = cmd->add_flag("--allow-identical", o->allowIdentical, "同じ形のブロックを許す");
@@ -285,7 +299,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--quiet", o->quiet, "進行状況を表示しない");
     box->needs(blocks);
     blocks->needs(box);
-    for (CLI::Option* opt : {box, blocks, minCells, maxCells, empty, identical}) {
+    for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat}) {
         opt->excludes(from);
         opt->excludes(sample);
     }
@@ -305,7 +319,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
             DesignRequest request;
             request.box = parseBox(o->box);
             request.blocks = o->blocks;
-            request.minCells = o->minCells;
+            setPieceRules(request, *o);
             request.maxCells = o->maxCells;
             request.empty = o->empty;
             request.minRating = o->minRating;

@@ -21,8 +21,12 @@ using Blocks = std::array<uint64_t, kBlocks>;  // cells of each block in its pla
 struct DesignRequest {
     analysis::BoxSize box{3, 3, 3};
     int blocks = 7;
-    int minCells = 2;
-    int maxCells = 0;  // 0: the box's cells
+    // Blocks of one or two cells and the straight tricube are filler that makes
+    // a puzzle play like one with fewer blocks: left out unless asked for.
+    int minCells = 3;
+    bool allowStraightTricube = false;
+    bool noFlat = false;  // every block spans all three axes
+    int maxCells = 0;     // 0: the box's cells
     int empty = 0;     // box cells no block covers
     bool allowIdentical = false;
     int count = 5;
@@ -79,6 +83,7 @@ struct DesignResult {
     // What the rejected candidates fell to, for a plain report when few or none were found.
     uint64_t cutsFailed = 0, identical = 0, notUnique = 0, tooEasy = 0, duplicates = 0;
     int bestRejectedRating = 0;  // the hardest unique candidate below the asked rating
+    uint64_t everyCut = 0;       // when the body has few cuts: how many (each judged once)
 };
 
 }  // namespace tessaro::design
