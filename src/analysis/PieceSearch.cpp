@@ -74,6 +74,13 @@ void PieceSearch::recordFirst(int lastType, uint32_t lastIndex) {
     if (lastType >= 0) first_.push_back({masks_[lastIndex], uint8_t(lastType), 1});
 }
 
+void PieceSearch::handLeaf(int lastType, uint32_t lastIndex) {
+    leaf_.assign(origin_->placed.begin(), origin_->placed.begin() + origin_->placedCount);
+    leaf_.insert(leaf_.end(), chosen_.begin(), chosen_.begin() + chosenCount_);
+    if (lastType >= 0) leaf_.push_back({masks_[lastIndex], uint8_t(lastType), 1});
+    each_(leaf_);
+}
+
 bool PieceSearch::descend(int level, uint64_t filled) {
     if ((++nodes_ & 4095) == 0 && !(*keepGoing_)(leaves_)) stopped_ = true;
     if (stopped_) return false;
@@ -104,13 +111,17 @@ bool PieceSearch::descend(int level, uint64_t filled) {
             recordFirst(best, 64 * w + uint32_t(std::countr_zero(alive[w])));
         }
         leaves_ += fewest;
+        for (uint32_t w = here.lo[size_t(best)]; each_ && w < here.hi[size_t(best)]; ++w)
+            for (uint64_t word = alive[w]; word != 0; word &= word - 1)
+                handLeaf(best, 64 * w + uint32_t(std::countr_zero(word)));
         return true;
     }
     if (best < 0) {
         if (leaves_++ == 0) recordFirst(-1, 0);
+        if (each_) handLeaf(-1, 0);
         return true;
     }
-    if (shortcuts_ && pieces == 2 && leaves_ > 0) {
+    if (shortcuts_ && pieces == 2 && leaves_ > 0 && !each_) {
         // The last two pieces: every pair of places that miss each other is a packing.
         int other = best;
         for (int t = 0; t < types_; ++t)

@@ -30,6 +30,9 @@ public:
     uint64_t nodes() const { return nodes_; }
     // The first packing found by the last count, the state's pieces first; empty if none.
     const std::vector<Item>& firstPacking() const { return first_; }
+    // Hands every packing the counts find to `each` (the state's pieces first), at
+    // the cost of finding the last two pieces one pair at a time.
+    void onEachPacking(std::function<void(const std::vector<Item>&)> each) { each_ = std::move(each); }
 
 private:
     struct Level {
@@ -60,6 +63,9 @@ private:
     bool stopped_ = false;
     const std::function<bool(uint64_t)>* keepGoing_ = nullptr;
     std::vector<Item> first_;
+    std::function<void(const std::vector<Item>&)> each_;
+    std::vector<Item> leaf_;
+    void handLeaf(int lastType, uint32_t lastIndex);
 };
 
 }  // namespace tessaro::analysis

@@ -1,5 +1,8 @@
 #include "cli/SolveAll.h"
 
+#include "analysis/Assembly.h"
+#include "cli/AssemblyReport.h"
+
 #include <nlohmann/json.hpp>
 
 #include <bit>
@@ -9,6 +12,7 @@ namespace tessaro::cli {
 void writeAllPackings(const analysis::PackingAnalysis& analysis, std::optional<uint64_t> limit,
                       const std::atomic<bool>& cancel, std::ostream& out) {
     analysis::DistinctPackings walk(analysis);
+    const analysis::AssemblyCheck check(analysis.box());
     for (size_t i = 0; !limit || i < *limit; ++i) {
         const auto packing = walk.at(i, &cancel);
         if (!packing) break;
@@ -21,7 +25,9 @@ void writeAllPackings(const analysis::PackingAnalysis& analysis, std::optional<u
             }
             blocks.push_back(std::move(list));
         }
-        out << nlohmann::ordered_json{{"n", i + 1}, {"blocks", std::move(blocks)}}.dump() << "\n";
+        nlohmann::ordered_json line{{"n", i + 1}, {"blocks", std::move(blocks)}};
+        addPackingAssembly(line, check.check(*packing));
+        out << line.dump() << "\n";
     }
 }
 

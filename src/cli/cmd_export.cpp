@@ -35,6 +35,8 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_option("--tray-mm", r.sizes.trayWallMm, "箱をトレイとして加え、その壁の厚さ（mm）");
     cmd->add_option("--bevel-mm", r.sizes.bevelMm, "ブロックの外側の角の面取り（mm、既定 0）");
     cmd->add_option("--bed-mm", r.bedMm, "3MF で部品を並べる造形台の一辺（mm、既定 200）");
+    cmd->add_option("--margin-mm", r.marginMm, "3MF で造形台の縁から空ける余白（mm、既定 5）");
+    cmd->add_flag("--as-made", r.asMade, "ブロックを印刷向きに回さず、作ったままの向きで書き出す");
     cmd->add_option("--png-size", r.pngWidth, "画像の幅（ピクセル、既定 675）");
     cmd->add_flag("--transparent", r.transparentPng, "画像の背景を透明にする");
     cmd->add_flag("--with-answer", r.withAnswer, "シートに詰め方（解答）のページを加える");
@@ -65,6 +67,7 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
             for (const std::string& file : outcome.stale)
                 std::cerr << "tessaro-cli: 前の書き出しのファイルを削除しました: " << file << "\n";
             if (!outcome.message.empty()) std::cerr << "tessaro-cli: " << outcome.message;
+            for (const BlockPrint& block : outcome.prints) std::cerr << "tessaro-cli: " << overAirLine(block) << "\n";
             for (const std::string& warning : outcome.warnings) std::cerr << "tessaro-cli: 警告: " << warning << "\n";
             ctx.exitCode = kExitOk;
             return;
@@ -76,6 +79,7 @@ void registerExportCommand(CLI::App& app, CliContext& ctx) {
             std::cerr << "tessaro-cli: " << outcome.message << "\n";
             ctx.exitCode = kExitUsage;
             return;
+        case ExportStatus::Cancelled:
         case ExportStatus::Failed:
             std::cerr << "tessaro-cli: " << outcome.message << "\n";
             ctx.exitCode = kExitUnreadable;

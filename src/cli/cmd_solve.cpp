@@ -1,6 +1,7 @@
 // tessaro-cli solve: counts every packing of a puzzle, the distinct ones and the
 // uniqueness verdict, after the checks that tell what rules a packing out.
 #include "analysis/PackingAnalysis.h"
+#include "cli/AssemblyReport.h"
 #include "cli/CliCommand.h"
 #include "cli/CountOption.h"
 #include "cli/DifficultyReport.h"
@@ -42,6 +43,7 @@ struct SolveOptions {
     bool quiet = false;
     bool estimate = false;
     bool noDifficulty = false;
+    bool noAssembly = false;
     std::optional<uint64_t> difficultyNodes;
     bool all = false;
 };
@@ -195,6 +197,7 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない（全探索をもう一度しない）");
     addCountOption(*cmd, "--difficulty-nodes", opts->difficultyNodes,
                    "難易度の探索をこのノード数で打ち切る（0 は上限なし、既定 5000000）");
+    cmd->add_flag("--no-assembly", opts->noAssembly, "開いた箱に組み立てられるかを調べない");
     cmd->add_flag("--all", opts->all, "異なる詰め方を全て、1 行に 1 つの JSON で出力する");
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
@@ -218,10 +221,13 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         options.progress = [&progress](const Progress& p) { progress.show(p); };
         CountResult result;
         SolveDifficulty difficulty;
+        std::optional<AssemblyCounts> assembly;
         {
             const StopSignals interrupts({SIGINT, SIGTERM});
             result = analysis.count(options);
             progress.finish();
+            if (!opts->noAssembly)
+                assembly = solveAssembly(loaded->puzzle, opts->fromBox, analysis, result, options.threads, options.cancel);
             if (!opts->noDifficulty)
                 difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, options.threads, options.cancel,
                                              !opts->quiet, opts->difficultyNodes.value_or(kDefaultDifficultyNodes));
@@ -229,9 +235,11 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         if (opts->json) {
             nlohmann::json j = toJson(analysis, result);
             if (!opts->noDifficulty) j["difficulty"] = difficultyJson(difficulty, result);
+            if (!opts->noAssembly) addAssemblyJson(j, assembly);
             std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         } else {
-            std::cout << summary(analysis, result, opts->fromBox) << difficultyLine(difficulty, result);
+            std::cout << summary(analysis, result, opts->fromBox) << assemblyLine(assembly)
+                      << difficultyLine(difficulty, result);
         }
         ctx.exitCode = kExitOk;
     });

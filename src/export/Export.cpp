@@ -25,8 +25,32 @@ std::string blockFile(const std::string& folder, int b, const char* ext) {
     return folder + "/block" + std::to_string(b + 1) + ext;
 }
 
-ExportOutcome refused(std::string message) { return {ExportStatus::Refused, std::move(message), {}, {}, false, {}}; }
-ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::move(message), {}, {}, false, {}}; }
+ExportOutcome refused(std::string message) { return {ExportStatus::Refused, std::move(message), {}, {}, false, {}, {}}; }
+ExportOutcome failed(std::string message) { return {ExportStatus::Failed, std::move(message), {}, {}, false, {}, {}}; }
+ExportOutcome cancelled() { return {ExportStatus::Cancelled, {}, {}, {}, false, {}, {}}; }
+
+// "150", "0.2": millimetres as a maker writes them.
+std::string mmText(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    std::string s = buf;
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.') s.pop_back();
+    return s;
+}
+
+// Every name an export gives a block's STL: block5.stl, block5-a.stl, block5-ab.stl.
+bool blockStlName(const std::string& name) {
+    if (!name.starts_with("block") || !name.ends_with(".stl")) return false;
+    const std::string stem = name.substr(5, name.size() - 9);
+    const size_t dash = stem.find('-');
+    const std::string number = stem.substr(0, dash);
+    if (number.empty() || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    if (dash == std::string::npos) return true;
+    const std::string letters = stem.substr(dash + 1);
+    return !letters.empty() && std::all_of(letters.begin(), letters.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
 
 }  // namespace
 
@@ -74,11 +98,21 @@ int32_t textColorOn(int32_t background) {
 
 std::vector<std::string> looseBlockWarnings(const Puzzle& p) {
     std::vector<std::string> out;
-    for (int b = 0; b < kBlocks; ++b)
-        if (const int parts = blockParts(p, b); parts > 1)
-            out.push_back("ブロック " + std::to_string(b + 1) + " は面でつながっていません。印刷すると " +
-                          std::to_string(parts) + " 個に分かれます。");
+    for (int b = 0; b < kBlocks; ++b) {
+        const int parts = blockParts(p, b);
+        if (parts <= 1) continue;
+        std::string names;
+        for (int k = 0; k < parts; ++k) names += (k ? "、" : "") + partFileName(b, k, parts);
+        out.push_back("ブロック " + std::to_string(b + 1) + " は面でつながっていないため、" + std::to_string(parts) +
+                      " 個の部品（" + names + "）に分けて書き出しました。辺や角だけで接するキューブは別の部品です。");
+    }
     return out;
+}
+
+std::string overAirLine(const BlockPrint& b) {
+    auto area = [](double v) { return std::to_string(static_cast<long>(std::lround(v))) + " mm²"; };
+    return "ブロック " + std::to_string(b.block + 1) + "：サポートが要る面 " + area(b.overAir) + "（作ったままの向きでは " +
+           area(b.overAirAsMade) + "）";
 }
 
 bool answerOpen(const Puzzle& p, const std::optional<std::string>& password) {
@@ -89,8 +123,10 @@ bool answerOpen(const Puzzle& p, const std::optional<std::string>& password) {
 std::vector<std::string> exportTargets(const Puzzle& p, const ExportRequest& r) {
     std::vector<std::string> out;
     if (!r.stlDir.empty()) {
-        for (int b = 0; b < kBlocks; ++b)
-            if (fncPiece_Count(p, b) != 0) out.push_back(blockFile(r.stlDir, b, ".stl"));
+        for (int b = 0; b < kBlocks; ++b) {
+            const int parts = blockParts(p, b);
+            for (int k = 0; k < parts; ++k) out.push_back(r.stlDir + "/" + partFileName(b, k, parts) + ".stl");
+        }
         if (!trayMesh(p, r.sizes).empty()) out.push_back(r.stlDir + "/tray.stl");
     }
     if (!r.threeMfFile.empty()) out.push_back(r.threeMfFile);
@@ -112,9 +148,10 @@ std::vector<std::string> staleExportFiles(const Puzzle& p, const ExportRequest& 
         std::vector<std::string> found;
         for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
             const std::string name = e.path().filename().string();
-            const bool numbered = name.size() > 5 + ext.size() && name.starts_with("block") && name.ends_with(ext) &&
-                                  std::all_of(name.begin() + 5, name.end() - static_cast<long>(ext.size()),
-                                              [](char c) { return c >= '0' && c <= '9'; });
+            const bool numbered = ext == ".stl" ? blockStlName(name)
+                                  : name.size() > 5 + ext.size() && name.starts_with("block") && name.ends_with(ext) &&
+                                        std::all_of(name.begin() + 5, name.end() - static_cast<long>(ext.size()),
+                                                    [](char c) { return c >= '0' && c <= '9'; });
             if (!numbered && name != single) continue;
             if (e.is_directory(ec)) continue;
             const std::string path = folder + "/" + name;
@@ -128,12 +165,14 @@ std::vector<std::string> staleExportFiles(const Puzzle& p, const ExportRequest& 
     return out;
 }
 
-ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRenderer* pictures) {
+ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRenderer* pictures,
+                           const ExportControl& control) {
     const bool wantsMeshes = !r.stlDir.empty() || !r.threeMfFile.empty();
     const bool wantsPictures = !r.pngDir.empty() || !r.pdfFile.empty();
     if (!wantsMeshes && !wantsPictures) return refused("書き出す形式を一つ以上選んでください。");
     if (const std::string why = meshSizesRefusal(r.sizes); !why.empty()) return refused(why);
     if (!(r.bedMm >= 10 && r.bedMm <= 2000)) return refused("造形台の大きさは 10 mm から 2000 mm の間で指定してください。");
+    if (!(r.marginMm >= 0 && r.marginMm <= 100)) return refused("造形台の余白は 0 mm から 100 mm の間で指定してください。");
     if (r.pngWidth < 64 || r.pngWidth > 4096) return refused("画像の幅は 64 から 4096 ピクセルの間で指定してください。");
     if (fncPiece_CountAll(p) == 0) return refused("セルを持つブロックがありません。");
     if (r.password && !p.G_sPassword.empty() && !answerOpen(p, r.password)) return refused("パスワードが違います。");
@@ -145,44 +184,87 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
     if (!stale.empty() && !r.removeStale) {
         std::string text = "書き出し先に、この書き出しでは書かない前のファイルがあります：";
         for (size_t i = 0; i < stale.size(); ++i) text += (i ? "、" : "") + stale[i];
-        return {ExportStatus::Stale, text, {}, stale, false, {}};
+        return {ExportStatus::Stale, text, {}, stale, false, {}, {}};
     }
+
+    // The steps a progress bar counts: the blocks, each file made, the packing, the writing.
+    const bool needsPacking = (!r.pngDir.empty() && open) || (!r.pdfFile.empty() && r.withAnswer);
+    const int blocks = fncPiece_CountUsed(p);
+    const int total = (wantsMeshes ? 1 : 0) + !r.stlDir.empty() + !r.threeMfFile.empty() + (needsPacking ? 1 : 0) +
+                      (r.pngDir.empty() ? 0 : blocks + 1) + !r.pdfFile.empty() + 1;
+    int done = 0;
+    auto step = [&] {
+        ++done;
+        if (control.progress) control.progress(done, total);
+        return !control.cancelled();
+    };
+    if (control.cancelled()) return cancelled();
 
     // Everything is made in memory first and written together at the end.
     StagedFiles staged;
     std::string error;
     std::string bytes;
 
-    std::array<Mesh, kBlocks> meshes;
-    if (wantsMeshes)
-        for (int b = 0; b < kBlocks; ++b)
-            if (fncPiece_Count(p, b) != 0) meshes[static_cast<size_t>(b)] = blockMesh(p, b, r.sizes);
-    Mesh tray = trayMesh(p, r.sizes);
-
-    if (!r.stlDir.empty()) {
-        if (!staged.prepareFolder(r.stlDir, error)) return failed(error);
-        for (int b = 0; b < kBlocks; ++b)
-            if (fncPiece_Count(p, b) != 0)
-                staged.add(blockFile(r.stlDir, b, ".stl"),
-                           binaryStl(meshes[static_cast<size_t>(b)], "Tessaro block " + std::to_string(b + 1)));
-        if (!tray.empty()) staged.add(r.stlDir + "/tray.stl", binaryStl(tray, "Tessaro tray"));
+    const double bedSide = r.bedMm - 2 * r.marginMm;
+    PrintSet prints;
+    if (wantsMeshes) {
+        prints = printParts(p, r.sizes, r.asMade, bedSide);
+        if (!step()) return cancelled();
     }
-    int beds = 0;
+    Mesh tray = trayMesh(p, r.sizes);
+    std::vector<std::string> warnings;
+
+    std::string threeMfBytes;
     if (!r.threeMfFile.empty()) {
         std::vector<MeshObject> all;
-        for (int b = 0; b < kBlocks; ++b)
-            if (!meshes[static_cast<size_t>(b)].empty())
-                all.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), meshes[static_cast<size_t>(b)], {}});
+        for (const PrintPart& part : prints.parts) all.push_back({part.name, pieceColor(part.block + 1, 0), part.mesh, {}});
         if (!tray.empty()) all.push_back({"トレイ", 0xF0F0F0, tray, {}});
-        beds = arrangeOnBeds(all, r.bedMm);
-        if (!threeMf(all, bytes, error)) return failed(exportFileError(r.threeMfFile, error));
-        staged.add(r.threeMfFile, std::move(bytes));
+        const BedFit fit = layOutOnBed(all, r.bedMm, r.marginMm);
+        if (!fit.fits()) {
+            // The parts too large for the bed are the ones to name; else those left over.
+            const bool large = !fit.tooLarge.empty();
+            std::string names;
+            for (const std::string& name : large ? fit.tooLarge : fit.left) {
+                const auto o = std::find_if(all.begin(), all.end(), [&](const MeshObject& m) { return m.name == name; });
+                const Bounds b = meshBounds(o->mesh);
+                names += (names.empty() ? "" : "、") + name + "（" + mmText(b.max.x - b.min.x) + " × " +
+                         mmText(b.max.y - b.min.y) + " mm）";
+            }
+            return refused("3MF の部品が " + mmText(r.bedMm) + " mm 角の造形台（縁の余白 " + mmText(r.marginMm) +
+                           " mm）に収まりません。" + (large ? "造形台より大きい部品：" : "並べきれない部品：") + names +
+                           "。全部を並べるには " + mmText(fit.bedNeeded) + " mm 角以上の造形台が要ります。");
+        }
+        if (!threeMf(all, threeMfBytes, error)) return failed(exportFileError(r.threeMfFile, error));
+        if (!step()) return cancelled();
     }
+    if (!r.stlDir.empty()) {
+        if (!staged.prepareFolder(r.stlDir, error)) return failed(error);
+        for (const PrintPart& part : prints.parts)
+            staged.add(r.stlDir + "/" + part.file + ".stl", binaryStl(part.mesh, "Tessaro " + part.file));
+        if (!tray.empty()) staged.add(r.stlDir + "/tray.stl", binaryStl(tray, "Tessaro tray"));
+        // Without a 3MF no layout says so: a part wider than the bed is named here.
+        if (r.threeMfFile.empty()) {
+            std::vector<std::pair<std::string, Mesh*>> all;
+            for (PrintPart& part : prints.parts) all.emplace_back(part.name, &part.mesh);
+            if (!tray.empty()) all.emplace_back("トレイ", &tray);
+            for (const auto& [name, mesh] : all) {
+                const Bounds b = meshBounds(*mesh);
+                const double w = b.max.x - b.min.x, d = b.max.y - b.min.y;
+                if (std::max(w, d) > bedSide + 1e-9)
+                    warnings.push_back(name + "（" + mmText(w) + " × " + mmText(d) + " mm）は " + mmText(r.bedMm) +
+                                       " mm 角の造形台（縁の余白 " + mmText(r.marginMm) + " mm）に載りません。");
+            }
+        }
+        if (!step()) return cancelled();
+    }
+    if (!r.threeMfFile.empty()) staged.add(r.threeMfFile, std::move(threeMfBytes));
 
     // A packing is the answer: shown only when the password allows it.
     std::optional<Puzzle> packing;
-    const bool needsPacking = (!r.pngDir.empty() && open) || (!r.pdfFile.empty() && r.withAnswer);
-    if (needsPacking) packing = firstPacking(p);
+    if (needsPacking) {
+        packing = firstPacking(p);
+        if (!step()) return cancelled();
+    }
 
     if (!r.pngDir.empty()) {
         if (!staged.prepareFolder(r.pngDir, error)) return failed(error);
@@ -195,6 +277,7 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
             if (!pictures->renderPng(grid, colors, kPieceViewParam, r.pngWidth, r.transparentPng, bytes, error))
                 return failed(exportFileError(target, error));
             staged.add(target, std::move(bytes));
+            if (!step()) return cancelled();
         }
         const Puzzle& box = packing ? *packing : p;
         const std::string target = r.pngDir + "/box.png";
@@ -202,17 +285,21 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
                                  bytes, error))
             return failed(exportFileError(target, error));
         staged.add(target, std::move(bytes));
+        if (!step()) return cancelled();
     }
     if (!r.pdfFile.empty()) {
         std::optional<std::optional<Puzzle>> answer;
         if (r.withAnswer) answer = packing;
-        if (!pictures->renderSheet(p, answer, r.sheetNote, bytes, error)) return failed(exportFileError(r.pdfFile, error));
+        const SheetContent content{r.sheetNote, r.sizes, r.bedMm};
+        if (!pictures->renderSheet(p, answer, content, bytes, error)) return failed(exportFileError(r.pdfFile, error));
         staged.add(r.pdfFile, std::move(bytes));
+        if (!step()) return cancelled();
     }
 
     if (!staged.commit(error)) return failed(error);
+    step();
     // Only once the new set is in place; the caller names them.
-    ExportOutcome out{ExportStatus::Written, {}, staged.targets(), {}, packing.has_value(), {}};
+    ExportOutcome out{ExportStatus::Written, {}, staged.targets(), {}, packing.has_value(), {}, prints.blocks};
     for (const std::string& file : stale) {
         if (std::remove(file.c_str()) == 0)
             out.stale.push_back(file);
@@ -220,13 +307,7 @@ ExportOutcome exportPuzzle(const Puzzle& p, const ExportRequest& r, PictureRende
             out.message += file + ": 前のファイルを削除できませんでした（" + std::strerror(errno) + "）\n";
     }
     if (wantsMeshes) out.warnings = looseBlockWarnings(p);
-    if (beds > 1) {
-        std::string mm = std::to_string(r.bedMm);
-        mm.erase(mm.find_last_not_of('0') + 1);
-        if (mm.back() == '.') mm.pop_back();
-        out.warnings.push_back("3MF の部品は " + mm + " mm 角の造形台に収まらず、" + std::to_string(beds) +
-                               " 台分に並べました。");
-    }
+    out.warnings.insert(out.warnings.end(), warnings.begin(), warnings.end());
     return out;
 }
 

@@ -2,9 +2,11 @@
 
 #include "export/StagedFiles.h"
 
-#include <Model/COM/NMR_DLLInterfaces.h>
+#include "export/ZipArchive.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace tessaro {
@@ -29,28 +31,31 @@ Vec3 normalOf(const Vec3& a, const Vec3& b, const Vec3& c) {
     return n;
 }
 
-// Owns one lib3mf handle.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(NMR::PLib3MFBase* p) : p_(p) {}
-    ~Handle() {
-        if (p_) NMR::lib3mf_release(p_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    NMR::PLib3MFBase* get() const { return p_; }
-    NMR::PLib3MFBase** out() { return &p_; }
+// Shortest text that reads back as the same float: the same mesh, the same bytes.
+void putNumber(std::string& out, double v) {
+    char buf[32];
+    float f = static_cast<float>(v);
+    if (f == 0) f = 0;  // no "-0"
+    const auto r = std::to_chars(buf, buf + sizeof buf, f);
+    out.append(buf, r.ptr);
+}
 
-private:
-    NMR::PLib3MFBase* p_ = nullptr;
-};
+std::string xmlText(const std::string& s) {
+    std::string out;
+    for (char c : s) switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    return out;
+}
 
-std::string lastError(NMR::PLib3MFBase* p) {
-    DWORD code = 0;
-    LPCSTR text = nullptr;
-    if (p && NMR::lib3mf_getlasterror(p, &code, &text) == LIB3MF_OK && text && *text) return text;
-    return "3MF ライブラリのエラー";
+std::string hexColor(int32_t bgr) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "#%02X%02X%02XFF", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+    return buf;
 }
 
 }  // namespace
@@ -83,74 +88,67 @@ bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, s
 }
 
 bool threeMf(const std::vector<MeshObject>& objects, std::string& bytes, std::string& error) {
-    Handle model;
-    if (NMR::lib3mf_createmodel(model.out()) != LIB3MF_OK) {
-        error = "3MF のモデルを作れませんでした";
-        return false;
-    }
-    auto fail = [&](NMR::PLib3MFBase* where) {
-        error = lastError(where);
-        return false;
-    };
-    if (NMR::lib3mf_model_setunit(model.get(), NMR::MODELUNIT_MILLIMETER) != LIB3MF_OK) return fail(model.get());
-
-    Handle materials;
-    if (NMR::lib3mf_model_addbasematerialgroup(model.get(), materials.out()) != LIB3MF_OK) return fail(model.get());
-    DWORD groupId = 0;
-    if (NMR::lib3mf_resource_getresourceid(materials.get(), &groupId) != LIB3MF_OK) return fail(materials.get());
-
+    // The core specification only: no UUIDs, nothing that changes from run to run.
+    std::string model =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model unit=\"millimeter\" xml:lang=\"ja-JP\" "
+        "xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">\n"
+        " <metadata name=\"Application\">Tessaro</metadata>\n <resources>\n  <basematerials id=\"1\">\n";
+    for (const MeshObject& o : objects)
+        if (!o.mesh.empty())
+            model += "   <base name=\"" + xmlText(o.name) + "\" displaycolor=\"" + hexColor(o.color) + "\"/>\n";
+    model += "  </basematerials>\n";
+    int id = 2, index = 0;
+    std::string build = " <build>\n";
     for (const MeshObject& o : objects) {
         if (o.mesh.empty()) continue;
-        DWORD materialIndex = 0;
-        const auto r = static_cast<BYTE>(o.color & 0xFF), g = static_cast<BYTE>((o.color >> 8) & 0xFF),
-                   b = static_cast<BYTE>((o.color >> 16) & 0xFF);
-        if (NMR::lib3mf_basematerial_addmaterialutf8(materials.get(), o.name.c_str(), r, g, b, &materialIndex) !=
-            LIB3MF_OK)
-            return fail(materials.get());
-        // The library leaves the display colour's alpha at 0: fully transparent.
-        if (NMR::lib3mf_basematerial_setdisplaycolorrgba(materials.get(), materialIndex, r, g, b, 0xFF) != LIB3MF_OK)
-            return fail(materials.get());
-
-        Handle object;
-        if (NMR::lib3mf_model_addmeshobject(model.get(), object.out()) != LIB3MF_OK) return fail(model.get());
-        if (NMR::lib3mf_object_setnameutf8(object.get(), o.name.c_str()) != LIB3MF_OK) return fail(object.get());
-
-        std::vector<NMR::MODELMESHVERTEX> vertices(o.mesh.vertices.size());
-        for (size_t i = 0; i < vertices.size(); ++i) {
-            const Vec3& v = o.mesh.vertices[i];
-            vertices[i].m_fPosition[0] = static_cast<float>(v.x);
-            vertices[i].m_fPosition[1] = static_cast<float>(v.y);
-            vertices[i].m_fPosition[2] = static_cast<float>(v.z);
+        model += "  <object id=\"" + std::to_string(id) + "\" type=\"model\" name=\"" + xmlText(o.name) +
+                 "\" pid=\"1\" pindex=\"" + std::to_string(index) + "\">\n   <mesh>\n    <vertices>\n";
+        for (const Vec3& v : o.mesh.vertices) {
+            model += "     <vertex x=\"";
+            putNumber(model, v.x);
+            model += "\" y=\"";
+            putNumber(model, v.y);
+            model += "\" z=\"";
+            putNumber(model, v.z);
+            model += "\"/>\n";
         }
-        std::vector<NMR::MODELMESHTRIANGLE> triangles(o.mesh.triangles.size());
-        for (size_t i = 0; i < triangles.size(); ++i)
-            for (int k = 0; k < 3; ++k) triangles[i].m_nIndices[k] = o.mesh.triangles[i][static_cast<size_t>(k)];
-        if (NMR::lib3mf_meshobject_setgeometry(object.get(), vertices.data(), static_cast<DWORD>(vertices.size()),
-                                               triangles.data(), static_cast<DWORD>(triangles.size())) != LIB3MF_OK)
-            return fail(object.get());
-
-        Handle defaults;
-        if (NMR::lib3mf_object_createdefaultpropertyhandler(object.get(), defaults.out()) != LIB3MF_OK ||
-            NMR::lib3mf_defaultpropertyhandler_setbasematerial(defaults.get(), groupId, materialIndex) != LIB3MF_OK)
-            return fail(object.get());
-
-        NMR::MODELTRANSFORM place{};
-        for (int i = 0; i < 3; ++i) place.m_fFields[i][i] = 1.0f;
-        place.m_fFields[0][3] = static_cast<float>(o.place.x);
-        place.m_fFields[1][3] = static_cast<float>(o.place.y);
-        place.m_fFields[2][3] = static_cast<float>(o.place.z);
-        Handle item;
-        if (NMR::lib3mf_model_addbuilditem(model.get(), object.get(), &place, item.out()) != LIB3MF_OK)
-            return fail(model.get());
+        model += "    </vertices>\n    <triangles>\n";
+        for (const auto& t : o.mesh.triangles)
+            model += "     <triangle v1=\"" + std::to_string(t[0]) + "\" v2=\"" + std::to_string(t[1]) + "\" v3=\"" +
+                     std::to_string(t[2]) + "\"/>\n";
+        model += "    </triangles>\n   </mesh>\n  </object>\n";
+        build += "  <item objectid=\"" + std::to_string(id) + "\" transform=\"1 0 0 0 1 0 0 0 1 ";
+        putNumber(build, o.place.x);
+        build += " ";
+        putNumber(build, o.place.y);
+        build += " ";
+        putNumber(build, o.place.z);
+        build += "\"/>\n";
+        ++id;
+        ++index;
     }
+    model += " </resources>\n" + build + " </build>\n</model>\n";
 
-    Handle writer;
-    if (NMR::lib3mf_model_querywriter(model.get(), "3mf", writer.out()) != LIB3MF_OK) return fail(model.get());
-    ULONG64 size = 0;
-    if (NMR::lib3mf_writer_getstreamsize(writer.get(), &size) != LIB3MF_OK) return fail(writer.get());
-    bytes.assign(static_cast<size_t>(size), '\0');
-    if (NMR::lib3mf_writer_writetobuffer(writer.get(), reinterpret_cast<BYTE*>(bytes.data()), size) != LIB3MF_OK)
-        return fail(writer.get());
+    ZipArchive zip(exportEpoch());
+    const bool ok =
+        zip.add("[Content_Types].xml",
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                "<Default Extension=\"model\" ContentType=\"application/vnd.ms-package.3dmanufacturing-3dmodel+xml\"/>"
+                "</Types>\n") &&
+        zip.add("_rels/.rels",
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                "<Relationship Target=\"/3D/3dmodel.model\" Id=\"rel0\" "
+                "Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/></Relationships>\n") &&
+        zip.add("3D/3dmodel.model", model);
+    if (!ok) {
+        error = "3MF を圧縮できませんでした";
+        return false;
+    }
+    bytes = zip.finish();
     return true;
 }
 

@@ -106,7 +106,10 @@ std::string designCommand(const DesignRequest& r) {
     return out;
 }
 
-QImage blockPicture(uint64_t cells, int block, QSize room, const QFont& font) {
+namespace {
+
+// One block at the window's own scale.
+QImage blockPicture(uint64_t cells, int block, const QFont& font) {
     int lo[3] = {kGrid, kGrid, kGrid}, hi[3] = {-1, -1, -1};
     for (int c = 0; c < kCells; ++c) {
         if ((cells >> c & 1) == 0) continue;
@@ -139,10 +142,26 @@ QImage blockPicture(uint64_t cells, int block, QSize room, const QFont& font) {
         QtCanvas canvas(painter, Qt::black, font);
         subDrawBlock(canvas, g, colors, v, n);
     }
-    // Filling the room, but a single cube no larger than three times the window's.
-    const double scale = std::min({double(room.width()) / image.width(), double(room.height()) / image.height(), 3.0});
-    return image.scaled(QSize(int(image.width() * scale), int(image.height() * scale)), Qt::KeepAspectRatio,
-                        Qt::SmoothTransformation);
+    return image;
+}
+
+}  // namespace
+
+std::array<QImage, kBlocks> blockPictures(const Blocks& blocks, QSize room, const QFont& font) {
+    std::array<QImage, kBlocks> out;
+    // One cell size for all, so a small block never looks larger than a big one.
+    double scale = 3;
+    for (int b = 0; b < kBlocks; ++b) {
+        if (blocks[size_t(b)] == 0) continue;
+        out[size_t(b)] = blockPicture(blocks[size_t(b)], b, font);
+        const QImage& image = out[size_t(b)];
+        scale = std::min({scale, double(room.width()) / image.width(), double(room.height()) / image.height()});
+    }
+    for (QImage& image : out)
+        if (!image.isNull())
+            image = image.scaled(QSize(int(image.width() * scale), int(image.height() * scale)), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    return out;
 }
 
 DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields) : QDialog(parent) {
@@ -514,10 +533,11 @@ void DesignDialog::showChosen() {
         txtCommand_->setCursorPosition(0);
     }
     lblChosen_->setText(qs(text));
+    const std::array<QImage, kBlocks> pictures = blockPictures(d.blocks, kBlockRoom, font());
     for (int b = 0; b < kBlocks; ++b) {
         const uint64_t m = d.blocks[size_t(b)];
         if (m == 0) continue;
-        imgBlocks_[size_t(b)]->setPixmap(QPixmap::fromImage(blockPicture(m, b, kBlockRoom, font())));
+        imgBlocks_[size_t(b)]->setPixmap(QPixmap::fromImage(pictures[size_t(b)]));
         imgBlocks_[size_t(b)]->setToolTip(QStringLiteral("ブロック %1（%2 セル）").arg(b + 1).arg(std::popcount(m)));
     }
 }

@@ -9,6 +9,7 @@
 #include "design/NearestUnique.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QSize>
 
 #include <array>
@@ -18,7 +19,6 @@
 #include <vector>
 
 class QCheckBox;
-class QImage;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -47,9 +47,10 @@ void designScene(const design::Design& d, Grid& grid, ColorGrid& colors);
 std::string moveText(const design::CellMove& m);
 // The command line that makes the designs of `request` again.
 std::string designCommand(const design::DesignRequest& request);
-// One block (cells in place) drawn on its own in a frame of its size, as
-// large as fits `room` at a whole multiple of the window's own scale.
-QImage blockPicture(uint64_t cells, int block, QSize room, const QFont& font);
+// Each block (cells in place) drawn on its own in a frame of its size, all at
+// one scale: the largest that fits every one into `room` (a null image for
+// a block without cells).
+std::array<QImage, kBlocks> blockPictures(const design::Blocks& blocks, QSize room, const QFont& font);
 
 class DesignDialog : public QDialog {
     Q_OBJECT

@@ -8,7 +8,8 @@
 namespace tessaro {
 
 enum class MsgIcon { None, Critical, Exclamation, Question, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: as YesNo, but Enter answers No (before replacing files).
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
 class Dialogs {

@@ -9,18 +9,24 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 namespace tessaro {
 
@@ -64,9 +70,56 @@ std::vector<std::string> existingFiles(const std::vector<std::string>& paths) {
     return out;
 }
 
+// Runs the export on a worker thread while this thread keeps the window
+// answering: a progress box with 中止 and a busy cursor until it ends.
+ExportOutcome exportOffThread(const Puzzle& p, ExportRequest r, QWidget* parent) {
+    std::atomic<bool> cancel{false};
+    std::atomic<int> done{0}, total{0};
+    ExportOutcome out;
+    QEventLoop loop;
+    QProgressDialog progress(QStringLiteral("書き出しています…"), QStringLiteral("中止"), 0, 0, parent);
+    progress.setObjectName(QStringLiteral("frmExportProgress"));
+    progress.setWindowTitle(QStringLiteral("書き出し"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(0);
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        cancel = true;
+        progress.setLabelText(QStringLiteral("中止しています…"));
+        progress.show();
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &progress, [&] {
+        if (progress.wasCanceled()) cancel = true;
+        if (total > 0 && progress.maximum() != total) progress.setMaximum(total);
+        if (total > 0) progress.setValue(done);
+    });
+    poll.start(50);
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    progress.show();
+    std::thread worker([&] {
+        ExportControl control;
+        control.cancel = &cancel;
+        control.progress = [&](int d, int t) {
+            total = t;
+            done = d;
+        };
+        // The rating is part of the wait: it comes before the sheet, on this thread too.
+        if (!r.pdfFile.empty()) r.sheetNote = design::sheetRatingLine(p);
+        QtPictureRenderer pictures;
+        out = exportPuzzle(p, r, &pictures, control);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    QGuiApplication::restoreOverrideCursor();
+    return out;
+}
+
 }  // namespace
 
-bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice& c) {
+bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice& c, QWidget* parent) {
     constexpr const char* kTitle = "書き出し";
     ExportRequest r;
     const std::string base = c.folder + "/";
@@ -76,6 +129,8 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
     if (c.pdf) r.pdfFile = base + c.baseName + ".pdf";
     r.sizes = c.sizes;
     r.bedMm = c.bedMm;
+    r.marginMm = c.marginMm;
+    r.asMade = c.asMade;
     r.withAnswer = c.withAnswer && c.pdf;
     r.pngWidth = c.pngWidth;
     r.transparentPng = c.transparentPng;
@@ -92,7 +147,7 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
     const std::vector<std::string> existing = existingFiles(exportTargets(p, r));
     if (!existing.empty() &&
         dialogs.message(kTitle, namesIn(c.folder, existing, "\r\n") + " は既に存在します。\r\n置き換えますか?",
-                        MsgIcon::Exclamation, MsgButtons::YesNo) != MsgResult::Yes)
+                        MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
         return false;
     const std::vector<std::string> stale = staleExportFiles(p, r);
     if (!stale.empty()) {
@@ -103,9 +158,8 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
             return false;
         r.removeStale = true;
     }
-    if (!r.pdfFile.empty()) r.sheetNote = design::sheetRatingLine(p);
-    QtPictureRenderer pictures;
-    const ExportOutcome out = exportPuzzle(p, r, &pictures);
+    const ExportOutcome out = exportOffThread(p, r, parent);
+    if (out.status == ExportStatus::Cancelled) return false;
     if (out.status != ExportStatus::Written) {
         dialogs.message(kTitle, out.message, MsgIcon::Critical);
         return false;
@@ -114,6 +168,8 @@ bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice
                        "\r\n" + writtenList(c.folder, out.written);
     if (!out.stale.empty()) text += "\r\n削除した前のファイル：" + namesIn(c.folder, out.stale, "、");
     if (!out.message.empty()) text += "\r\n" + out.message;
+    if (!out.prints.empty()) text += "\r\n";
+    for (const BlockPrint& block : out.prints) text += "\r\n" + overAirLine(block);
     for (const std::string& warning : out.warnings) text += "\r\n\r\n" + warning;
     dialogs.message(kTitle, text, out.warnings.empty() ? MsgIcon::Information : MsgIcon::Exclamation);
     return true;
@@ -134,6 +190,7 @@ ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : Q
     chkPdf_ = check("chkPdf", QStringLiteral("印刷用シート PDF"), start.pdf);
     chkAnswer_ = check("chkAnswer", QStringLiteral("シートに詰め方（解答）を加える"), start.withAnswer);
     chkTransparent_ = check("chkTransparent", QStringLiteral("画像の背景を透明にする"), start.transparentPng);
+    chkAsMade_ = check("chkAsMade", QStringLiteral("ブロックを作ったままの向きで書き出す（印刷向きに回さない）"), start.asMade);
 
     auto mm = [this](const char* name, double value, double lo, double hi) {
         auto* s = new QDoubleSpinBox(this);
@@ -154,6 +211,8 @@ ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : Q
     spnBed_ = mm("spnBed", start.bedMm, 10, 2000);
     spnBed_->setDecimals(0);
     spnBed_->setSingleStep(10);
+    spnMargin_ = mm("spnMargin", start.marginMm, 0, 100);
+    spnMargin_->setDecimals(1);
     spnPngWidth_ = new QSpinBox(this);
     spnPngWidth_->setObjectName(QStringLiteral("spnPngWidth"));
     spnPngWidth_->setRange(64, 4096);
@@ -176,6 +235,7 @@ ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : Q
     form->addRow(QStringLiteral("箱のトレイ（壁の厚さ）"), spnTray_);
     form->addRow(QStringLiteral("角の面取り"), spnBevel_);
     form->addRow(QStringLiteral("造形台の大きさ（3MF）"), spnBed_);
+    form->addRow(QStringLiteral("造形台の縁の余白（3MF）"), spnMargin_);
     form->addRow(QStringLiteral("画像の幅"), spnPngWidth_);
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(txtFolder_, 1);
@@ -189,16 +249,20 @@ ExportDialog::ExportDialog(const WindowExportChoice& start, QWidget* parent) : Q
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    for (QCheckBox* b : {chkStl_, chk3mf_, chkPng_, chkPdf_, chkAnswer_, chkTransparent_}) layout->addWidget(b);
+    for (QCheckBox* b : {chkStl_, chk3mf_, chkPng_, chkPdf_, chkAnswer_, chkTransparent_, chkAsMade_}) layout->addWidget(b);
     layout->addLayout(form);
     layout->addWidget(buttons);
     auto sync = [this] {
         chkAnswer_->setEnabled(chkPdf_->isChecked());
+        chkAsMade_->setEnabled(chkStl_->isChecked() || chk3mf_->isChecked());
+        spnMargin_->setEnabled(chk3mf_->isChecked());
         chkTransparent_->setEnabled(chkPng_->isChecked());
         spnPngWidth_->setEnabled(chkPng_->isChecked());
     };
     connect(chkPdf_, &QCheckBox::toggled, this, sync);
     connect(chkPng_, &QCheckBox::toggled, this, sync);
+    connect(chkStl_, &QCheckBox::toggled, this, sync);
+    connect(chk3mf_, &QCheckBox::toggled, this, sync);
     sync();
 }
 
@@ -211,6 +275,8 @@ WindowExportChoice ExportDialog::choice() const {
     c.pdf = chkPdf_->isChecked();
     c.withAnswer = chkAnswer_->isChecked();
     c.transparentPng = chkTransparent_->isChecked();
+    c.asMade = chkAsMade_->isChecked();
+    c.marginMm = spnMargin_->value();
     c.sizes = {spnCube_->value(), spnClearance_->value(), spnTray_->value(), spnBevel_->value()};
     c.bedMm = spnBed_->value();
     c.pngWidth = spnPngWidth_->value();
@@ -252,6 +318,8 @@ void loadExportSettings(WindowExportChoice& c, const std::string& iniFile) {
     readFlag(iniFile, "PDF", c.pdf);
     readFlag(iniFile, "ANSWER", c.withAnswer);
     readFlag(iniFile, "PNG_TRANSPARENT", c.transparentPng);
+    readFlag(iniFile, "AS_MADE", c.asMade);
+    readNumber(iniFile, "MARGIN_MM", c.marginMm, 0, 100);
     readNumber(iniFile, "CUBE_MM", c.sizes.cubeMm, 1, 1000);
     readNumber(iniFile, "CLEARANCE_MM", c.sizes.clearanceMm, 0, 250);
     readNumber(iniFile, "BEVEL_MM", c.sizes.bevelMm, 0, 250);
@@ -272,6 +340,8 @@ bool saveExportSettings(const WindowExportChoice& c, const std::string& iniFile)
         {"PDF", c.pdf ? "1" : "0"},
         {"ANSWER", c.withAnswer ? "1" : "0"},
         {"PNG_TRANSPARENT", c.transparentPng ? "1" : "0"},
+        {"AS_MADE", c.asMade ? "1" : "0"},
+        {"MARGIN_MM", numberText(c.marginMm)},
         {"CUBE_MM", numberText(c.sizes.cubeMm)},
         {"CLEARANCE_MM", numberText(c.sizes.clearanceMm)},
         {"BEVEL_MM", numberText(c.sizes.bevelMm)},
@@ -313,7 +383,7 @@ void addExportMenuEntry(WindowPort& w) {
         // Kept for the next time; a settings file that takes no writes only
         // costs the user choosing again.
         saveExportSettings(dialog.choice(), ini);
-        runWindowExport(p, w.dialogs(), dialog.choice());
+        runWindowExport(p, w.dialogs(), dialog.choice(), w.widget());
     });
 }
 

@@ -24,13 +24,17 @@ struct WindowExportChoice {
     bool withAnswer = false;
     MeshSizes sizes;
     double bedMm = 200;
+    double marginMm = 5;
+    bool asMade = false;
     int pngWidth = 675;
     bool transparentPng = false;
 };
 
 // Asks for the answer password when the answer is wanted and locked, exports,
-// and says what was written or why not. True when files were written.
-bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice& choice);
+// and says what was written or why not. True when files were written. The
+// export runs on a worker thread behind a progress box with 中止 (over
+// `parent` when given) and a busy cursor, so the window keeps answering.
+bool runWindowExport(const Puzzle& p, Dialogs& dialogs, const WindowExportChoice& choice, QWidget* parent = nullptr);
 
 class ExportDialog : public QDialog {
     Q_OBJECT
@@ -40,8 +44,8 @@ public:
 
 private:
     WindowExportChoice start_;
-    QCheckBox *chkStl_, *chk3mf_, *chkPng_, *chkPdf_, *chkAnswer_, *chkTransparent_;
-    QDoubleSpinBox *spnCube_, *spnClearance_, *spnTray_, *spnBevel_, *spnBed_;
+    QCheckBox *chkStl_, *chk3mf_, *chkPng_, *chkPdf_, *chkAnswer_, *chkTransparent_, *chkAsMade_;
+    QDoubleSpinBox *spnCube_, *spnClearance_, *spnTray_, *spnBevel_, *spnBed_, *spnMargin_;
     QSpinBox* spnPngWidth_;
     QLineEdit* txtFolder_;
 };

@@ -50,7 +50,7 @@ std::optional<std::string> nameForWriter(Dialogs& dlg, const std::string& title,
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec)) &&
         dlg.message(title, fs::path(path).filename().string() + " は既に存在します。\r\n置き換えますか?",
-                    MsgIcon::Exclamation, MsgButtons::YesNo) != MsgResult::Yes)
+                    MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
         return std::nullopt;
     return path;
 }

@@ -53,6 +53,10 @@ MsgResult QtDialogs::message(const std::string& title, const std::string& text, 
         case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
         case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
         case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::YesNoDefaultNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            break;
         case MsgButtons::YesNoCancel:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
@@ -67,7 +71,8 @@ MsgResult QtDialogs::message(const std::string& title, const std::string& text, 
     // Escape or the frame's close button: the box's way of saying no.
     switch (buttons) {
         case MsgButtons::Ok: return MsgResult::Ok;
-        case MsgButtons::YesNo: return MsgResult::No;
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo: return MsgResult::No;
         default: return MsgResult::Cancel;
     }
 }

@@ -23,7 +23,9 @@ TEST(CliSolve, SampleAsJson) {
     for (const auto& [k, v] : j.items()) keys.insert(k);
     EXPECT_EQ(keys, (std::set<std::string>{"solutions", "distinct", "distinct_unlabelled", "distinct_mirror", "unique",
                                            "complete", "symmetry", "seconds", "blocks", "problems", "first",
-                                           "difficulty"}));
+                                           "difficulty", "assemblable", "drop_only"}));
+    EXPECT_EQ(j["assemblable"], 156);
+    EXPECT_EQ(j["drop_only"], 156);
     EXPECT_EQ(j["solutions"], 22464);
     EXPECT_EQ(j["distinct"], 936);
     EXPECT_EQ(j["distinct_unlabelled"], 156);
@@ -98,6 +100,31 @@ TEST(CliSolve, AllDistinctPackings) {
     EXPECT_EQ(n, 156u);
     const CliResult limited = runCli("solve --sample --all --limit 5");
     EXPECT_EQ(std::count(limited.out.begin(), limited.out.end(), '\n'), 5);
+}
+
+// Two blocks of a 3x2x2 box that also pack locked together: --all marks each packing,
+// and --json counts the marks.
+TEST(CliSolve, AssemblyCountsAndMarks) {
+    TempDir dir;
+    const Puzzle p = makePuzzle(3, 2, 2, {{{0, 0, 0}, {2, 0, 0}, {0, 1, 0}, {2, 0, 1}, {0, 1, 1}, {1, 1, 1}, {2, 1, 1}},
+                                          {{1, 0, 0}, {1, 1, 0}, {2, 1, 0}, {0, 0, 1}, {1, 0, 1}}});
+    const std::string file = dir.file("locked.bin");
+    ASSERT_TRUE(subFile_put(p, file));
+    const nlohmann::json j = nlohmann::json::parse(runCli(dir, "solve '" + file + "' --json --no-difficulty").out);
+    std::istringstream lines(runCli(dir, "solve '" + file + "' --all").out);
+    int packings = 0, built = 0, dropped = 0;
+    for (std::string line; std::getline(lines, line); ++packings) {
+        const nlohmann::json one = nlohmann::json::parse(line);
+        built += one["assemblable"].get<bool>(), dropped += one["drop_only"].get<bool>();
+        EXPECT_EQ(one["up"].is_null(), !one["assemblable"].get<bool>());
+    }
+    EXPECT_EQ(j["distinct_unlabelled"], packings);
+    EXPECT_EQ(j["assemblable"], built);
+    EXPECT_EQ(j["drop_only"], dropped);
+    EXPECT_LT(built, packings);
+    const nlohmann::json skipped =
+        nlohmann::json::parse(runCli(dir, "solve '" + file + "' --json --no-difficulty --no-assembly").out);
+    EXPECT_FALSE(skipped.contains("assemblable"));
 }
 
 TEST(CliSolve, ExitCodes) {

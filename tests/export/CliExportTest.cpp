@@ -64,7 +64,7 @@ TEST(CliExport, WritesWhatItNamesAndExitsWithTheUsualCodes) {
     fs::remove_all(dir);
 }
 
-TEST(CliExport, WarnsOfLooseBlocksAndNothingElse) {
+TEST(CliExport, ReportsEachBlocksAreaOverAirAndWarnsOfLooseBlocks) {
     const fs::path dir = fs::temp_directory_path() / ("tessaro-cli-warn-" + std::to_string(getpid()));
     const std::string d = dir.string();
     // The pictures start Qt, which left to itself complains of a missing runtime folder.
@@ -72,8 +72,17 @@ TEST(CliExport, WarnsOfLooseBlocksAndNothingElse) {
                          "env -u XDG_RUNTIME_DIR");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err,
-              "tessaro-cli: 警告: ブロック 5 は面でつながっていません。印刷すると 2 個に分かれます。\n"
-              "tessaro-cli: 警告: ブロック 6 は面でつながっていません。印刷すると 2 個に分かれます。\n");
+              "tessaro-cli: ブロック 1：サポートが要る面 0 mm²（作ったままの向きでは 0 mm²）\n"
+              "tessaro-cli: ブロック 2：サポートが要る面 0 mm²（作ったままの向きでは 144 mm²）\n"
+              "tessaro-cli: ブロック 3：サポートが要る面 0 mm²（作ったままの向きでは 224 mm²）\n"
+              "tessaro-cli: ブロック 4：サポートが要る面 0 mm²（作ったままの向きでは 144 mm²）\n"
+              "tessaro-cli: ブロック 5：サポートが要る面 0 mm²（作ったままの向きでは 64 mm²）\n"
+              "tessaro-cli: ブロック 6：サポートが要る面 0 mm²（作ったままの向きでは 64 mm²）\n"
+              "tessaro-cli: ブロック 7：サポートが要る面 0 mm²（作ったままの向きでは 72 mm²）\n"
+              "tessaro-cli: 警告: ブロック 5 は面でつながっていないため、2 個の部品（block5-a、block5-b）に分けて書き出しました。"
+              "辺や角だけで接するキューブは別の部品です。\n"
+              "tessaro-cli: 警告: ブロック 6 は面でつながっていないため、2 個の部品（block6-a、block6-b）に分けて書き出しました。"
+              "辺や角だけで接するキューブは別の部品です。\n");
     fs::remove_all(dir);
 }
 

@@ -16,6 +16,8 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 using namespace tessaro;
 using test::TempDir;
@@ -37,6 +39,10 @@ struct stat lstatOf(const std::string& path) {
     EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
     return st;
 }
+
+// The sample's STL files: blocks 5 and 6 come apart into two parts each.
+const std::vector<std::string> kSampleStl = {"block1.stl",   "block2.stl",   "block3.stl",   "block4.stl", "block5-a.stl",
+                                             "block5-b.stl", "block6-a.stl", "block6-b.stl", "block7.stl"};
 
 ExportOutcome exportMeshes(const std::string& stlDir, const std::string& threeMf = {}) {
     ExportRequest r;
@@ -133,18 +139,19 @@ TEST(ExportSafety, InASharedFolderAStrangersFileOrLinkStopsTheExportBeforeAnythi
     fs::create_directory(shared);
     ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);  // nobody may look in
     ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
-    for (int b = 1; b <= 7; ++b) {
-        const std::string f = shared + "/block" + std::to_string(b) + ".stl";
+    for (const std::string& name : kSampleStl) {
+        const std::string f = shared + "/" + name;
         writeText(f, "old");
         // Block 4 is a stranger's, which nobody may not write; the others are nobody's own.
-        ASSERT_EQ(chown(f.c_str(), b == 4 ? 4242 : 65534, b == 4 ? 4242 : 65534), 0);
+        const bool stranger = name == "block4.stl";
+        ASSERT_EQ(chown(f.c_str(), stranger ? 4242 : 65534, stranger ? 4242 : 65534), 0);
     }
     EXPECT_EQ(asNobody([&] {
                   const ExportOutcome out = exportMeshes(shared);
                   return out.status == ExportStatus::Failed && out.message.find("block4.stl") != std::string::npos ? 0 : 1;
               }),
               0);
-    for (int b = 1; b <= 7; ++b) EXPECT_TRUE(readAll(shared + "/block" + std::to_string(b) + ".stl") == "old") << b;
+    for (const std::string& name : kSampleStl) EXPECT_TRUE(readAll(shared + "/" + name) == "old") << name;
 
     // A stranger's link planted there is not followed, not even by root.
     writeText(dir / "victim.3mf", "old");
@@ -170,15 +177,12 @@ TEST(ExportSafety, KillsLeaveAtMostOneShortTemporaryFilePerTargetAndLongNamesAre
     for (const auto& e : fs::directory_iterator(stl)) {
         const std::string name = e.path().filename().string();
         bool known = false;
-        for (int b = 1; b <= 7; ++b) {
-            const std::string block = "block" + std::to_string(b) + ".stl";
-            known = known || name == block || name == saveTempName(block);
-        }
+        for (const std::string& block : kSampleStl) known = known || name == block || name == saveTempName(block);
         EXPECT_TRUE(known) << name;
     }
     // The next export takes the leftovers away.
     ASSERT_EQ(exportMeshes(stl).status, ExportStatus::Written);
-    EXPECT_EQ(std::distance(fs::directory_iterator(stl), fs::directory_iterator()), 7);
+    EXPECT_EQ(std::distance(fs::directory_iterator(stl), fs::directory_iterator()), 9);
 
     const std::string longName = dir / (std::string(250, 'n') + ".3mf");
     ASSERT_EQ(exportMeshes({}, longName).status, ExportStatus::Written);

@@ -3,6 +3,8 @@
 #include "ExportTempDir.h"
 #include "export/BedLayout.h"
 #include "export/BlockMesh.h"
+#include "export/Export.h"
+#include "export/PrintParts.h"
 #include "export/MeshFiles.h"
 #include "model/Figure.h"
 
@@ -274,6 +276,128 @@ TEST(BlockMesh, SizesOutsideWhatPrintsAreRefused) {
     EXPECT_EQ(meshSizesRefusal({10, 0.2, 0, 2.4}), "");
 }
 
+// Cells in view coordinates (x right, y down, z away) as block 0 of a puzzle.
+Puzzle blockOf(std::initializer_list<std::array<int, 3>> cells) {
+    Puzzle p{};
+    for (const auto& c : cells) p.piece(0, c[0], c[1], c[2]) = 1;
+    return p;
+}
+
+TEST(PrintOrientation, BlocksTurnToTheFaceThatNeedsTheLeastSupport) {
+    const MeshSizes sizes;  // 10 mm cubes, 0.2 mm clearance
+    // An L tricube standing up, its arm hanging out at the top: it lies flat.
+    PrintSet set = printParts(blockOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}), sizes, false, 190);
+    ASSERT_EQ(set.parts.size(), 1u);
+    // What hangs reaches in over the clearance taken off the cube below.
+    EXPECT_NEAR(set.blocks[0].overAirAsMade, 10 * 9.6, 1e-6);
+    EXPECT_NEAR(set.blocks[0].overAir, 0, 1e-9);
+    Bounds b = meshBounds(set.parts[0].mesh);
+    EXPECT_NEAR(b.max.z, 9.6, 1e-9);
+    EXPECT_NEAR(b.max.x, 19.6, 1e-9);  // the long side along X
+    EXPECT_NEAR(b.min.z, 0, 1e-12);
+
+    // A 3D cross with one arm twice as long has no rotation without support:
+    // lying, three arms hang (one of them long); standing on the long arm's end, four short ones.
+    const Puzzle cross = blockOf({{1, 1, 1}, {0, 1, 1}, {2, 1, 1}, {3, 1, 1}, {1, 0, 1}, {1, 2, 1}, {1, 1, 0}, {1, 1, 2}});
+    set = printParts(cross, sizes, false, 190);
+    const double arm = 10 * 9.6;
+    EXPECT_NEAR(set.blocks[0].overAirAsMade, 3 * arm + 20 * 9.6, 1e-6);
+    EXPECT_NEAR(set.blocks[0].overAir, 4 * arm, 1e-6);
+    EXPECT_NEAR(meshBounds(set.parts[0].mesh).max.z, 39.6, 1e-9);
+    // As made it keeps its orientation.
+    set = printParts(cross, sizes, true, 190);
+    EXPECT_NEAR(set.blocks[0].overAir, set.blocks[0].overAirAsMade, 1e-9);
+
+    // Chamfered at 45° the turned L still needs nothing, and every rotation is a closed mesh.
+    TempDir dir;
+    std::string error;
+    const Mesh bevelled = blockMesh(cross, 0, {10, 0.3, 0, 1.5});
+    for (int r = 0; r < kRotations; ++r) {
+        ASSERT_TRUE(writeBinaryStl(rotated(bevelled, r), "r", dir / "r.stl", error)) << error;
+        EXPECT_TRUE(closedAndConsistent(readStl(dir / "r.stl"))) << "rotation " << r;
+    }
+    set = printParts(blockOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}), {10, 0.3, 0, 1.5}, false, 190);
+    EXPECT_NEAR(set.blocks[0].overAir, 0, 1e-9);
+    EXPECT_GT(set.blocks[0].overAirAsMade, 50);
+
+    // A bar longer than the bed is wide stands up rather than lying off the bed.
+    set = printParts(blockOf({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}}), {40, 0.2, 0, 0}, false, 140);
+    b = meshBounds(set.parts[0].mesh);
+    EXPECT_LE(std::max(b.max.x, b.max.y), 140);
+    EXPECT_NEAR(b.max.z, 159.6, 1e-9);
+}
+
+TEST(PrintOrientation, ALooseBlockIsWrittenAsPiecesEachOnTheBed) {
+    // The sample's block 5: two cubes that share no face, one far above the other.
+    const Puzzle p = buildSamplePuzzle();
+    for (bool asMade : {false, true}) {
+        const PrintSet set = printParts(p, MeshSizes{}, asMade, 190);
+        std::vector<std::string> names;
+        for (const PrintPart& part : set.parts)
+            if (part.block == 4) {
+                names.push_back(part.file + " " + part.name);
+                EXPECT_NEAR(meshBounds(part.mesh).min.z, 0, 1e-12);
+                EXPECT_NEAR(meshBounds(part.mesh).max.z, 9.6, 1e-9);
+                EXPECT_NEAR(part.overAir, 0, 1e-9);
+            }
+        EXPECT_EQ(names, (std::vector<std::string>{"block5-a ブロック 5-a", "block5-b ブロック 5-b"}));
+    }
+    TempDir dir;
+    ExportRequest r;
+    r.stlDir = dir / "stl";
+    const ExportOutcome out = exportPuzzle(p, r, nullptr);
+    ASSERT_EQ(out.status, ExportStatus::Written) << out.message;
+    EXPECT_FALSE(fs::exists(dir / "stl/block5.stl"));
+    for (const char* f : {"stl/block5-a.stl", "stl/block5-b.stl", "stl/block6-a.stl", "stl/block6-b.stl"}) {
+        const auto tris = readStl(dir / f);
+        EXPECT_TRUE(closedAndConsistent(tris)) << f;
+        EXPECT_NEAR(boundsOf(tris).lo[2], 0, 1e-6) << f;
+    }
+    ASSERT_EQ(out.warnings.size(), 2u);
+    EXPECT_EQ(out.warnings[0], "ブロック 5 は面でつながっていないため、2 個の部品（block5-a、block5-b）に分けて書き出しました。"
+                               "辺や角だけで接するキューブは別の部品です。");
+    // The files an earlier export wrote for pieces count as its block files.
+    std::ofstream(dir / "stl/block8-c.stl") << "old";
+    EXPECT_EQ(staleExportFiles(p, r), std::vector<std::string>{dir / "stl/block8-c.stl"});
+}
+
+TEST(BedLayout, ObjectsKeepTheMarginNeverOverlapAndAreRefusedWhenTheyDoNotFit) {
+    const Puzzle p = buildSamplePuzzle();
+    const PrintSet set = printParts(p, {15, 0.2, 0, 0}, false, 190);
+    std::vector<MeshObject> objects;
+    for (const PrintPart& part : set.parts) objects.push_back({part.name, 0, part.mesh, {}});
+    objects.push_back({"トレイ", 0, trayMesh(p, {15, 0.2, 2, 0}), {}});
+    auto onBed = [&](double bed, double margin) {
+        std::vector<Bounds> at;
+        for (const MeshObject& o : objects) {
+            const Bounds b = meshBounds(o.mesh);
+            at.push_back({{b.min.x + o.place.x, b.min.y + o.place.y, b.min.z + o.place.z},
+                          {b.max.x + o.place.x, b.max.y + o.place.y, b.max.z + o.place.z}});
+            EXPECT_NEAR(at.back().min.z, 0, 1e-9) << o.name;
+            EXPECT_GE(at.back().min.x, margin - 1e-9) << o.name;
+            EXPECT_GE(at.back().min.y, margin - 1e-9) << o.name;
+            EXPECT_LE(at.back().max.x, bed - margin + 1e-9) << o.name;
+            EXPECT_LE(at.back().max.y, bed - margin + 1e-9) << o.name;
+        }
+        for (size_t i = 0; i < at.size(); ++i)
+            for (size_t j = i + 1; j < at.size(); ++j)
+                EXPECT_TRUE(at[i].max.x <= at[j].min.x || at[j].max.x <= at[i].min.x || at[i].max.y <= at[j].min.y ||
+                            at[j].max.y <= at[i].min.y)
+                    << objects[i].name << " / " << objects[j].name;
+    };
+    BedFit fit = layOutOnBed(objects, 200, 5);
+    EXPECT_TRUE(fit.fits());
+    onBed(200, 5);
+
+    fit = layOutOnBed(objects, 80, 5);
+    ASSERT_FALSE(fit.fits());
+    // The size it names holds everything, with the same margin.
+    fit = layOutOnBed(objects, fit.bedNeeded, 5);
+    EXPECT_TRUE(fit.fits());
+    onBed(fit.bedNeeded, 5);
+    EXPECT_FALSE(layOutOnBed(objects, fit.bedNeeded - 1, 5).fits());
+}
+
 TEST(ThreeMf, EveryBlockIsItsOwnOpaqueObjectOnTheBedAndReadsBack) {
     const Puzzle p = buildSamplePuzzle();
     MeshSizes sizes;
@@ -283,7 +407,7 @@ TEST(ThreeMf, EveryBlockIsItsOwnOpaqueObjectOnTheBedAndReadsBack) {
     for (int b = 0; b < 7; ++b)
         objects.push_back({"ブロック " + std::to_string(b + 1), pieceColor(b + 1, 0), blockMesh(p, b, sizes), {}});
     objects.push_back({"トレイ", 0xF0F0F0, trayMesh(p, sizes), {}});
-    ASSERT_EQ(arrangeOnBeds(objects, 200), 1);
+    ASSERT_TRUE(layOutOnBed(objects, 200, 5).fits());
     EXPECT_GT(objects.back().place.y, 0);  // the tray in a later row
     TempDir dir;
     std::string error;
@@ -332,7 +456,7 @@ TEST(ThreeMf, EveryBlockIsItsOwnOpaqueObjectOnTheBedAndReadsBack) {
     EXPECT_EQ(count, objects.size());
     lib3mf_release(it);
 
-    // Every object, moved to where its build item puts it, lies on the 200 mm bed.
+    // Every object, moved to where its build item puts it, lies on the 200 mm bed within its margin.
     PLib3MFModelBuildItemIterator* items = nullptr;
     ASSERT_EQ(lib3mf_model_getbuilditems(model, &items), LIB3MF_OK);
     size_t placed = 0;
@@ -350,8 +474,8 @@ TEST(ThreeMf, EveryBlockIsItsOwnOpaqueObjectOnTheBedAndReadsBack) {
             lib3mf_meshobject_getvertex(object, v, &at);
             for (int axis = 0; axis < 2; ++axis) {
                 const float onBed = at.m_fPosition[axis] + t.m_fFields[axis][3];
-                EXPECT_GE(onBed, -1e-3f);
-                EXPECT_LE(onBed, 200.001f);
+                EXPECT_GE(onBed, 5 - 1e-3f);
+                EXPECT_LE(onBed, 195.001f);
             }
         }
         lib3mf_release(object);
@@ -362,13 +486,4 @@ TEST(ThreeMf, EveryBlockIsItsOwnOpaqueObjectOnTheBedAndReadsBack) {
     lib3mf_release(items);
     lib3mf_release(reader);
     lib3mf_release(model);
-
-    // A bed too small for all of them: the rest goes onto further beds, never off one.
-    EXPECT_GT(arrangeOnBeds(objects, 80), 1);
-    for (const MeshObject& o : objects) {
-        const Bounds b = meshBounds(o.mesh);
-        const double x = std::fmod(o.place.x + b.min.x, 80 + 10);
-        EXPECT_LE(x + b.max.x - b.min.x, 80 + 1e-9) << o.name;
-        EXPECT_LE(o.place.y + b.max.y, 80 + 1e-9) << o.name;
-    }
 }

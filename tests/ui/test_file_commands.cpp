@@ -553,6 +553,8 @@ TEST_F(FileTest, TheExportChoicesAreKeptInInitIni) {
     c.stl = false, c.png = true, c.withAnswer = true;
     c.sizes = {12.5, 0.3, 2};
     c.pngWidth = 800;
+    c.asMade = true;
+    c.marginMm = 8;
     ASSERT_TRUE(saveExportSettings(c, ini));
     WindowExportChoice back;
     loadExportSettings(back, ini);
@@ -563,6 +565,8 @@ TEST_F(FileTest, TheExportChoicesAreKeptInInitIni) {
     EXPECT_EQ(back.sizes.clearanceMm, 0.3);
     EXPECT_EQ(back.sizes.trayWallMm, 2);
     EXPECT_EQ(back.pngWidth, 800);
+    EXPECT_TRUE(back.asMade);
+    EXPECT_EQ(back.marginMm, 8);
     // Values out of range, and a folder that has gone, leave the defaults.
     fncIni_put("書き出し", "PNG_WIDTH", "99999", ini);
     fncIni_put("書き出し", "CUBE_MM", "abc", ini);

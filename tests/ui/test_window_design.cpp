@@ -231,22 +231,37 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     EXPECT_TRUE(r.unique);
 }
 
-TEST(DesignPictures, EachBlockFillsItsOwnFrame) {
+TEST(DesignPictures, BlocksFillTheirFramesAtOneScale) {
     const QSize room(128, 120);
     QFont font;
     font.setPixelSize(12);
-    // A domino and a full 4 x 4 plate: both fit, and each is drawn large in its picture.
-    for (const uint64_t cells : {uint64_t(0b11), uint64_t(0xFFFF)}) {
-        const QImage image = blockPicture(cells, 0, room, font);
-        ASSERT_FALSE(image.isNull());
-        EXPECT_LE(image.width(), room.width());
-        EXPECT_LE(image.height(), room.height());
+    const auto drawnWidth = [](const QImage& image) {
         int left = image.width(), right = -1;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 if (image.pixel(x, y) != qRgb(255, 255, 255)) left = std::min(left, x), right = std::max(right, x);
-        EXPECT_GE(right - left + 1, room.width() * 3 / 4) << cells;
+        return right - left + 1;
+    };
+    // Two dominoes (one upright, away from the corner): each drawn large, not lost in a 4 x 4 x 4 frame.
+    design::Blocks small{};
+    small[0] = 0b11;
+    small[1] = (uint64_t(1) << 21) | (uint64_t(1) << 37);
+    const auto dominoes = blockPictures(small, room, font);
+    EXPECT_TRUE(dominoes[2].isNull());
+    for (int b = 0; b < 2; ++b) {
+        ASSERT_FALSE(dominoes[size_t(b)].isNull());
+        EXPECT_LE(dominoes[size_t(b)].width(), room.width());
+        EXPECT_LE(dominoes[size_t(b)].height(), room.height());
     }
+    EXPECT_GE(drawnWidth(dominoes[0]), room.width() * 3 / 4);
+    // Beside a 4 x 4 plate the domino shrinks with it: one cell size for both.
+    design::Blocks mixed{};
+    mixed[0] = 0b11;
+    mixed[1] = 0xFFFF0000;
+    const auto both = blockPictures(mixed, room, font);
+    EXPECT_GE(drawnWidth(both[1]), room.width() * 3 / 4);
+    EXPECT_LE(both[1].width(), room.width());
+    EXPECT_LT(drawnWidth(both[0]), drawnWidth(both[1]) * 2 / 3);
 }
 
 }  // namespace

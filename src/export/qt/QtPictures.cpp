@@ -1,9 +1,11 @@
 #include "export/qt/QtPictures.h"
 
+#include "export/ZipArchive.h"
 #include "model/Figure.h"
 
 #include <QBuffer>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 namespace tessaro {
 
@@ -29,13 +32,19 @@ QFont gothic() {
     return font;
 }
 
+// The view's labels: 12 pixels of the screen, in twips.
+QFont viewFont() {
+    QFont font = gothic();
+    font.setPixelSize(static_cast<int>(12 * kTwipsPerPx));
+    return font;
+}
+
 // The cube view on a painter whose world transform is in twips. Line widths stay
 // those of the screen (15 twips to the pixel) whatever the scale, so the hatched
 // lids fill as they do in the window.
 class PaintCanvas final : public Canvas {
 public:
-    explicit PaintCanvas(QPainter& painter) : painter_(painter), font_(gothic()) {
-        font_.setPixelSize(static_cast<int>(12 * kTwipsPerPx));
+    explicit PaintCanvas(QPainter& painter) : painter_(painter), font_(viewFont()) {
         painter_.setRenderHint(QPainter::Antialiasing, true);
     }
     void line(float x1, float y1, float x2, float y2, int32_t color, int widthPx) override {
@@ -64,16 +73,51 @@ private:
     QFont font_;
 };
 
-// Draws the cube view into `target` (device units), keeping its proportions.
-void drawView(QPainter& painter, const QRectF& target, const Grid& grid, const ColorGrid& colors,
-              const ViewParam& view) {
+// What a drawing covers, in twips: lines with their width, boxes, and text as the font sets it.
+class BoundsCanvas final : public Canvas {
+public:
+    BoundsCanvas() : metrics_(viewFont()) {}
+    void line(float x1, float y1, float x2, float y2, int32_t, int widthPx) override {
+        const double half = widthPx * kTwipsPerPx / 2;
+        add(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-half, -half, half, half));
+    }
+    void fillBox(float x1, float y1, float x2, float y2, int32_t) override {
+        add(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+    }
+    void box(float x1, float y1, float x2, float y2, int32_t c) override { fillBox(x1, y1, x2, y2, c); }
+    void text(float x, float y, const std::string& utf8) override {
+        add(metrics_.boundingRect(QRectF(x, y, 3000, 600), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(utf8)));
+    }
+    QRectF bounds() const { return bounds_; }
+
+private:
+    void add(const QRectF& r) { bounds_ = bounds_.isNull() ? r : bounds_.united(r); }
+    QFontMetricsF metrics_;
+    QRectF bounds_;
+};
+
+// The part of the picture area a view draws on, with a little room around it.
+QRectF contentOf(const Grid& grid, const ColorGrid& colors, const ViewParam& view) {
+    BoundsCanvas bounds;
+    subDrawCells(bounds, grid, colors, view);
+    const QRectF r = bounds.bounds().adjusted(-60, -60, 60, 60);
+    return r.isEmpty() ? QRectF(0, 0, kPictureWidth, kPictureHeight) : r;
+}
+
+// Draws the cube view cropped to what it covers into `target` (device units),
+// keeping its proportions, from the target's top left. Returns the height used.
+double drawView(QPainter& painter, const QRectF& target, const Grid& grid, const ColorGrid& colors,
+                const ViewParam& view) {
+    const QRectF content = contentOf(grid, colors, view);
     painter.save();
-    const double scale = std::min(target.width() / kPictureWidth, target.height() / kPictureHeight);
+    const double scale = std::min(target.width() / content.width(), target.height() / content.height());
     painter.translate(target.topLeft());
     painter.scale(scale, scale);
+    painter.translate(-content.topLeft());
     PaintCanvas canvas(painter);
     subDrawCells(canvas, grid, colors, view);
     painter.restore();
+    return content.height() * scale;
 }
 
 // ---- the sheet, laid out in millimetres ----
@@ -101,8 +145,9 @@ public:
         return used.height() / mm_;
     }
 
-    void view(double x, double y, double w, const Grid& grid, const ColorGrid& colors, const ViewParam& v) {
-        drawView(painter_, rect(x, y, w, w * kPictureHeight / kPictureWidth), grid, colors, v);
+    // The view at most `w` by `h` mm; returns the height used in mm.
+    double view(double x, double y, double w, double h, const Grid& grid, const ColorGrid& colors, const ViewParam& v) {
+        return drawView(painter_, rect(x, y, w, h), grid, colors, v) / mm_;
     }
 
     // One z layer of a grid as squares seen from the front, `s` mm each;
@@ -147,7 +192,16 @@ void extents(const Grid& grid, int out[3]) {
 
 constexpr double kPageW = 210, kMargin = 15, kTextW = kPageW - 2 * kMargin;
 
-void puzzlePage(Sheet& sheet, const Puzzle& p, const std::string& note) {
+QString mmText(double v) {
+    QString t = QString::number(v, 'f', 2);
+    while (t.endsWith(QLatin1Char('0'))) t.chop(1);
+    if (t.endsWith(QLatin1Char('.'))) t.chop(1);
+    return t;
+}
+
+QString orNone(double v) { return v > 0 ? mmText(v) + QStringLiteral(" mm") : QStringLiteral("なし"); }
+
+void puzzlePage(Sheet& sheet, const Puzzle& p, const SheetContent& content) {
     double y = kMargin;
     const QString title = p.G_sFile_Title.empty() ? QStringLiteral("サンプル") : QString::fromStdString(p.G_sFile_Title);
     y += sheet.text(kMargin, y, kTextW, QStringLiteral("Tessaro パズル・シート　") + title, 16, true) + 3;
@@ -159,13 +213,20 @@ void puzzlePage(Sheet& sheet, const Puzzle& p, const std::string& note) {
                     11) + 1.5;
     y += sheet.text(kMargin, y, kTextW,
                     QStringLiteral("ブロック：%1 個、セル合計 %2").arg(fncPiece_CountUsed(p)).arg(fncPiece_CountAll(p)), 11) + 1.5;
-    if (!note.empty()) y += sheet.text(kMargin, y, kTextW, QString::fromStdString(note), 11) + 1.5;
+    if (!content.note.empty()) y += sheet.text(kMargin, y, kTextW, QString::fromStdString(content.note), 11) + 1.5;
+    const MeshSizes& sz = content.sizes;
     y += sheet.text(kMargin, y, kTextW,
-                    QStringLiteral("各ブロックは正面から見た立体図と、奥（Z=1）から手前への層で示します。"), 9,
-                    false, QColor(0x50, 0x50, 0x50)) + 4;
+                    QStringLiteral("印刷の設定：キューブ %1 mm、すき間 %2 mm、面取り %3、トレイの壁 %4、造形台 %5 mm 角")
+                        .arg(mmText(sz.cubeMm), mmText(sz.clearanceMm), orNone(sz.bevelMm), orNone(sz.trayWallMm),
+                             mmText(content.bedMm)),
+                    11) + 1.5;
+    y += sheet.text(kMargin, y, kTextW,
+                    QStringLiteral("各ブロックは正面から見た立体図と、奥（Z=1）から手前への層で示します。"
+                                   "大きさは幅 × 高さ × 奥行きで、すき間を除いた印刷の寸法です。"),
+                    9, false, QColor(0x50, 0x50, 0x50)) + 4;
 
     // Two columns, one block per slot.
-    constexpr double kSlotW = kTextW / 2, kSlotH = 58, kViewW = 44, kSquare = 4;
+    constexpr double kSlotW = kTextW / 2, kSlotH = 56, kViewW = 44, kViewH = 38, kSquare = 4;
     int slot = 0;
     for (int b = 0; b < kBlocks; ++b) {
         const int count = fncPiece_Count(p, b);
@@ -177,17 +238,20 @@ void puzzlePage(Sheet& sheet, const Puzzle& p, const std::string& note) {
         blockScene(p, b, grid, colors);
         sheet.text(sx, sy, kSlotW, QStringLiteral("■").repeated(1), 12, true, bgr(pieceColor(b + 1, 0)));
         sheet.text(sx + 5, sy, kSlotW - 5, QStringLiteral("ブロック %1（%2 セル）").arg(b + 1).arg(count), 11, true);
-        sheet.view(sx, sy + 6, kViewW, grid, colors, kPieceViewParam);
+        const Vec3 size = blockSizeMm(p, b, sz);
+        sheet.text(sx + 5, sy + 5.5, kSlotW - 5,
+                   QStringLiteral("%1 × %2 × %3 mm").arg(mmText(size.x), mmText(size.y), mmText(size.z)), 8);
+        const double viewH = sheet.view(sx, sy + 10, kViewW, kViewH, grid, colors, kPieceViewParam);
         if (const int parts = blockParts(p, b); parts > 1)
-            sheet.text(sx, sy + 7 + kViewW * kPictureHeight / kPictureWidth, kViewW,
-                       QStringLiteral("面でつながっていません。印刷すると %1 個に分かれます。").arg(parts), 7, false,
+            sheet.text(sx, sy + 11 + viewH, kViewW,
+                       QStringLiteral("面でつながっていません。%1 個の部品に分けて印刷します。").arg(parts), 7, false,
                        QColor(0xA0, 0x00, 0x00));
         int ext[3];
         extents(grid, ext);
         // The layers in two columns beside the view.
         const double lx = sx + kViewW + 3, pitch = kSquare * std::max(ext[0], 2) + 4;
         for (int z = 0; z < ext[2]; ++z) {
-            const double ox = lx + (z % 2) * pitch, oy = sy + 8 + (z / 2) * (kSquare * ext[1] + 7);
+            const double ox = lx + (z % 2) * pitch, oy = sy + 10 + (z / 2) * (kSquare * ext[1] + 7);
             sheet.text(ox, oy, pitch, QStringLiteral("Z=%1").arg(z + 1), 7);
             sheet.layer(ox, oy + 3.5, kSquare, ext[0], ext[1], z, grid, colors, nullptr);
         }
@@ -207,8 +271,7 @@ void answerPage(Sheet& sheet, const Puzzle& p, const std::optional<Puzzle>& pack
     for (int c = 0; c < kCells; ++c)
         for (int n = 1; n <= kBlocks; ++n)
             if (q.G_iBox[c] && q.G_lBox_Color[c] == pieceColor(n, 0)) numbers[c] = static_cast<int16_t>(n);
-    sheet.view(kMargin + 20, y, 140, q.G_iBox, q.G_lBox_Color, mainViewParam(120, 120));
-    y += 140.0 * kPictureHeight / kPictureWidth + 6;
+    y += sheet.view(kMargin + 20, y, 140, 130, q.G_iBox, q.G_lBox_Color, mainViewParam(120, 120)) + 6;
     y += sheet.text(kMargin, y, kTextW, QStringLiteral("層ごとの配置（数字はブロック番号、Z=1 が奥）"), 10) + 2;
     constexpr double kSquare = 9;
     const double pitch = kSquare * p.G_iCells_X + 8;
@@ -219,11 +282,35 @@ void answerPage(Sheet& sheet, const Puzzle& p, const std::optional<Puzzle>& pack
     }
 }
 
+// The writer stamps the sheet with the clock; the stamp becomes the export's
+// date (exportEpoch), in place and at the same length, so the file's offsets hold.
+void fixCreationDate(std::string& pdf) {
+    const std::string key = "/CreationDate (D:";
+    const size_t at = pdf.find(key);
+    if (at == std::string::npos) return;
+    const size_t digits = at + key.size(), close = pdf.find(')', digits);
+    if (close == std::string::npos || close < digits + 14) return;
+    const std::time_t t = static_cast<std::time_t>(exportEpoch());
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                  tm.tm_hour, tm.tm_min, tm.tm_sec);
+    pdf.replace(digits, 14, stamp, 14);
+    // The zone: "Z" or "+HH'mm'" as written; UTC either way.
+    const size_t zone = digits + 14, zoneLength = close - zone;
+    if (zoneLength == 1)
+        pdf[zone] = 'Z';
+    else if (zoneLength == 7)
+        pdf.replace(zone, 7, "+00'00'");
+}
+
 }  // namespace
 
 bool QtPictureRenderer::renderPng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width,
                                   bool transparent, std::string& bytes, std::string& error) {
-    const int height = static_cast<int>(std::lround(static_cast<double>(width) * kPictureHeight / kPictureWidth));
+    const QRectF content = contentOf(grid, colors, view);
+    const int height = std::max(1, static_cast<int>(std::lround(width * content.height() / content.width())));
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(transparent ? QColor(Qt::transparent) : QColor(Qt::white));
     {
@@ -241,7 +328,7 @@ bool QtPictureRenderer::renderPng(const Grid& grid, const ColorGrid& colors, con
 }
 
 bool QtPictureRenderer::renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
-                                    const std::string& note, std::string& bytes, std::string& error) {
+                                    const SheetContent& content, std::string& bytes, std::string& error) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
@@ -255,7 +342,7 @@ bool QtPictureRenderer::renderSheet(const Puzzle& puzzle, const std::optional<st
         error = "PDF を作れませんでした。";
         return false;
     }
-    puzzlePage(sheet, puzzle, note);
+    puzzlePage(sheet, puzzle, content);
     if (answer) {
         sheet.newPage();
         answerPage(sheet, puzzle, *answer);
@@ -265,6 +352,7 @@ bool QtPictureRenderer::renderSheet(const Puzzle& puzzle, const std::optional<st
         return false;
     }
     bytes.assign(buffer.data().constData(), static_cast<size_t>(buffer.data().size()));
+    fixCreationDate(bytes);
     return true;
 }
 

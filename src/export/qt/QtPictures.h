@@ -14,8 +14,8 @@ class QtPictureRenderer final : public PictureRenderer {
 public:
     bool renderPng(const Grid& grid, const ColorGrid& colors, const ViewParam& view, int width, bool transparent,
                    std::string& bytes, std::string& error) override;
-    bool renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer, const std::string& note,
-                     std::string& bytes, std::string& error) override;
+    bool renderSheet(const Puzzle& puzzle, const std::optional<std::optional<Puzzle>>& answer,
+                     const SheetContent& content, std::string& bytes, std::string& error) override;
 };
 
 // Fonts and painting on images need a QGuiApplication. Where none runs (the

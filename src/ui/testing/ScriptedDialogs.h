@@ -100,7 +100,7 @@ public:
             return a;
         }
         ++unscripted_;
-        return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgResult::No : MsgResult::Cancel;
     }
 
     bool messageOffering(const std::string& title, const std::string& text, MsgIcon icon,
