@@ -5,6 +5,7 @@
 #include "cli/StatusLine.h"
 #include "cli/StopSignals.h"
 #include "design/DesignFiles.h"
+#include "design/HardestSearch.h"
 #include "design/Designer.h"
 #include "design/NearestUnique.h"
 #include "files/PuzzleFile.h"
@@ -52,6 +53,7 @@ struct DesignOptions {
     std::optional<std::string> password;
     bool json = false;
     bool quiet = false;
+    bool hardest = false;
 };
 
 analysis::BoxSize parseBox(const std::string& text) {
@@ -81,9 +83,8 @@ private:
     StatusLine line_;
 };
 
-// An explicit --min-cells lets in every block of that many cells, the straight tricube too.
 void setPieceRules(DesignRequest& request, const DesignOptions& o) {
-    if (o.minCells > 0) request.minCells = o.minCells, request.allowStraightTricube = true;
+    if (o.minCells > 0) request.minCells = o.minCells;
     request.noFlat = o.noFlat;
 }
 
@@ -189,6 +190,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
 
     DesignResult result;
     NearestResult near;
+    HardestResult hardest;
     std::string password = o.password ? std::string(trimSpaces(*o.password)) : std::string();
     if (source) {
         NearestRequest request;
@@ -216,9 +218,22 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.minRating = o.minRating;
         request.seed = o.seed;
         request.threads = o.threads;
-        result = designPuzzles(request, control);
+        if (o.hardest) {
+            hardest = hardestPuzzles(request, control);
+            result = hardest;
+        } else {
+            result = designPuzzles(request, control);
+        }
     }
     line.finish();
+    if (o.hardest && !o.quiet) {
+        // How the best rating rose, for judging whether more time would pay.
+        std::ostringstream h;
+        for (const HardestStep& s : hardest.history)
+            h << "  " << std::fixed << std::setprecision(1) << s.seconds << " 秒: 難易度 " << s.rating << "（詰め方一つに探索 "
+              << std::setprecision(0) << s.nodesPerPacking << " 手）\n";
+        std::cerr << "最高難易度の推移（採用した手 " << hardest.accepted << "）:\n" << h.str();
+    }
     if (StopSignals::stopped() && !o.quiet)
         std::cerr << "tessaro-cli: " << (StopSignals::signal() == SIGINT ? "Ctrl+C" : "SIGTERM")
                   << " を受けて設計を停止しました（見つけた分は保存します）\n";
@@ -251,6 +266,13 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
             j["start"] = near.noPacking ? "none" : near.fromMade ? "made" : "first_packing";
             j["moves_searched"] = near.movesSearched;
         }
+        if (o.hardest) {
+            nlohmann::json history = nlohmann::json::array();
+            for (const HardestStep& s : hardest.history)
+                history.push_back({{"seconds", s.seconds}, {"rating", s.rating}, {"nodes_per_packing", s.nodesPerPacking}});
+            j["history"] = history;
+            j["accepted"] = hardest.accepted;
+        }
         std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         std::ostringstream out;
@@ -278,8 +300,9 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     CLI::App* cmd = app.add_subcommand("design", "詰め方がただ一つのパズルを作る");
     auto* box = cmd->add_option("--box", o->box, "箱の大きさ（例 3x3x3）");
     auto* blocks = cmd->add_option("--blocks", o->blocks, "ブロックの数")->check(CLI::Range(1, kBlocks));
-    cmd->add_option("--min-cells", o->minCells, "ブロックのセル数の下限（既定 3 でまっすぐな 3 セルを除く。--from では既定 2）")
+    cmd->add_option("--min-cells", o->minCells, "ブロックのセル数の下限（既定 3。3 以上ではまっすぐな 3 セルも除く。--from では既定 2）")
         ->check(CLI::Range(1, kCells));
+    auto* hardestFlag = cmd->add_flag("--hardest", o->hardest, "時間いっぱい、より難しい形へ切り方を変えて探す（難しい順に保存）");
     auto* noFlat = cmd->add_flag("--no-flat", o->noFlat, "どのブロックも三方向に広がる形にする");
     auto* maxCells = cmd->add_option("--max-cells", o->maxCells, "ブロックのセル数の上限（既定 箱のセル数）")->check(CLI::Range(1, kCells));
     auto* empty = cmd->add_option("--empty", o->empty, "空けておくセルの数")->check(CLI::Range(0, kCells - 1));
@@ -299,7 +322,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--quiet", o->quiet, "進行状況を表示しない");
     box->needs(blocks);
     blocks->needs(box);
-    for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat}) {
+    for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat, hardestFlag}) {
         opt->excludes(from);
         opt->excludes(sample);
     }

@@ -22,9 +22,9 @@ struct DesignRequest {
     analysis::BoxSize box{3, 3, 3};
     int blocks = 7;
     // Blocks of one or two cells and the straight tricube are filler that makes
-    // a puzzle play like one with fewer blocks: left out unless asked for.
+    // a puzzle play like one with fewer blocks: at 3 and above the straight
+    // tricube is left out too, so only 2 or less lets these in.
     int minCells = 3;
-    bool allowStraightTricube = false;
     bool noFlat = false;  // every block spans all three axes
     int maxCells = 0;     // 0: the box's cells
     int empty = 0;     // box cells no block covers

@@ -22,7 +22,7 @@ bool pieceAllowed(const DesignRequest& request, uint64_t cells) {
     const int n = std::popcount(cells);
     if (n < request.minCells || n > maxCellsOf(request)) return false;
     const analysis::BoxSize e = analysis::extent(cells);
-    if (!request.allowStraightTricube && n == 3 && std::max({e.x, e.y, e.z}) == 3) return false;
+    if (request.minCells >= 3 && n == 3 && std::max({e.x, e.y, e.z}) == 3) return false;
     if (request.noFlat && std::min({e.x, e.y, e.z}) < 2) return false;
     return true;
 }
@@ -63,7 +63,7 @@ std::string shapeProblem(const DesignRequest& request) {
     const int body = request.box.cells() - request.empty;
     const auto sizesText = [&] {
         std::string t = std::to_string(request.minCells) + " セル以上の" + (request.noFlat ? "立体的な形" : "形");
-        if (!request.allowStraightTricube && !request.noFlat && request.minCells <= 3) t += "（まっすぐな 3 セルを除く）";
+        if (request.minCells == 3 && !request.noFlat) t += "（まっすぐな 3 セルを除く）";
         return t;
     };
     int smallest = 0;

@@ -31,7 +31,6 @@ DesignRequest smallRequest(analysis::BoxSize box, int blocks, int empty) {
     s.seconds = 120;
     s.seed = 11;
     s.minCells = 2;
-    s.allowStraightTricube = true;
     return s;
 }
 
@@ -181,7 +180,6 @@ TEST(Designer, ImpossibleRequestsRefusedAndSmallBodiesSearchedToTheEnd) {
     // No cut of 11 cells into three blocks of three or more packs one way; every cut is counted once.
     DesignRequest none = smallRequest({3, 2, 2}, 3, 1);
     none.minCells = 3;
-    none.allowStraightTricube = false;
     const DesignResult r2 = designPuzzles(none);
     EXPECT_TRUE(r2.designs.empty());
     EXPECT_EQ(r2.stop, DesignStop::Exhausted);
