@@ -6,6 +6,8 @@
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$src/build-deb}
+# The build's own packages (compilers, Qt, help2man for the manual pages, dpkg-dev).
+"$src/scripts/deps.sh"
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 # CMake reads no CPPFLAGS: the fortify define goes in with the compiler flags.
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"

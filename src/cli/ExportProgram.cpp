@@ -19,7 +19,7 @@ int runExportProgram(int, char** argv) {
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     const fs::path here = ec ? fs::path(argv[0]).parent_path() : self.parent_path();
     const std::vector<fs::path> places = {here / "tessaro-cli-export",
-                                          here / TESSARO_EXPORT_FROM_GAMES / "tessaro-cli-export"};
+                                          here / TESSARO_EXPORT_FROM_PROGRAMS / "tessaro-cli-export"};
     for (const fs::path& p : places) {
         if (access(p.c_str(), X_OK) != 0) continue;
         execv(p.c_str(), argv);

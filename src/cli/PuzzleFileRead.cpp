@@ -1,6 +1,6 @@
 #include "cli/PuzzleFileRead.h"
 
-#include "app/AppEnv.h"
+#include "cli/FileReportCapture.h"
 #include "files/PuzzleFile.h"
 
 namespace tessaro::cli {
@@ -8,22 +8,20 @@ namespace tessaro::cli {
 std::optional<LoadedPuzzle> readPuzzleFile(const std::string& path, std::string& error)
 {
     // The reader reports through the critical-message handler; keep its text for our one line.
-    std::string reported;
-    setMessageHandler([&reported](const std::string&, const std::string& text) {
-        if (reported.empty())
-            reported = text;
-    });
     LoadedPuzzle loaded;
-    std::string version = fncFile_get(loaded.puzzle, path);
-    setMessageHandler(nullptr);
+    std::string version;
+    std::string reported;
+    {
+        const FileReportCapture capture;
+        version = fncFile_get(loaded.puzzle, path);
+        reported = capture.text();
+    }
 
     if (version == kNgVersion) {
         error = path + ": バージョンが特定できませんでした。（パズルファイルではありません）";
         return std::nullopt;
     }
     if (version.empty()) {
-        if (reported.starts_with("Error "))
-            reported.erase(0, 6);
         error = path + ": 読み出せませんでした（" + reported + "）";
         return std::nullopt;
     }

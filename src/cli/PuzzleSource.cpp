@@ -1,6 +1,7 @@
 #include "cli/PuzzleSource.h"
 
 #include "cli/CliCommand.h"
+#include "cli/CommandLine.h"
 
 #include "cli/PuzzleFileRead.h"
 #include "model/Figure.h"
@@ -40,9 +41,16 @@ std::optional<LoadedPuzzle> readCommandPuzzle(const PuzzleSourceOptions& source,
 int runCommandLine(CLI::App& app, CliContext& ctx, int argc, char** argv) {
     try {
         app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        app.exit(e);  // --help, --version
+        return kExitOk;
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
+        std::cerr << "tessaro-cli: " << usageErrorText(app, e) << "\n";
+        const CLI::App* cmd = nullptr;
+        for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+            if (sub->parsed()) cmd = sub;
+        std::cerr << "使い方は tessaro-cli " << (cmd ? cmd->get_name() + " " : std::string()) << "--help で表示します。\n";
+        return kExitUsage;
     }
     std::cout.flush();
     if (!std::cout) {

@@ -6,7 +6,10 @@
 
 namespace tessaro::cli {
 
-StatusLine::StatusLine(bool enabled) : enabled_(enabled), terminal_(isatty(STDERR_FILENO) != 0) {}
+StatusLine::StatusLine(bool enabled, bool forced)
+    : enabled_(false), terminal_(isatty(STDERR_FILENO) != 0) {
+    enabled_ = enabled && (terminal_ || forced);
+}
 
 bool StatusLine::due(double seconds) {
     if (!enabled_ || seconds < 1.0 || seconds - last_ < (terminal_ ? 1.0 : 10.0)) return false;

@@ -1,6 +1,7 @@
 #pragma once
 // A long command's progress on stderr, from its first second on: rewritten in
-// place at most once a second on a terminal, a new line every ten seconds otherwise.
+// place at most once a second on a terminal; elsewhere (a log, a pipe) only when
+// asked for (--progress), a new line every ten seconds.
 
 #include <string>
 
@@ -8,7 +9,8 @@ namespace tessaro::cli {
 
 class StatusLine {
 public:
-    explicit StatusLine(bool enabled);
+    explicit StatusLine(bool enabled, bool forced = false);
+    bool enabled() const { return enabled_; }
     // Whether a line is due at `seconds` into the work; if so, the caller shows one.
     bool due(double seconds);
     void show(const std::string& line);

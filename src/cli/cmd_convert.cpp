@@ -1,7 +1,9 @@
 // tessaro-cli convert: a puzzle from one format into another, chosen by the file names' endings.
 #include "cli/CliCommand.h"
+#include "cli/CountOption.h"
+#include "cli/FileReportCapture.h"
 #include "cli/PuzzleFileRead.h"
-#include "app/AppEnv.h"
+#include "cli/RecordTexts.h"
 #include "files/PuzzleFile.h"
 #include "files/SaveFile.h"
 #include "files/ShiftJis.h"
@@ -48,30 +50,19 @@ void registerConvertCommand(CLI::App& app, CliContext& ctx)
 {
     auto opts = std::make_shared<ConvertOptions>();
     CLI::App* cmd = app.add_subcommand("convert", "パズルを別の形式に変換する（.bin, .xmpuzzle, .xml）");
-    cmd->add_option("IN", opts->in, "読み込むファイル")->required();
-    cmd->add_option("OUT", opts->out, "書き出すファイル")->required();
-    cmd->add_option("--problem", opts->problem, "読み込む問題の番号（1 から、問題が複数あるとき）")
-        ->check(CLI::Range(1, 1000000));
+    cmd->add_option("IN", opts->in, "読み込むファイル")->required()->type_name("FILE");
+    cmd->add_option("OUT", opts->out, "書き出すファイル")->required()->type_name("FILE");
+    addCountOption(*cmd, "--problem", opts->problem, "読み込む問題の番号（1 から、問題が複数あるとき）", 1, 1000000);
     cmd->add_flag("--current", opts->current, "ブロックを作成時の向きでなく、いまの向きで書き出す");
-    cmd->add_option("--comment", opts->comment, ".bin に保存するコメント（全角 20 文字まで）");
-    cmd->add_option("--password", opts->password, ".bin に保存する解答のパスワード");
+    cmd->add_option("--comment", opts->comment, ".bin に保存するコメント（全角 20 文字まで）")->type_name("TEXT");
+    cmd->add_option("--password", opts->password, ".bin に保存する解答のパスワード（半角 16 文字まで）")
+        ->type_name("TEXT");
     cmd->callback([opts, &ctx] {
         const Format from = formatOf(opts->in, "IN");
         const Format to = formatOf(opts->out, "OUT");
         if (opts->problem != 0 && from != Format::Xm)
             throw CLI::ValidationError("--problem は .xmpuzzle / .xml を読み込むときだけ指定できます");
-        if (opts->comment) {
-            const std::string comment(trimSpaces(*opts->comment));
-            const std::string coded = utf8ToCp932(comment);
-            // The converter writes "?" for what the file cannot hold.
-            if (std::count(coded.begin(), coded.end(), '?') != std::count(comment.begin(), comment.end(), '?'))
-                throw CLI::ValidationError("--comment にパズルファイルに保存できない文字があります");
-            if (coded.size() > kCommentBytes)
-                throw CLI::ValidationError("--comment は 40 バイト（全角 20 文字）までです");
-        }
-        if (opts->password)
-            if (const auto why = checkPassword(std::string(trimSpaces(*opts->password))))
-                throw CLI::ValidationError("--password: " + why->description);
+        checkRecordTexts(opts->comment, opts->password);
 
         Puzzle p;
         bool made = false;
@@ -110,13 +101,9 @@ void registerConvertCommand(CLI::App& app, CliContext& ctx)
                 subPiece_ShuffleAll(p, rnd);
             }
             p.G_iCell_Filled = fncBox_Count(p.G_iBox);
-            std::string reported;
-            setMessageHandler([&reported](const std::string&, const std::string& text) {
-                if (reported.empty()) reported = text;
-            });
-            const bool saved = subFile_put(p, opts->out);
-            setMessageHandler(nullptr);
-            if (!saved) return failed(ctx, opts->out + ": 保存できませんでした（" + reported + "）");
+            const FileReportCapture capture;
+            if (!subFile_put(p, opts->out))
+                return failed(ctx, opts->out + ": 保存できませんでした（" + capture.text() + "）");
         }
         std::cout << opts->in << " → " << opts->out << "（箱 " << p.G_iCells_X << "×" << p.G_iCells_Y << "×"
                   << p.G_iCells_Z << "、ブロック " << fncPiece_CountUsed(p) << " 個）\n";

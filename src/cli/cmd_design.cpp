@@ -2,12 +2,16 @@
 // the nearest such variants of a given puzzle; written as Save As writes them.
 #include "app/AppEnv.h"
 #include "cli/CliCommand.h"
+#include "cli/CountOption.h"
+#include "cli/FileReportCapture.h"
+#include "cli/RecordTexts.h"
 #include "cli/StatusLine.h"
 #include "cli/StopSignals.h"
 #include "design/DesignFiles.h"
 #include "design/HardestSearch.h"
 #include "design/Designer.h"
 #include "design/NearestUnique.h"
+#include "files/FileError.h"
 #include "files/PuzzleFile.h"
 #include "files/ShiftJis.h"
 
@@ -19,10 +23,10 @@
 
 #include <bit>
 #include <cerrno>
-#include <cstring>
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <regex>
 #include <sstream>
 
@@ -35,7 +39,7 @@ using namespace tessaro::design;
 struct DesignOptions {
     std::string box;
     int blocks = 0;
-    int minCells = 0;  // 0: not given (3 cells and no straight tricube; 2 for --from)
+    int minCells = 0;  // 0: not given (3 and no straight tricube; 2 for --from)
     bool noFlat = false;
     int maxCells = 0;
     int empty = 0;
@@ -44,7 +48,7 @@ struct DesignOptions {
     double seconds = 60;
     int minRating = 1;
     uint64_t seed = 1;
-    int threads = 1;
+    uint64_t threads = 1;
     std::string from;
     bool sample = false;
     int maxMoves = 4;
@@ -54,20 +58,25 @@ struct DesignOptions {
     bool json = false;
     bool quiet = false;
     bool hardest = false;
+    bool progress = false;
 };
 
+// The longest search asked for: a week.
+constexpr double kMaxSeconds = 7 * 24 * 3600;
+
 analysis::BoxSize parseBox(const std::string& text) {
-    static const std::regex form(R"(([1-4])[xX×]([1-4])[xX×]([1-4]))");
+    // As the file holds a box: 2 to 4 cells a side.
+    static const std::regex form(R"(([2-4])[xX×]([2-4])[xX×]([2-4]))");
     std::smatch m;
     if (!std::regex_match(text, m, form))
-        throw CLI::ValidationError("--box", "箱は 3x3x3 のように、各辺 1 から 4 で指定してください");
+        throw CLI::ValidationError("--box", "箱は 3x3x3 のように、各辺 2 から 4 で指定してください");
     return {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3])};
 }
 
 // The designer's progress line.
 class DesignProgressLine {
 public:
-    explicit DesignProgressLine(bool enabled) : line_(enabled) {}
+    DesignProgressLine(bool enabled, bool forced) : line_(enabled, forced) {}
     void show(const DesignProgress& p, bool nearest) {
         if (!line_.due(p.seconds)) return;
         std::ostringstream line;
@@ -88,8 +97,10 @@ void setPieceRules(DesignRequest& request, const DesignOptions& o) {
     request.noFlat = o.noFlat;
 }
 
+// Cells counted from 1, as the window's panels count them.
 std::string cellText(int c) {
-    return "(" + std::to_string(c & 3) + "," + std::to_string((c >> 2) & 3) + "," + std::to_string(c >> 4) + ")";
+    return "(" + std::to_string((c & 3) + 1) + "," + std::to_string(((c >> 2) & 3) + 1) + "," +
+           std::to_string((c >> 4) + 1) + ")";
 }
 
 const char* stopName(DesignStop s) {
@@ -151,7 +162,9 @@ nlohmann::json designJson(const Design& d, const std::string& file, bool nearest
     } else {
         nlohmann::json moves = nlohmann::json::array();
         for (const CellMove& m : d.moves)
-            moves.push_back({{"cell", {m.cell & 3, (m.cell >> 2) & 3, m.cell >> 4}}, {"from", m.from + 1}, {"to", m.to + 1}});
+            moves.push_back({{"cell", {(m.cell & 3) + 1, ((m.cell >> 2) & 3) + 1, (m.cell >> 4) + 1}},
+                             {"from", m.from + 1},
+                             {"to", m.to + 1}});
         j["moves"] = moves;
     }
     return j;
@@ -161,12 +174,18 @@ nlohmann::json designJson(const Design& d, const std::string& file, bool nearest
 std::string prepareOut(const std::string& dir, bool& made) {
     made = false;
     struct stat st {};
-    if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? "" : "フォルダではありません";
-    if (errno != ENOENT) return std::strerror(errno);
-    if (mkdir(dir.c_str(), 0777) != 0) return std::strerror(errno);
+    if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? "" : "フォルダではありません。";
+    if (errno != ENOENT) return ioError(0, errno, false).description;
+    if (mkdir(dir.c_str(), 0777) != 0) return ioError(0, errno, true).description;
     made = true;
     return {};
 }
+
+// A design the writer could not keep, and why.
+struct Unwritten {
+    Design design;
+    std::string path, why;
+};
 
 void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& source) {
     bool madeDir = false;
@@ -175,23 +194,45 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         ctx.exitCode = kExitUnreadable;
         return;
     }
-    std::string why;
-    if (const auto refused = refusedTarget(o.out, size_t(o.count), why)) {
-        std::cerr << "tessaro-cli: " << *refused << ": 保存できません（" << why << "）\n";
+    if (const auto why = folderRefusal(o.out)) {
+        std::cerr << "tessaro-cli: " << o.out << ": 保存できません（" << *why << "）\n";
+        if (madeDir) rmdir(o.out.c_str());
         ctx.exitCode = kExitUnreadable;
         return;
     }
 
-    DesignProgressLine line(!o.quiet);
+    std::optional<std::string> comment;
+    if (o.comment && !trimSpaces(*o.comment).empty()) comment = std::string(trimSpaces(*o.comment));
+    std::string password = o.password ? std::string(trimSpaces(*o.password)) : std::string();
+    if (source && !o.password) password = source->G_sPassword;
+
+    // Each design is written as soon as it is found, so a stop, a kill or a
+    // full disk later loses nothing already found.
+    DesignWriter writer(o.out, comment, password);
+    std::mutex writing;
+    std::vector<std::pair<Design, std::string>> written;
+    std::vector<Unwritten> unwritten;
+    DesignProgressLine line(!o.quiet, o.progress);
     DesignControl control;
     control.cancel = &StopSignals::stopped();
     control.progress = [&line, nearest = source.has_value()](const DesignProgress& p) { line.show(p, nearest); };
+    control.found = [&](const Design& found) {
+        Design d = found;
+        if (source) d.seed = o.seed;
+        const std::lock_guard lock(writing);
+        const WriteHold hold;
+        const FileReportCapture capture;
+        const WrittenFile f = writer.write(d);
+        if (f.ok)
+            written.emplace_back(d, f.path);
+        else
+            unwritten.push_back({d, f.path, capture.text()});
+    };
     const StopSignals stops({SIGINT, SIGTERM});
 
     DesignResult result;
     NearestResult near;
     HardestResult hardest;
-    std::string password = o.password ? std::string(trimSpaces(*o.password)) : std::string();
     if (source) {
         NearestRequest request;
         request.source = *source;
@@ -200,11 +241,9 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.count = o.count;
         request.seconds = o.seconds;
         request.minRating = o.minRating;
-        request.threads = o.threads;
+        request.threads = int(o.threads);
         near = nearestUnique(request, control);
-        for (Design& d : near.designs) d.seed = o.seed;
         result = near;
-        if (!o.password) password = source->G_sPassword;
     } else {
         DesignRequest request;
         request.box = parseBox(o.box);
@@ -217,7 +256,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.seconds = o.seconds;
         request.minRating = o.minRating;
         request.seed = o.seed;
-        request.threads = o.threads;
+        request.threads = int(o.threads);
         if (o.hardest) {
             hardest = hardestPuzzles(request, control);
             result = hardest;
@@ -236,32 +275,31 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
     }
     if (StopSignals::stopped() && !o.quiet)
         std::cerr << "tessaro-cli: " << (StopSignals::signal() == SIGINT ? "Ctrl+C" : "SIGTERM")
-                  << " を受けて設計を停止しました（見つけた分は保存します）\n";
-
-    std::optional<std::string> comment;
-    if (o.comment && !trimSpaces(*o.comment).empty()) comment = std::string(trimSpaces(*o.comment));
-    std::string reported;
-    setMessageHandler([&reported](const std::string&, const std::string& text) {
-        if (reported.empty()) reported = text;
-    });
-    const std::vector<WrittenFile> files = writeDesigns(result.designs, o.out, comment, password);
-    setMessageHandler(nullptr);
-    for (const WrittenFile& f : files)
-        if (!f.ok) {
-            std::cerr << "tessaro-cli: " << f.path << ": 保存できませんでした（"
-                      << (f.error.empty() ? reported : f.error) << "）\n";
-            ctx.exitCode = kExitUnreadable;
-        }
-    if (files.empty() && madeDir) rmdir(o.out.c_str());
+                  << " を受けて設計を停止しました（見つけた分は保存してあります）\n";
+    for (const Unwritten& u : unwritten) {
+        std::cerr << "tessaro-cli: " << u.path << ": 保存できませんでした（" << u.why << "）。この形（難易度 "
+                  << u.design.rating;
+        if (!source) std::cerr << "、--seed " << u.design.seed << " の " << u.design.attempt + 1 << " 番目の試行";
+        std::cerr << "）は保存されていません\n";
+    }
+    if (written.empty() && madeDir) rmdir(o.out.c_str());
+    const size_t found = written.size() + unwritten.size();
 
     if (o.json) {
         nlohmann::json puzzles = nlohmann::json::array();
-        for (size_t i = 0; i < files.size() && files[i].ok; ++i) puzzles.push_back(designJson(result.designs[i], files[i].path, source.has_value()));
-        nlohmann::json j = {{"found", result.designs.size()},
+        for (const auto& [d, path] : written) puzzles.push_back(designJson(d, path, source.has_value()));
+        nlohmann::json lost = nlohmann::json::array();
+        for (const Unwritten& u : unwritten) {
+            nlohmann::json j = designJson(u.design, u.path, source.has_value());
+            j["error"] = u.why;
+            lost.push_back(j);
+        }
+        nlohmann::json j = {{"found", found},
                             {"tried", result.tried},
                             {"seconds", result.seconds},
                             {"stopped", stopName(result.stop)},
-                            {"puzzles", puzzles}};
+                            {"puzzles", puzzles},
+                            {"unwritten", lost}};
         if (source) {
             j["start"] = near.noPacking ? "none" : near.fromMade ? "made" : "first_packing";
             j["moves_searched"] = near.movesSearched;
@@ -278,19 +316,19 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         std::ostringstream out;
         if (source && !near.noPacking)
             out << "出発点: " << (near.fromMade ? "作成時の置き場所" : "最初に見つかった詰め方") << "\n";
-        out << "見つけた数: " << result.designs.size() << "（試した形 " << result.tried << "、" << std::setprecision(3)
+        out << "見つけた数: " << found << "（試した形 " << result.tried << "、" << std::setprecision(3)
             << result.seconds << " 秒）\n";
-        for (size_t i = 0; i < files.size() && files[i].ok; ++i) {
-            const Design& d = result.designs[i];
-            out << files[i].path << "  難易度 " << d.rating << "（探索ノード " << d.difficulty.searchNodes << "）\n";
+        if (!unwritten.empty()) out << "保存できなかった数: " << unwritten.size() << "\n";
+        for (const auto& [d, path] : written) {
+            out << path << "  難易度 " << d.rating << "（探索ノード " << d.difficulty.searchNodes << "）\n";
             for (const CellMove& m : d.moves)
                 out << "    セル " << cellText(m.cell) << ": ブロック " << m.from + 1 << " → ブロック " << m.to + 1 << "\n";
             if (source && d.moves.empty()) out << "    （そのままで詰め方はただ一つです）\n";
         }
-        if (result.designs.size() < size_t(o.count)) out << shortfall(result, o, source ? &near : nullptr);
+        if (found < size_t(o.count)) out << shortfall(result, o, source ? &near : nullptr);
         std::cout << out.str();
     }
-    if (ctx.exitCode != kExitUnreadable) ctx.exitCode = kExitOk;
+    ctx.exitCode = unwritten.empty() ? StopSignals::exitCode(kExitOk) : kExitUnreadable;
 }
 
 }  // namespace
@@ -298,28 +336,31 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
 void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     auto o = std::make_shared<DesignOptions>();
     CLI::App* cmd = app.add_subcommand("design", "詰め方がただ一つのパズルを作る");
-    auto* box = cmd->add_option("--box", o->box, "箱の大きさ（例 3x3x3）");
-    auto* blocks = cmd->add_option("--blocks", o->blocks, "ブロックの数")->check(CLI::Range(1, kBlocks));
-    cmd->add_option("--min-cells", o->minCells, "ブロックのセル数の下限（既定 3。3 以上ではまっすぐな 3 セルも除く。--from では既定 2）")
-        ->check(CLI::Range(1, kCells));
+    auto* box = cmd->add_option("--box", o->box, "箱の大きさ（例 3x3x3、各辺 2〜4）")->type_name("XxYxZ");
+    auto* blocks = addCountOption(*cmd, "--blocks", o->blocks, "ブロックの数（1〜8）", 1, kBlocks);
+    addCountOption(*cmd, "--min-cells", o->minCells,
+                   "ブロックのセル数の下限（既定 3。3 以上ではまっすぐな 3 セルも除く。--from では既定 2）", 1, kCells);
     auto* hardestFlag = cmd->add_flag("--hardest", o->hardest, "時間いっぱい、より難しい形へ切り方を変えて探す（難しい順に保存）");
     auto* noFlat = cmd->add_flag("--no-flat", o->noFlat, "どのブロックも三方向に広がる形にする");
-    auto* maxCells = cmd->add_option("--max-cells", o->maxCells, "ブロックのセル数の上限（既定 箱のセル数）")->check(CLI::Range(1, kCells));
-    auto* empty = cmd->add_option("--empty", o->empty, "空けておくセルの数")->check(CLI::Range(0, kCells - 1));
+    auto* maxCells =
+        addCountOption(*cmd, "--max-cells", o->maxCells, "ブロックのセル数の上限（既定 箱のセル数）", 1, kCells);
+    auto* empty = addCountOption(*cmd, "--empty", o->empty, "空けておくセルの数", 0, kCells - 1);
     auto* identical = cmd->add_flag("--allow-identical", o->allowIdentical, "同じ形のブロックを許す");
-    auto* from = cmd->add_option("--from", o->from, "このパズルに近い、詰め方がただ一つの形を探す");
+    auto* from = cmd->add_option("--from", o->from, "このパズルに近い、詰め方がただ一つの形を探す")->type_name("FILE");
     auto* sample = cmd->add_flag("--sample", o->sample, "組み込みのサンプルに近い形を探す（--from の代わり）");
-    auto* moves = cmd->add_option("--max-moves", o->maxMoves, "動かすセルの数の上限（--from、既定 4）")->check(CLI::Range(0, kCells));
-    cmd->add_option("--count", o->count, "求める数（既定 5）")->check(CLI::Range(1, 99));
-    cmd->add_option("--seconds", o->seconds, "探す時間の上限（秒、既定 60）")->check(CLI::PositiveNumber);
-    cmd->add_option("--min-rating", o->minRating, "難易度の下限（1〜10）")->check(CLI::Range(1, 10));
-    cmd->add_option("--seed", o->seed, "乱数の種（既定 1）");
-    cmd->add_option("--threads", o->threads, "スレッド数（0 は全てのコア、既定 1）")->check(CLI::Range(0, 64));
-    cmd->add_option("--out", o->out, "保存先のフォルダ")->required();
-    cmd->add_option("--comment", o->comment, "保存するコメント（既定: 箱、ブロック数、難易度）");
-    cmd->add_option("--password", o->password, "保存する解答パスワード");
+    auto* moves = addCountOption(*cmd, "--max-moves", o->maxMoves, "動かすセルの数の上限（--from、既定 4）", 0, kCells);
+    addCountOption(*cmd, "--count", o->count, "求める数（1〜99、既定 5）", 1, 99);
+    addDecimalOption(*cmd, "--seconds", o->seconds, "探す時間の上限（秒、既定 60）", 0, kMaxSeconds, "SECONDS", true);
+    addCountOption(*cmd, "--min-rating", o->minRating, "難易度の下限（1〜10）", 1, 10);
+    addCountOption(*cmd, "--seed", o->seed, "乱数の種（既定 1）", 0, UINT64_MAX);
+    addCountOption(*cmd, "--threads", o->threads, "スレッド数（0〜256、0 は全てのコア、既定 1）", 0, kMaxThreads);
+    cmd->add_option("--out", o->out, "保存先のフォルダ")->required()->type_name("DIR");
+    cmd->add_option("--comment", o->comment, "保存するコメント（全角 20 文字まで、既定: 箱、ブロック数、難易度）")
+        ->type_name("TEXT");
+    cmd->add_option("--password", o->password, "保存する解答パスワード（半角 16 文字まで）")->type_name("TEXT");
     cmd->add_flag("--json", o->json, "結果を JSON で出力する");
-    cmd->add_flag("--quiet", o->quiet, "進行状況を表示しない");
+    auto* quiet = cmd->add_flag("--quiet", o->quiet, "進行状況を表示しない");
+    cmd->add_flag("--progress", o->progress, "端末でなくても進行状況を標準エラーに出す")->excludes(quiet);
     box->needs(blocks);
     blocks->needs(box);
     for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat, hardestFlag}) {
@@ -331,12 +372,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     cmd->callback([o, &ctx] {
         if (o->box.empty() && o->from.empty() && !o->sample)
             throw CLI::ValidationError("--box と --blocks、または --from のどちらかを指定してください");
-        if (o->password) {
-            if (const auto refused = checkPassword(*o->password))
-                throw CLI::ValidationError("--password", refused->description);
-            if (trimSpaces(*o->password).size() > kPasswordChars)
-                throw CLI::ValidationError("--password", "パスワードは 16 文字以内にしてください。");
-        }
+        checkRecordTexts(o->comment, o->password);
         std::optional<Puzzle> source;
         if (!o->box.empty()) {
             DesignRequest request;

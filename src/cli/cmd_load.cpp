@@ -2,10 +2,12 @@
 // the window, and reports the outcome (optionally saving the final state).
 #include "cli/CliCommand.h"
 #include "cli/CountOption.h"
+#include "cli/FileReportCapture.h"
+#include "cli/RecordTexts.h"
+#include "cli/StatusLine.h"
 #include "cli/PuzzleJson.h"
 #include "cli/PuzzleSource.h"
 #include "cli/StopSignals.h"
-#include "app/AppEnv.h"
 #include "files/PuzzleFile.h"
 #include "files/SaveFile.h"
 #include "files/ShiftJis.h"
@@ -13,7 +15,6 @@
 #include "solver/AutoLoader.h"
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -37,6 +38,7 @@ struct LoadOptions {
     std::optional<std::string> password;
     bool json = false;
     bool quiet = false;
+    bool progress = false;
 };
 
 // Never yields to anything. Stops at the yield point before fit test N+1 for
@@ -45,9 +47,8 @@ class CliLoaderHost final : public LoaderHost {
 public:
     using Clock = std::chrono::steady_clock;
 
-    CliLoaderHost(std::optional<uint64_t> maxFitTests, bool progress)
-        : max_(maxFitTests), progress_(progress), start_(Clock::now()), lastShown_(start_),
-          terminal_(isatty(STDERR_FILENO) != 0) {}
+    CliLoaderHost(std::optional<uint64_t> maxFitTests, bool progress, bool forced)
+        : max_(maxFitTests), line_(progress, forced), start_(Clock::now()) {}
 
     bool yieldPoint(const LoaderModel&) override {
         ++yields_;
@@ -75,9 +76,7 @@ public:
     }
 
     // Ends the progress line, if one was shown.
-    void finish() {
-        if (shown_ && terminal_) std::cerr << "\n";
-    }
+    void finish() { line_.finish(); }
 
     std::vector<std::string> lines;
     std::string endTitle, endText;
@@ -87,27 +86,18 @@ private:
     static constexpr uint64_t kBatch = uint64_t(1) << 22;
 
     void tick() {
-        if (!progress_) return;
-        const Clock::time_point now = Clock::now();
-        const double total = std::chrono::duration<double>(now - start_).count();
-        const double since = std::chrono::duration<double>(now - lastShown_).count();
-        if (total < 1.0 || since < (terminal_ ? 1.0 : 10.0)) return;
-        lastShown_ = now;
-        shown_ = true;
+        if (!line_.enabled()) return;
+        const double total = std::chrono::duration<double>(Clock::now() - start_).count();
+        if (!line_.due(total)) return;
         std::ostringstream line;
         line << "探索中… 適合テスト 約 " << yields_ << " 回、結果行 " << lines.size() << "、"
              << static_cast<long long>(total) << " 秒";
-        if (terminal_)
-            std::cerr << "\r" << line.str() << std::flush;
-        else
-            std::cerr << line.str() << "\n";
+        line_.show(line.str());
     }
 
     std::optional<uint64_t> max_;
-    bool progress_;
-    Clock::time_point start_, lastShown_;
-    bool terminal_;
-    bool shown_ = false;
+    StatusLine line_;
+    Clock::time_point start_;
     uint64_t yields_ = 0;
 };
 
@@ -149,20 +139,19 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
     addPuzzleSourceOptions(*cmd, opts->source);
     cmd->add_flag("--dead-space", opts->deadSpace, "デッド・スペース（八方塞がり）をチェックする");
     addCountOption(*cmd, "--max-fit-tests", opts->maxFitTests, "N 回の適合テストの後で停止する（STOP）");
-    auto* out = cmd->add_option("--out", opts->out, "最後の状態をパズルファイルに保存する");
-    cmd->add_option("--comment", opts->comment, "保存するコメント（--out と共に）")->needs(out);
-    cmd->add_option("--password", opts->password, "保存する解答パスワード（--out と共に）")->needs(out);
+    auto* out = cmd->add_option("--out", opts->out, "最後の状態をパズルファイルに保存する")->type_name("FILE");
+    cmd->add_option("--comment", opts->comment, "保存するコメント（--out と共に、全角 20 文字まで）")
+        ->needs(out)
+        ->type_name("TEXT");
+    cmd->add_option("--password", opts->password, "保存する解答パスワード（--out と共に、半角 16 文字まで）")
+        ->needs(out)
+        ->type_name("TEXT");
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
-    cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
+    auto* quiet = cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
+    cmd->add_flag("--progress", opts->progress, "端末でなくても進行状況を標準エラーに出す")->excludes(quiet);
     cmd->callback([opts, &ctx] {
         checkPuzzleSource(opts->source);
-        if (opts->password) {
-            if (const auto refused = checkPassword(*opts->password))
-                throw CLI::ValidationError("--password", refused->description);
-            // The record keeps 16 characters; a longer password would not open the answer later.
-            if (trimSpaces(*opts->password).size() > kPasswordChars)
-                throw CLI::ValidationError("--password", "パスワードは 16 文字以内にしてください。");
-        }
+        checkRecordTexts(opts->comment, opts->password);
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
         if (!opts->out.empty()) {
@@ -176,7 +165,7 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
         }
 
         Puzzle& p = loaded->puzzle;
-        CliLoaderHost host(opts->maxFitTests, !opts->quiet);
+        CliLoaderHost host(opts->maxFitTests, !opts->quiet, opts->progress);
         AutoLoader loader;
         LoaderOptions options;
         options.checkDeadSpace = opts->deadSpace;
@@ -194,14 +183,10 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
             p.G_iCell_Filled = fncBox_Count(p.G_iBox);
             if (opts->comment) p.G_sComment = std::string(trimSpaces(*opts->comment));
             if (opts->password) p.G_sPassword = std::string(trimSpaces(*opts->password));
-            std::string reported;
-            setMessageHandler([&reported](const std::string&, const std::string& text) {
-                if (reported.empty()) reported = text;
-            });
-            const bool saved = subFile_put(p, opts->out);
-            setMessageHandler(nullptr);
-            if (!saved) {
-                std::cerr << "tessaro-cli: " << opts->out << ": 保存できませんでした（" << reported << "）\n";
+            const WriteHold hold;
+            const FileReportCapture capture;
+            if (!subFile_put(p, opts->out)) {
+                std::cerr << "tessaro-cli: " << opts->out << ": 保存できませんでした（" << capture.text() << "）\n";
                 ctx.exitCode = kExitUnreadable;
                 return;
             }
@@ -220,7 +205,7 @@ void registerLoadCommand(CLI::App& app, CliContext& ctx) {
         } else {
             std::cout << summary(p, outcome, loader.stats(), seconds, host);
         }
-        ctx.exitCode = kExitOk;
+        ctx.exitCode = StopSignals::exitCode(kExitOk);
     });
 }
 

@@ -16,6 +16,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <chrono>
@@ -31,9 +32,6 @@ namespace {
 
 using namespace tessaro::analysis;
 
-// The count runs at most this many threads.
-constexpr uint64_t kMaxCountThreads = 256;
-
 struct SolveOptions {
     PuzzleSourceOptions source;
     std::optional<uint64_t> limit;
@@ -46,12 +44,13 @@ struct SolveOptions {
     bool noAssembly = false;
     std::optional<uint64_t> difficultyNodes;
     bool all = false;
+    bool progress = false;
 };
 
 // The count's progress line.
 class ProgressLine {
 public:
-    explicit ProgressLine(bool enabled) : line_(enabled) {}
+    ProgressLine(bool enabled, bool forced) : line_(enabled, forced) {}
 
     void show(const Progress& p) {
         if (!line_.due(p.seconds)) return;
@@ -188,21 +187,26 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
     auto opts = std::make_shared<SolveOptions>();
     CLI::App* cmd = app.add_subcommand("solve", "全ての詰め方を数え、唯一解かどうかを判定する");
     addPuzzleSourceOptions(*cmd, opts->source);
-    addCountOption(*cmd, "--limit", opts->limit, "N 通り見つけたら止める（数は下限になる）");
+    auto* limit = addCountOption(*cmd, "--limit", opts->limit, "N 通り見つけたら止める（数は下限になる）");
     cmd->add_flag("--from-box", opts->fromBox, "箱の中のブロックをそのままにして、残りの詰め方を数える");
-    addCountOption(*cmd, "--threads", opts->threads, "スレッド数（0 は全てのコア）", kMaxCountThreads);
+    addCountOption(*cmd, "--threads", opts->threads, "スレッド数（0〜256、0 は全てのコア）", kMaxThreads);
     cmd->add_flag("--json", opts->json, "結果を JSON で出力する");
-    cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
-    cmd->add_flag("--estimate", opts->estimate, "数えずに、詰め方の数と探索の大きさを推定する");
+    auto* quiet = cmd->add_flag("--quiet", opts->quiet, "進行状況を表示しない");
+    cmd->add_flag("--progress", opts->progress, "端末でなくても進行状況を標準エラーに出す")->excludes(quiet);
+    auto* estimate = cmd->add_flag("--estimate", opts->estimate, "数えずに、詰め方の数と探索の大きさを推定する");
+    estimate->excludes(limit);
     cmd->add_flag("--no-difficulty", opts->noDifficulty, "難易度を測らない（全探索をもう一度しない）");
     addCountOption(*cmd, "--difficulty-nodes", opts->difficultyNodes,
                    "難易度の探索をこのノード数で打ち切る（0 は上限なし、既定 5000000）");
     cmd->add_flag("--no-assembly", opts->noAssembly, "開いた箱に組み立てられるかを調べない");
-    cmd->add_flag("--all", opts->all, "異なる詰め方を全て、1 行に 1 つの JSON で出力する");
+    cmd->add_flag("--all", opts->all, "異なる詰め方を全て、1 行に 1 つの JSON で出力する")->excludes(estimate);
     cmd->callback([opts, &ctx] {
         auto loaded = readCommandPuzzle(opts->source, ctx);
         if (!loaded) return;
         const PackingAnalysis analysis(loaded->puzzle, opts->fromBox);
+        if (opts->fromBox && std::none_of(analysis.blocks().begin(), analysis.blocks().end(),
+                                          [](const BlockInfo& b) { return b.kept; }))
+            std::cerr << "tessaro-cli: 箱の中に装填済みのブロックがありません。--from-box は空の箱から数えます\n";
         if (opts->estimate) {
             printSolveEstimate(analysis, opts->json, std::cout);
             return;
@@ -210,10 +214,10 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         if (opts->all) {
             const StopSignals interrupts({SIGINT, SIGTERM});
             writeAllPackings(analysis, opts->limit, StopSignals::stopped(), std::cout);
-            ctx.exitCode = kExitOk;
+            ctx.exitCode = StopSignals::exitCode(kExitOk);
             return;
         }
-        ProgressLine progress(!opts->quiet);
+        ProgressLine progress(!opts->quiet, opts->progress);
         CountOptions options;
         options.limit = opts->limit;
         options.threads = static_cast<int>(opts->threads.value_or(0));
@@ -230,7 +234,8 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
                 assembly = solveAssembly(loaded->puzzle, opts->fromBox, analysis, result, options.threads, options.cancel);
             if (!opts->noDifficulty)
                 difficulty = solveDifficulty(loaded->puzzle, opts->fromBox, analysis, options.threads, options.cancel,
-                                             !opts->quiet, opts->difficultyNodes.value_or(kDefaultDifficultyNodes));
+                                             !opts->quiet && (opts->progress || isatty(STDERR_FILENO) != 0),
+                                             opts->difficultyNodes.value_or(kDefaultDifficultyNodes));
         }
         if (opts->json) {
             nlohmann::json j = toJson(analysis, result);
@@ -241,7 +246,8 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
             std::cout << summary(analysis, result, opts->fromBox) << assemblyLine(assembly)
                       << difficultyLine(difficulty, result);
         }
-        ctx.exitCode = kExitOk;
+        // Stopped by a signal: the partial count is out, and the exit code says it was cut short.
+        ctx.exitCode = StopSignals::exitCode(kExitOk);
     });
 }
 

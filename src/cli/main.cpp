@@ -1,6 +1,7 @@
 // tessaro-cli: the headless tool over the puzzle core.
 #include "app/ErrLog.h"
 #include "cli/CliCommand.h"
+#include "cli/CommandLine.h"
 #include "cli/ExportProgram.h"
 
 #include <iostream>
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     using namespace tessaro::cli;
     if (argc > 1 && std::string_view(argv[1]) == "export") return runExportProgram(argc, argv);
     CLI::App app{"Tessaro のコマンドライン・ツール", "tessaro-cli"};
+    setUpCommandLine(app);
     app.require_subcommand(1);
     CliContext ctx;
     tessaro::logFileErrors();
@@ -21,5 +23,6 @@ int main(int argc, char** argv) {
     listExportCommand(app);
     registerConvertCommand(app, ctx);
     registerDesignCommand(app, ctx);
+    finishCommandLine(app);
     return runCommandLine(app, ctx, argc, argv);
 }

@@ -20,19 +20,22 @@ std::string designFileName(const std::string& dir, size_t index) {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-std::optional<std::string> refusedTarget(const std::string& dir, size_t count, std::string& why) {
-    for (size_t i = 0; i < count; ++i) {
-        const std::string path = designFileName(dir, i);
-        struct stat st {};
-        if (lstat(path.c_str(), &st) == 0) {
-            why = "ファイルが既にあります（置き換えません）";
-            return path;
-        }
-        if (const auto refused = checkSaveTarget(path)) {
-            why = refused->description;
-            return path;
-        }
-    }
+namespace {
+
+bool taken(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+size_t firstFree(const std::string& dir, size_t from) {
+    while (taken(designFileName(dir, from))) ++from;
+    return from;
+}
+
+}  // namespace
+
+std::optional<std::string> folderRefusal(const std::string& dir) {
+    if (const auto refused = checkSaveTarget(designFileName(dir, firstFree(dir, 0)))) return refused->description;
     return std::nullopt;
 }
 
@@ -55,25 +58,22 @@ std::string defaultComment(const Design& d) {
     return text + " 難易度" + std::to_string(d.rating);
 }
 
+WrittenFile DesignWriter::write(const Design& d) {
+    next_ = firstFree(dir_, next_);
+    WrittenFile f;
+    f.path = designFileName(dir_, next_);
+    const Puzzle p = designedPuzzle(d, comment_ ? *comment_ : defaultComment(d), password_);
+    SeededUniform key(attemptSeed(d.seed ^ 0x6B65796B65796B65ull, d.attempt));
+    f.ok = subFile_put(p, f.path, key);
+    if (f.ok) ++next_;
+    return f;
+}
+
 std::vector<WrittenFile> writeDesigns(const std::vector<Design>& designs, const std::string& dir,
                                       const std::optional<std::string>& comment, const std::string& password) {
+    DesignWriter writer(dir, comment, password);
     std::vector<WrittenFile> out;
-    for (size_t i = 0; i < designs.size(); ++i) {
-        const Design& d = designs[i];
-        WrittenFile f;
-        f.path = designFileName(dir, i);
-        struct stat st {};
-        if (lstat(f.path.c_str(), &st) == 0) {
-            f.error = "ファイルが既にあります（置き換えません）";
-            out.push_back(f);
-            break;
-        }
-        const Puzzle p = designedPuzzle(d, comment ? *comment : defaultComment(d), password);
-        SeededUniform key(attemptSeed(d.seed ^ 0x6B65796B65796B65ull, d.attempt));
-        f.ok = subFile_put(p, f.path, key);
-        out.push_back(f);
-        if (!f.ok) break;
-    }
+    for (const Design& d : designs) out.push_back(writer.write(d));
     return out;
 }
 

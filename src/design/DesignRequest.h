@@ -71,6 +71,9 @@ struct DesignControl {
     // Called on the calling thread about every progressInterval seconds.
     std::function<void(const DesignProgress&)> progress;
     double progressInterval = 0.25;
+    // Each design as soon as it is accepted, at most the count asked for, so a
+    // caller can keep it before the search ends (maybe on a worker thread, one call at a time).
+    std::function<void(const Design&)> found;
 };
 
 enum class DesignStop { Found, Time, Cancelled, Exhausted };

@@ -21,8 +21,9 @@ constexpr int kRefineSteps = 700;
 }  // namespace
 
 std::string requestProblem(const DesignRequest& s) {
-    const auto inRange = [](int v) { return v >= 1 && v <= kGrid; };
-    if (!inRange(s.box.x) || !inRange(s.box.y) || !inRange(s.box.z)) return "箱の各辺は 1 から 4 です。";
+    // As the file holds a box: 2 to 4 cells a side.
+    const auto inRange = [](int v) { return v >= 2 && v <= kGrid; };
+    if (!inRange(s.box.x) || !inRange(s.box.y) || !inRange(s.box.z)) return "箱の各辺は 2 から 4 です。";
     const int cells = s.box.cells();
     const int maxCells = s.maxCells > 0 ? s.maxCells : cells;
     if (s.blocks < 1 || s.blocks > kBlocks) return "ブロックの数は 1 から 8 です。";
@@ -58,6 +59,7 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
     std::atomic<uint64_t> nextAttempt{0}, tried{0};
     std::atomic<uint64_t> cutoff{UINT64_MAX};  // attempts past the count-th find are not needed
     std::atomic<int> best{0};
+    int accepted = 0;  // handed to control.found
 
     const std::vector<SizeList> lists = sizeLists(request);
     // A small body has few cuts: each is judged once, in an order drawn from the seed, and then the search is over.
@@ -122,6 +124,9 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                         ++result.duplicates;
                         if (same->attempt < d.attempt) continue;
                         found.erase(same);
+                    } else if (control.found && accepted < request.count) {
+                        ++accepted;
+                        control.found(d);
                     }
                     found.insert(std::upper_bound(found.begin(), found.end(), d,
                                                   [](const Design& a, const Design& b) { return a.attempt < b.attempt; }),

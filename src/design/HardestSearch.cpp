@@ -214,6 +214,9 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
             return p;
         });
     result.designs = std::move(best);
+    // Handed on only now: until the end a harder cut may still push one out.
+    if (control.found)
+        for (const Design& d : result.designs) control.found(d);
     result.tried = tried.load();
     result.accepted = accepted.load();
     result.seconds = pool.seconds();

@@ -228,6 +228,9 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     }
     result.designs = std::move(found);
     sortHardestFirst(result.designs);
+    // Handed on only now: until the end a harder variant may still push one out.
+    if (control.found)
+        for (const Design& d : result.designs) control.found(d);
     result.seconds = elapsed();
     return result;
 }

@@ -102,7 +102,10 @@ std::vector<std::string> looseBlockWarnings(const Puzzle& p) {
         const int parts = blockParts(p, b);
         if (parts <= 1) continue;
         std::string names;
-        for (int k = 0; k < parts; ++k) names += (k ? "、" : "") + partFileName(b, k, parts);
+        for (int k = 0; k < parts; ++k) {
+            if (k) names += "、";
+            names += partFileName(b, k, parts);
+        }
         out.push_back("ブロック " + std::to_string(b + 1) + " は面でつながっていないため、" + std::to_string(parts) +
                       " 個の部品（" + names + "）に分けて書き出しました。辺や角だけで接するキューブは別の部品です。");
     }

@@ -247,9 +247,14 @@ StageKind stageTemp(const SavePlan& plan, std::span<const uint8_t> bytes, std::s
                     Staged& out, FileError& error)
 {
     const std::string folder = folderOf(plan.target);
-    const std::string temp = folder + "/" + saveTempName(nameOf(plan.target));
+    std::string temp = folder + "/" + saveTempName(nameOf(plan.target));
     bool busy = false;
     int fd = openTemp(temp, busy);
+    if (fd < 0 && !busy && errno == EEXIST) {
+        // Another user's leftover that a sticky folder keeps: a name of the saver's own.
+        temp = folder + "/" + saveTempName(nameOf(plan.target) + "~" + std::to_string(geteuid()));
+        fd = openTemp(temp, busy);
+    }
     if (fd < 0) {
         int err = errno;
         if (busy)

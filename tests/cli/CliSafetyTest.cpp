@@ -81,7 +81,7 @@ TEST(CliSafety, CountsOutOfRangeAreRefusedPlainlyByLoadAndSolve) {
             EXPECT_NE(r.err.find(threads ? "0 から 256 までの整数" : "0 から 18446744073709551615 までの整数"),
                       std::string::npos)
                 << r.err;
-            EXPECT_LT(r.err.size(), 200u) << r.err;
+            EXPECT_LT(r.err.size(), 300u) << r.err;
         }
     const CliResult top = runCli(dir, "load --sample --max-fit-tests 18446744073709551615 --json --quiet");
     ASSERT_EQ(top.code, 0) << top.err;
@@ -138,7 +138,7 @@ TEST(CliSafety, ASignalDuringLoadStopsLikeStopAndTheStateIsSaved) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signo);  // as a shell reports an interrupted program
 
         const nlohmann::json j = nlohmann::json::parse(readBytes(json));
         EXPECT_EQ(j["outcome"], "stopped");
@@ -176,7 +176,7 @@ TEST(CliSafety, ASignalDuringSolveEndsTheCountWithWhatWasCounted) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signo);  // as a shell reports an interrupted program
         const nlohmann::json j = nlohmann::json::parse(readBytes(json));
         EXPECT_EQ(j["complete"], false);
         EXPECT_GT(j["solutions"].get<uint64_t>(), 0u);

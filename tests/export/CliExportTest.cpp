@@ -67,6 +67,7 @@ TEST(CliExport, WritesWhatItNamesAndExitsWithTheUsualCodes) {
 TEST(CliExport, ReportsEachBlocksAreaOverAirAndWarnsOfLooseBlocks) {
     const fs::path dir = fs::temp_directory_path() / ("tessaro-cli-warn-" + std::to_string(getpid()));
     const std::string d = dir.string();
+    fs::create_directories(dir);  // a file's folder must be there, as for Save As
     // The pictures start Qt, which left to itself complains of a missing runtime folder.
     const CliRun r = cli("--sample --3mf " + d + "/a.3mf --png " + d + "/png --clearance-mm 0 --bevel-mm 1",
                          "env -u XDG_RUNTIME_DIR");

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -283,4 +284,11 @@ TEST_F(ExportTest, ALayoutThatDoesNotFitIsRefusedNamingWhatDoesNot) {
               "ブロック 2（119.6 × 79.6 mm）、ブロック 3（119.6 × 79.6 mm）、ブロック 4（79.6 × 79.6 mm）、"
               "ブロック 7（119.6 × 79.6 mm）。全部を並べるには 304 mm 角以上の造形台が要ります。");
     EXPECT_TRUE(dir.entries().empty());
+    // STL alone has no layout to refuse: written, with the parts too large named.
+    r.threeMfFile.clear();
+    const ExportOutcome stl = exportPuzzle(buildSamplePuzzle(), r, &pictures);
+    ASSERT_EQ(stl.status, ExportStatus::Written) << stl.message;
+    EXPECT_NE(std::find(stl.warnings.begin(), stl.warnings.end(),
+                        "ブロック 1（119.6 × 79.6 mm）は 60 mm 角の造形台（縁の余白 5 mm）に載りません。"),
+              stl.warnings.end());
 }

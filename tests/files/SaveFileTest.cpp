@@ -146,6 +146,39 @@ TEST_F(SaveFileTest, AStrangersLinkInASharedStickyFolderIsNotFollowed)
     EXPECT_EQ(commentOf(dir.file("victim.bin")), "changed");
 }
 
+TEST_F(SaveFileTest, AStrangersLeftoverAtTheTemporaryNameInAStickyFolderIsPassedBy)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "saving as another user needs root";
+    ASSERT_EQ(chmod(dir.folder().c_str(), 0755), 0);
+    const std::string shared = dir.file("shared");
+    fs::create_directory(shared);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    // Root's unreadable file at the name a save of new.stl would use first.
+    const std::string leftover = shared + "/" + saveTempName("new.stl");
+    writeBytes(leftover, "root's");
+    ASSERT_EQ(chmod(leftover.c_str(), 0600), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        const std::string bytes = "solid";
+        const LabelledStretch whole{0, bytes.size(), 100};
+        _exit(saveBytes(shared + "/new.stl", {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()},
+                        {&whole, 1})
+                  ? 1
+                  : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readBytes(shared + "/new.stl"), "solid");
+    EXPECT_EQ(readBytes(leftover), "root's");
+    EXPECT_EQ(entries(shared), (std::vector<std::string>{saveTempName("new.stl"), "new.stl"}));
+}
+
 TEST_F(SaveFileTest, ReadOnlyFilesAndFoldersRefuseEveryoneRootToo)
 {
     const std::string file = dir.file("locked.bin");
