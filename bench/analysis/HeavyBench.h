@@ -10,5 +10,8 @@ namespace tessaro::bench {
 // dir: the heavy puzzles' folder (skipped with a note when missing); self: argv[0],
 // whose folder holds tessaro-cli and the reader. Returns the exit code.
 int heavyBench(const std::string& dir, const char* self);
+// One count of one file on `threads` threads, its blocks renumbered by `order`
+// (new block i is the file's block order[i], digits 1..8): for instruction counts.
+int countOne(const std::string& file, const std::string& order, int threads);
 
 }  // namespace tessaro::bench

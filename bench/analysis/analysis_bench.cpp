@@ -4,6 +4,7 @@
 // heavy puzzles (set-up included, 1 and 2 threads) and the start-up figure.
 //
 //   analysis_bench [--quick] [--heavy-only] [HEAVY_DIR]
+//   analysis_bench --count FILE [ORDER] [THREADS]   (one count, for callgrind)
 //   (--quick: skip the yardstick on the slow cases; HEAVY_DIR: the heavy
 //   puzzles' folder, by default the one next to the source tree)
 #include "DancingLinks.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -82,6 +84,8 @@ std::vector<Case> cases() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--count") == 0)
+        return bench::countOne(argv[2], argc > 3 ? argv[3] : "12345678", argc > 4 ? std::atoi(argv[4]) : 1);
     bool quick = false, heavyOnly = false;
     std::string heavyDir = TESSARO_HEAVY_DIR;
     for (int i = 1; i < argc; ++i) {

@@ -1,15 +1,15 @@
 #include "analysis/PackingAnalysis.h"
 
 #include "analysis/CoverSearch.h"
+#include "analysis/PartsCount.h"
 #include "analysis/PieceSearch.h"
 #include "analysis/TreeEstimate.h"
+#include "model/BlockMasks.h"
 
 #include <algorithm>
 #include <bit>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <tuple>
 
 namespace tessaro::analysis {
 
@@ -18,7 +18,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint64_t kFull = ~uint64_t(0);
-constexpr int kMaxThreads = 256;
 
 // Blocks of one shape: one piece type of the search.
 struct PieceType {
@@ -31,6 +30,18 @@ struct PieceType {
 std::string blockText(int number) { return "ブロック " + std::to_string(number) + " "; }
 
 uint64_t ceilDiv(uint64_t a, uint64_t b) { return a / b + (a % b != 0 ? 1 : 0); }
+
+bool cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
+
+// Counts a small search to its end; nothing when cancelled.
+std::optional<uint64_t> countAll(const ItemSet& items, const SearchState& root, const std::atomic<bool>* cancel) {
+    CoverSearch search(items);
+    search.start(root);
+    while (search.run(1 << 14, true) != CoverSearch::Step::Done)
+        if (cancelled(cancel)) return std::nullopt;
+    return search.leaves();
+}
+
 
 }  // namespace
 
@@ -136,6 +147,8 @@ struct PackingAnalysis::Data {
         return {std::move(cycles), start};
     }
 
+    bool classes(uint64_t typePackings, const std::atomic<bool>* cancel, CountResult& r) const;
+
     Packing toPacking(const std::vector<Item>& pieces) const {
         Packing out = kept;
         for (size_t t = 0; t < types.size(); ++t) {
@@ -152,9 +165,10 @@ struct PackingAnalysis::Data {
     // The parts of the search that break the box's symmetry exactly: a block of
     // its own shape is fixed at one place of each orbit of its places under the
     // rotations left, and the part stands for the orbit's size.
-    std::vector<SearchState> symmetryParts() const {
+    std::vector<SearchState> symmetryParts() const { return symmetryParts(chain); }
+    std::vector<SearchState> symmetryParts(const std::vector<int>& order) const {
         std::vector<SearchState> states{root};
-        for (int t : chain) {
+        for (int t : order) {
             std::vector<SearchState> next;
             for (const SearchState& s : states) {
                 if (std::popcount(s.group) <= 1) {
@@ -192,7 +206,11 @@ struct PackingAnalysis::Data {
     // estimate, which counts small parts exactly. The split is the same for any
     // thread count and keeps the search order, so the first packing is the same too.
     std::vector<SearchState> countParts(bool split = true, size_t enough = 160, bool wholeRounds = false) const {
-        std::vector<SearchState> parts = symmetryParts();
+        return countParts(chain, split, enough, wholeRounds);
+    }
+    std::vector<SearchState> countParts(const std::vector<int>& order, bool split = true, size_t enough = 160,
+                                        bool wholeRounds = false) const {
+        std::vector<SearchState> parts = symmetryParts(order);
         CoverSearch splitter(*items);
         for (int round = 0; split && round < 4 && parts.size() < enough; ++round) {
             std::vector<SearchState> next;
@@ -206,6 +224,35 @@ struct PackingAnalysis::Data {
             parts = std::move(next);
         }
         return parts;
+    }
+
+    // The block fixed first shapes the whole cell-by-cell search of a full box:
+    // its cost differs up to tenfold from one block to another. Each single
+    // block's chain is estimated by probes when the search is big enough to
+    // repay them (a sixth of its cost at most); else the rule's order stands.
+    // Boxes with cells to spare differ less, and their probes foretell the
+    // count's shortcuts poorly: there the rule's order stands too.
+    std::vector<int> fastestChain() const {
+        if (chain.size() < 2 || root.empties > 0) return chain;
+        const auto nodesOf = [&](const std::vector<int>& order, uint64_t probes) {
+            EstimateOptions o;
+            o.probes = probes;
+            return estimateParts(*items, placementsByType, symmetryParts(order), o).nodes.value;
+        };
+        // A probe costs about as much as twenty nodes of the search, and a candidate
+        // is told from the others after some dozens.
+        const double nodes = nodesOf(chain, 40);
+        const auto probes = uint64_t(std::min(300.0, nodes / (50.0 * double(chain.size()))));
+        if (probes < 24) return chain;
+        std::vector<int> best = chain;
+        double fewest = nodesOf(chain, probes);
+        for (size_t h = 1; h < chain.size(); ++h) {
+            std::vector<int> order = chain;
+            std::rotate(order.begin(), order.begin() + std::ptrdiff_t(h), order.begin() + std::ptrdiff_t(h + 1));
+            const double n = nodesOf(order, probes);
+            if (n < fewest) best = std::move(order), fewest = n;
+        }
+        return best;
     }
 
     // Whether the search over symmetryParts() reaches this packing (pieces by type).
@@ -226,9 +273,27 @@ struct PackingAnalysis::Data {
     }
 };
 
-PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
+namespace {
+
+BlockCells cellsOf(const Puzzle& p, bool fromBox) {
+    BlockCells out;
+    out.box = {p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z};
+    out.shapes = blockMasks(p);
+    for (int b = 0; b < kBlocks && fromBox; ++b) {
+        if (out.shapes[size_t(b)] == 0 || p.G_iLoaded[b] == 0) continue;
+        out.kept[size_t(b)] = true;
+        out.keptCells[size_t(b)] = boxCellsOfBlock(p, b);
+    }
+    return out;
+}
+
+}  // namespace
+
+PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) : PackingAnalysis(cellsOf(p, fromBox)) {}
+
+PackingAnalysis::PackingAnalysis(const BlockCells& in) {
     auto d = std::make_shared<Data>();
-    d->box = {p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z};
+    d->box = in.box;
     const BoxSize box = d->box;
     const bool boxOk = box.x >= 1 && box.x <= kGrid && box.y >= 1 && box.y <= kGrid && box.z >= 1 && box.z <= kGrid;
     if (!boxOk)
@@ -237,20 +302,14 @@ PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
                                    std::to_string(box.z) + "）が正しくありません。各辺は 1 から 4 です。"});
     const uint64_t boxMask = boxOk ? boxCells(box) : 0;
 
-    std::array<uint64_t, kBlocks> shape{};
+    const BlockMasks& shape = in.shapes;
     int total = 0;
-    for (int b = 0; b < kBlocks; ++b) {
-        for (int c = 0; c < kCells; ++c)
-            if (p.G_iPiece[b + kBlocks * c] != 0) shape[b] |= uint64_t(1) << c;
-        total += std::popcount(shape[b]);
-    }
+    for (uint64_t m : shape) total += std::popcount(m);
 
     uint64_t keptCells = 0;
-    for (int b = 0; b < kBlocks && fromBox; ++b) {
-        if (shape[b] == 0 || p.G_iLoaded[b] == 0) continue;
-        uint64_t cells = 0;
-        for (int c = 0; c < kCells; ++c)
-            if (p.G_iBox[c] != 0 && p.G_iBox_No[c] == b + 1) cells |= uint64_t(1) << c;
+    for (int b = 0; b < kBlocks; ++b) {
+        if (shape[b] == 0 || !in.kept[b]) continue;
+        const uint64_t cells = in.keptCells[b];
         if (cells == 0 || (cells & ~boxMask) != 0 || canonicalShape(cells) != canonicalShape(shape[b])) {
             d->problems.push_back({ProblemKind::KeptMismatch, b + 1,
                                    "箱の中の" + blockText(b + 1) + "のセルが、ブロックの形と合いません。"});
@@ -301,6 +360,21 @@ PackingAnalysis::PackingAnalysis(const Puzzle& p, bool fromBox) {
         } else {
             d->types[size_t(found - typeShape.begin())].blocks.push_back(b);
         }
+    }
+    // The search's order of kinds comes from the shapes alone, never from the
+    // blocks' numbers: renumbered blocks are searched alike, at the same cost.
+    {
+        std::vector<size_t> order(d->types.size());
+        for (size_t t = 0; t < order.size(); ++t) order[t] = t;
+        const auto key = [&](size_t t) {
+            return std::tuple(d->types[t].placements.size(), -d->types[t].size, typeShape[t]);
+        };
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
+        std::vector<PieceType> types;
+        std::vector<uint64_t> shapes;
+        for (size_t t : order) types.push_back(std::move(d->types[t])), shapes.push_back(typeShape[t]);
+        d->types = std::move(types);
+        typeShape = std::move(shapes);
     }
 
     // The box's symmetries are tables of 16 KB: filtered in place, never copied.
@@ -370,244 +444,62 @@ const std::vector<Problem>& PackingAnalysis::problems() const { return d_->probl
 BoxSize PackingAnalysis::box() const { return d_->box; }
 int PackingAnalysis::symmetry() const { return int(d_->group.size()); }
 
-namespace {
-
-bool cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
-
-// Counts a small search to its end; nothing when cancelled.
-std::optional<uint64_t> countAll(const ItemSet& items, const SearchState& root, const std::atomic<bool>* cancel) {
-    CoverSearch search(items);
-    search.start(root);
-    while (search.run(1 << 14, true) != CoverSearch::Step::Done)
-        if (cancelled(cancel)) return std::nullopt;
-    return search.leaves();
-}
-
-struct alignas(64) WorkerCount {
-    std::atomic<uint64_t> found{0};
-    std::atomic<size_t> part{~size_t(0)};  // the part being searched
-    std::atomic<uint64_t> nodes{0};        // nodes visited in it so far
-};
-
-// The share of a count done, from the nodes visited against the probes'
-// estimate of each part; a part found bigger than its estimate counts as big
-// as it has shown itself, a finished one as what it was.
-struct ShareDone {
-    double done = 0;
-    double remaining = -1;
-};
-
-ShareDone shareDone(const std::vector<double>& estimated, const std::vector<std::atomic<uint64_t>>& finishedNodes,
-                    const std::vector<WorkerCount>& workers, double seconds) {
-    std::vector<uint64_t> current(estimated.size(), 0);
-    for (const WorkerCount& w : workers) {
-        const size_t p = w.part.load(std::memory_order_relaxed);
-        if (p < current.size()) current[p] = w.nodes.load(std::memory_order_relaxed);
-    }
-    double visited = 0, expected = 0;
-    for (size_t p = 0; p < estimated.size(); ++p) {
-        const uint64_t f = finishedNodes[p].load(std::memory_order_relaxed);
-        if (f > 0) {
-            visited += double(f - 1), expected += double(f - 1);
-        } else {
-            visited += double(current[p]);
-            expected += std::max(estimated[p], double(current[p]));
-        }
-    }
-    ShareDone out;
-    if (expected <= 0) return out;
-    out.done = std::min(0.999, visited / expected);
-    if (visited > 0) out.remaining = seconds * (expected - visited) / visited;
-    return out;
-}
-
-}  // namespace
-
-CountResult PackingAnalysis::count(const CountOptions& options) const {
-    const Data& d = *d_;
-    const auto started = Clock::now();
-    const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
-    CountResult r;
-    r.symmetry = int(d.group.size());
-    if (d.mirrorClosed) r.distinctMirror = 0;
-    if (!d.problems.empty()) {
-        r.complete = true;
-        r.seconds = elapsed();
-        return r;
-    }
-    if (options.limit && *options.limit == 0) {
-        r.seconds = elapsed();
-        return r;
-    }
-
-    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    const std::vector<SearchState> parts = d.countParts(options.split);
-
-    threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
-    const uint64_t labellings = d.labellings;
-    // With a limit the workers look at the total often, so that they stop soon after it.
-    const uint64_t batch = options.limit ? 512 : 8192;
-
-    std::atomic<size_t> nextPart{0};
-    std::atomic<size_t> partsDone{0};
-    std::vector<std::atomic<uint64_t>> finishedNodes(parts.size());  // nodes + 1 once a part is done
-    std::atomic<bool> allDone{false};
-    std::atomic<bool> stop{false};
-    std::vector<WorkerCount> counts(static_cast<size_t>(threads));
-    std::mutex mutex;
-    std::condition_variable wake;
-    int running = threads;
-    size_t firstPart = parts.size();
-    std::optional<Packing> first;
-
-    const auto total = [&] {
-        uint64_t sum = 0;
-        for (const WorkerCount& c : counts) sum += c.found.load(std::memory_order_relaxed);
-        return sum;
-    };
-    const auto shouldStop = [&] {
-        if (cancelled(options.cancel)) stop.store(true);
-        if (options.limit && total() * labellings >= *options.limit) stop.store(true);
-        return stop.load(std::memory_order_relaxed);
-    };
-    const auto work = [&](WorkerCount& mine) {
-        CoverSearch search(*d.items);
-        std::optional<PieceSearch> pieces;  // its tables are made only for a box with cells to spare
-        uint64_t finished = 0;
-        for (;;) {
-            const size_t i = nextPart.fetch_add(1);
-            if (i >= parts.size() || stop.load(std::memory_order_relaxed)) break;
-            const SearchState& part = parts[i];
-            mine.nodes.store(0, std::memory_order_relaxed);
-            mine.part.store(i, std::memory_order_relaxed);
-            uint64_t nodes = 0;
-            bool ended = true;
-            uint64_t leaves = 0;
-            const std::vector<Item>* packing = nullptr;
-            if (part.empties > 0 && part.filled != kFull) {
-                if (!pieces) pieces.emplace(d.placementsByType, options.shortcuts);
-                ended = pieces->count(part, [&](uint64_t sofar) {
-                    mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
-                    mine.nodes.store(pieces->nodes(), std::memory_order_relaxed);
-                    return !shouldStop();
-                });
-                leaves = pieces->leaves();
-                nodes = pieces->nodes();
-                packing = &pieces->firstPacking();
-            } else {
-                search.start(part);
-                for (;;) {
-                    ended = search.run(batch, true) == CoverSearch::Step::Done;
-                    mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
-                    mine.nodes.store(search.nodes(), std::memory_order_relaxed);
-                    if (ended || shouldStop()) break;
-                }
-                leaves = search.leaves();
-                nodes = search.nodes();
-                packing = &search.packing();
-            }
-            mine.found.store(finished + leaves * part.weight, std::memory_order_relaxed);
-            if (leaves > 0) {
-                std::lock_guard lock(mutex);
-                if (i < firstPart) {
-                    firstPart = i;
-                    first = d.toPacking(*packing);
-                }
-            }
-            if (!ended) break;
-            finished += leaves * part.weight;
-            finishedNodes[i].store(nodes + 1, std::memory_order_relaxed);
-            partsDone.fetch_add(1);
-            if (shouldStop()) break;
-        }
-        std::lock_guard lock(mutex);
-        if (--running == 0) allDone.store(true);
-        wake.notify_all();
-    };
-
-    std::vector<std::thread> pool;
-    // A count nobody watches on one thread runs on the caller's: designers count thousands of small ones.
-    if (threads == 1 && !options.progress)
-        work(counts[0]);
-    else
-        for (int t = 0; t < threads; ++t) pool.emplace_back(work, std::ref(counts[size_t(t)]));
-    {
-        std::unique_lock lock(mutex);
-        const auto interval = std::chrono::duration<double>(std::max(0.01, options.progressInterval));
-        std::optional<std::vector<double>> estimated;
-        while (running > 0) {
-            wake.wait_for(lock, interval);
-            if (running > 0 && options.progress) {
-                lock.unlock();
-                // A count that lasts gets the probes' estimate of its parts, so
-                // its share done moves with the nodes visited.
-                if (!estimated && elapsed() > 0.2) {
-                    EstimateOptions probing;
-                    probing.seconds = 0.25;
-                    probing.cancel = &allDone;
-                    estimated = estimateParts(*d.items, d.placementsByType, parts, probing).partNodes;
-                }
-                Progress now{total() * labellings, double(partsDone.load()) / double(std::max<size_t>(parts.size(), 1)),
-                             elapsed()};
-                if (estimated) {
-                    const ShareDone share = shareDone(*estimated, finishedNodes, counts, now.seconds);
-                    now.done = share.done;
-                    now.remaining = share.remaining;
-                }
-                options.progress(now);
-                lock.lock();
-            }
-        }
-    }
-    for (std::thread& t : pool) t.join();
-
-    const uint64_t typePackings = total();
-    for (const std::atomic<uint64_t>& f : finishedNodes) r.nodes += f > 0 ? f - 1 : 0;
-    r.first = first;
-    r.complete = partsDone.load() == parts.size();
-
-    // Classes by Burnside's lemma: the average over the box rotations of the
-    // packings each maps onto itself, so a packing that is its own rotation counts right.
+// Classes by Burnside's lemma: the average over the box rotations of the
+// packings each maps onto itself, so a packing that is its own rotation counts
+// right. Takes the packings of the piece kinds; false when cancelled.
+bool PackingAnalysis::Data::classes(uint64_t typePackings, const std::atomic<bool>* cancel, CountResult& r) const {
     uint64_t fixedLabelled = typePackings, fixedUnlabelled = typePackings;
-    for (size_t g = 1; g < d.group.size() && r.complete; ++g) {
-        if (!d.mayFix(d.group[g])) continue;
+    for (size_t g = 1; g < group.size(); ++g) {
+        if (!mayFix(group[g])) continue;
         std::vector<Item> fixed, cycles;
-        d.invariantItems(d.group[g], fixed, cycles);
-        const ItemSet fixedItems = d.makeItems(std::move(fixed));
-        const ItemSet cycleItems = d.makeItems(std::move(cycles));
-        const auto a = countAll(fixedItems, d.root, options.cancel);
-        const auto b = a ? countAll(cycleItems, d.root, options.cancel) : std::nullopt;
-        if (!b) {
-            r.complete = false;
-            break;
-        }
+        invariantItems(group[g], fixed, cycles);
+        const auto a = countAll(makeItems(std::move(fixed)), root, cancel);
+        const auto b = a ? countAll(makeItems(std::move(cycles)), root, cancel) : std::nullopt;
+        if (!b) return false;
         fixedLabelled += *a;
         fixedUnlabelled += *b;
     }
     uint64_t fixedMirror = fixedUnlabelled;
-    for (size_t g = 0; g < d.mirrors.size() && r.complete; ++g) {
-        auto [items, start] = d.mirrorItems(d.mirrors[g]);
-        const auto a = countAll(d.makeItems(std::move(items)), start, options.cancel);
-        if (!a) r.complete = false;
-        fixedMirror += a.value_or(0);
+    for (const BoxSymmetry& g : mirrors) {
+        auto [items, start] = mirrorItems(g);
+        const auto a = countAll(makeItems(std::move(items)), start, cancel);
+        if (!a) return false;
+        fixedMirror += *a;
     }
-    const uint64_t order = d.group.size();
-    const bool closed = d.mirrorClosed;
-    if (r.complete) {
-        r.solutions = typePackings * labellings;
-        r.distinct = fixedLabelled * labellings / order;
-        r.distinctUnlabelled = fixedUnlabelled / order;
-        if (closed) r.distinctMirror = fixedMirror / (order + d.mirrors.size());
-    } else {
-        // Lower bounds: a class holds at most as many packings as there are rotations.
-        r.solutions = typePackings * labellings;
-        if (options.limit) r.solutions = std::min(r.solutions, *options.limit);
-        r.distinct = ceilDiv(r.solutions, order);
-        r.distinctUnlabelled = std::min(r.distinct, ceilDiv(typePackings, order));
-        if (closed) r.distinctMirror = ceilDiv(r.distinctUnlabelled, 2);
+    const uint64_t order = group.size();
+    r.solutions = typePackings * labellings;
+    r.distinct = fixedLabelled * labellings / order;
+    r.distinctUnlabelled = fixedUnlabelled / order;
+    if (mirrorClosed) r.distinctMirror = fixedMirror / (order + mirrors.size());
+    return true;
+}
+
+CountResult PackingAnalysis::count(const CountOptions& options) const {
+    const Data& d = *d_;
+    const auto started = Clock::now();
+    CountResult r;
+    r.symmetry = int(d.group.size());
+    if (d.mirrorClosed) r.distinctMirror = 0;
+    r.complete = !d.problems.empty();
+    if (d.problems.empty() && !(options.limit && *options.limit == 0)) {
+        const PartsTotal found = searchParts(*d.items, d.placementsByType,
+                                             d.countParts(options.split ? d.fastestChain() : d.chain, options.split),
+                                             d.labellings, options);
+        r.nodes = found.nodes;
+        if (found.first) r.first = d.toPacking(*found.first);
+        r.complete = found.complete && d.classes(found.packings, options.cancel, r);
+        if (!r.complete) {
+            // Lower bounds: a class holds at most as many packings as there are rotations.
+            const uint64_t order = d.group.size();
+            r.solutions = found.packings * d.labellings;
+            if (options.limit) r.solutions = std::min(r.solutions, *options.limit);
+            r.distinct = ceilDiv(r.solutions, order);
+            r.distinctUnlabelled = std::min(r.distinct, ceilDiv(found.packings, order));
+            if (d.mirrorClosed) r.distinctMirror = ceilDiv(r.distinctUnlabelled, 2);
+        }
     }
     r.unique = r.complete && r.distinctUnlabelled == 1;
-    r.seconds = elapsed();
+    r.seconds = std::chrono::duration<double>(Clock::now() - started).count();
     return r;
 }
 
@@ -616,11 +508,14 @@ SearchEstimate PackingAnalysis::estimate(const EstimateOptions& options) const {
     const auto started = Clock::now();
     SearchEstimate out;
     if (d.problems.empty()) {
-        const PartsEstimate e = estimateParts(*d.items, d.placementsByType, d.countParts(true, 512, true), options);
+        const PartsEstimate e =
+            estimateParts(*d.items, d.placementsByType, d.countParts(d.fastestChain(), true, 512, true), options);
         const double labellings = double(d.labellings);
         out.solutions = {e.leaves.value * labellings, e.leaves.low * labellings, e.leaves.high * labellings};
         out.nodes = e.nodes;
         out.probes = e.probes;
+        out.exact = e.exact;
+        out.bound = e.bound && !e.exact;
     }
     out.seconds = std::chrono::duration<double>(Clock::now() - started).count();
     return out;

@@ -15,6 +15,7 @@
 
 #include "analysis/Geometry.h"
 #include "analysis/TreeEstimate.h"
+#include "model/BlockMasks.h"
 #include "model/Puzzle.h"
 
 #include <array>
@@ -55,6 +56,7 @@ struct Progress {
     double done = 0;         // share of the search finished, 0..1
     double seconds = 0;
     double remaining = -1;   // seconds still to go, once it can be told; < 0 before
+    uint64_t nodes = 0;      // nodes the search has visited
 };
 
 struct CountOptions {
@@ -64,6 +66,9 @@ struct CountOptions {
     // Called on the counting thread every progressInterval seconds while the search runs.
     std::function<void(const Progress&)> progress;
     double progressInterval = 0.25;
+    // With one thread, a report every this many nodes instead (0: by time): a
+    // trace that is the same on any machine.
+    uint64_t progressNodes = 0;
     // false: no finer parts for threads to share; for small searches run many times over.
     bool split = true;
     // Off: the search without its shortcuts, only to check that they change no count.
@@ -73,6 +78,11 @@ struct CountOptions {
 struct SearchEstimate {
     Estimate solutions;  // as CountResult::solutions
     Estimate nodes;      // nodes the count's search visits
+    // The whole tree was walked: `solutions` is the count itself.
+    bool exact = false;
+    // Some probes never reached a packing: `solutions` may lie far above its range,
+    // whose low end is all that holds.
+    bool bound = false;
     uint64_t probes = 0;
     double seconds = 0;
 };
@@ -90,8 +100,18 @@ struct CountResult {
     std::optional<Packing> first;  // the first packing in search order
 };
 
+// The blocks as cell sets: shapes[b] block b's cells anywhere (0: no block);
+// a block `kept` stays in the box at keptCells[b], which must be its shape.
+struct BlockCells {
+    BoxSize box;
+    BlockMasks shapes{};
+    std::array<bool, kBlocks> kept{};
+    BlockMasks keptCells{};
+};
+
 class PackingAnalysis {
 public:
+    explicit PackingAnalysis(const BlockCells& blocks);
     // fromBox: keep the blocks loaded in the box where they are and count the completions.
     explicit PackingAnalysis(const Puzzle& puzzle, bool fromBox = false);
 

@@ -1,13 +1,11 @@
 #include "analysis/PackingPlace.h"
 
+#include "model/BlockMasks.h"
 #include "model/Figure.h"
 
 namespace tessaro::analysis {
 
-void setBlockCells(Puzzle& p, int b, uint64_t cells) {
-    if (!validBlock(b)) return;
-    for (int c = 0; c < kCells; ++c) p.G_iPiece[b + kBlocks * c] = static_cast<int16_t>(cells >> c & 1);
-}
+void setBlockCells(Puzzle& p, int b, uint64_t cells) { setBlockMask(p, b, cells); }
 
 Puzzle withPackingInBox(const Puzzle& p, const Packing& packing) {
     Puzzle out = p;

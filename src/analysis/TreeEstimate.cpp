@@ -34,6 +34,7 @@ private:
 struct Sample {
     double nodes = 0;
     double leaves = 0;
+    uint64_t steps = 0;  // levels the probe went down
 };
 
 // The count's part searches use CoverSearch exactly when this is false.
@@ -49,7 +50,7 @@ Sample probeCells(const CoverSearch& search, SearchState s, ProbeRandom& rnd) {
     }
     out.nodes = 1;
     double w = 1;
-    for (;;) {
+    for (;; ++out.steps) {
         const std::vector<SearchState> children = search.expand(s);
         if (children.empty()) return out;
         const SearchState& c = children[rnd.below(children.size())];
@@ -77,7 +78,7 @@ public:
         if (!root(s)) return out;
         out.nodes = 1;
         double w = 1;
-        for (size_t level = 0;; ++level) {
+        for (size_t level = 0;; ++level, ++out.steps) {
             size_t fewest = 0;
             const int best = choose(level, fewest);
             if (best < 0 || pieces_ == 1) {
@@ -185,11 +186,17 @@ private:
     uint64_t budget_ = 0;
 };
 
+// A part whose probes reached a packing fewer times than this has its
+// packings told too poorly for a range: the estimate is then only a bound.
+constexpr int kFewHits = 1;
+
 // Running sums of one stratum's probes.
 struct Stratum {
     double n = 0, nodes = 0, nodes2 = 0, leaves = 0, leaves2 = 0;
+    int hits = 0;  // samples that reached a packing
     void add(const Sample& s) {
         n += 1;
+        hits += s.leaves > 0 ? 1 : 0;
         nodes += s.nodes, nodes2 += s.nodes * s.nodes;
         leaves += s.leaves, leaves2 += s.leaves * s.leaves;
     }
@@ -238,6 +245,7 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
     constexpr int kPilot = 4;
     const auto pilotStart = Clock::now();
     std::vector<Stratum> pilot(parts.size());
+    std::vector<bool> exactPart(parts.size(), false);
     std::vector<size_t> probed;
     Clock::duration probing{};  // time the pilot's probes took
     const auto pilotEnd = pilotStart + (deadline - pilotStart) / 2;
@@ -257,6 +265,7 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
         if (exact) {
             exact->leaves *= double(part.weight);
             strata[p].add(*exact);
+            exactPart[p] = true;
             continue;
         }
         probed.push_back(p);
@@ -298,6 +307,7 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
     // part's probes, as few probes tell a spread poorly.
     double leaves = 0, leavesVar = 0, nodes = 0, nodesVar = 0;
     out.partNodes.resize(parts.size());
+    out.exact = !cancelled();
     for (size_t p = 0; p < parts.size(); ++p) {
         const Stratum& s = strata[p];
         const double n = std::max(1.0, s.n);
@@ -308,6 +318,10 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
         all.n += pilot[p].n;
         all.nodes += pilot[p].nodes, all.nodes2 += pilot[p].nodes2;
         all.leaves += pilot[p].leaves, all.leaves2 += pilot[p].leaves2;
+        all.hits += pilot[p].hits;
+        if (!exactPart[p]) out.exact = false;
+        // Probes that never reached a packing tell nothing of the packings below.
+        if (!exactPart[p] && all.hits < kFewHits) out.bound = true;
         nodesVar += all.nodesVar() * all.n / n;
         leavesVar += all.leavesVar() * all.n / n;
     }
@@ -315,6 +329,71 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
     out.nodes = withRange(nodes, nodesVar, options.spread);
     return out;
 }
+
+struct PartsProber::Impl {
+    Impl(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
+         const std::vector<SearchState>& all, uint64_t seed)
+        : parts(all), cells(items), pieces(placementsByType), rnd(seed), strata(all.size()), exact(all.size(), false) {}
+    const std::vector<SearchState>& parts;
+    CoverSearch cells;
+    PieceTree pieces;
+    ProbeRandom rnd;
+    std::vector<Stratum> strata;
+    std::vector<bool> exact;
+    size_t next = 0;
+    uint64_t steps = 0;
+};
+
+PartsProber::PartsProber(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
+                         const std::vector<SearchState>& parts, uint64_t seed)
+    : d_(std::make_unique<Impl>(items, placementsByType, parts, seed)) {}
+
+PartsProber::~PartsProber() = default;
+
+void PartsProber::run(size_t first, uint64_t steps) {
+    Impl& d = *d_;
+    const uint64_t until = d.steps + steps;
+    size_t idle = 0;  // parts passed over in a row with nothing to learn
+    while (d.steps < until && first < d.parts.size() && idle < d.parts.size()) {
+        if (d.next < first || d.next >= d.parts.size()) d.next = first;
+        const size_t p = d.next++;
+        if (d.exact[p]) {
+            ++idle;
+            continue;
+        }
+        idle = 0;
+        const SearchState& part = d.parts[p];
+        Stratum& s = d.strata[p];
+        if (s.n == 0) {
+            // A small part is counted, once: cheaper than a few probes, and exact.
+            constexpr uint64_t kCountBelow = 256;
+            std::optional<Sample> counted;
+            if (searchedByPiece(part)) {
+                counted = d.pieces.count(part, kCountBelow);
+            } else {
+                d.cells.start(part);
+                if (d.cells.run(kCountBelow, true) == CoverSearch::Step::Done)
+                    counted = Sample{double(d.cells.nodes()), double(d.cells.leaves()), 0};
+            }
+            d.steps += kCountBelow / 8;
+            if (counted) {
+                s.add(*counted);
+                d.exact[p] = true;
+                continue;
+            }
+        }
+        const Sample sample = searchedByPiece(part) ? d.pieces.probe(part, d.rnd) : probeCells(d.cells, part, d.rnd);
+        s.add(sample);
+        d.steps += sample.steps + 1;
+    }
+}
+
+double PartsProber::nodes(size_t p) const {
+    const Stratum& s = d_->strata[p];
+    return s.n > 0 ? s.nodes / s.n : -1;
+}
+
+uint64_t PartsProber::steps() const { return d_->steps; }
 
 }  // namespace tessaro::analysis
 

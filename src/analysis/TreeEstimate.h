@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,12 +42,35 @@ struct PartsEstimate {
     Estimate nodes;                 // nodes the count visits
     std::vector<double> partNodes;  // estimated nodes of each part
     uint64_t probes = 0;
+    bool exact = false;  // every part counted, none probed: the figures are the count's
+    bool bound = false;  // some part's probes never reached a packing: `leaves` may be far below
 };
 
 // The trees the count searches: a part without cells to spare is searched cell
 // by cell (CoverSearch), one with spare cells piece by piece (PieceSearch).
 PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
                             const std::vector<SearchState>& parts, const EstimateOptions& options);
+
+// The parts of a running count probed a few at a time, round after round, so
+// that what it spends follows what the count has done (PartsCount's share done).
+class PartsProber {
+public:
+    PartsProber(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
+                const std::vector<SearchState>& parts, uint64_t seed = 1);
+    ~PartsProber();
+
+    // Probes the parts from `first` on (those before are searched already)
+    // until about `steps` more probe levels are spent.
+    void run(size_t first, uint64_t steps);
+    // The estimated nodes of part p; < 0 until it is probed.
+    double nodes(size_t p) const;
+    // Probe levels spent so far.
+    uint64_t steps() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
 
 }  // namespace tessaro::analysis
 

@@ -42,9 +42,12 @@ void printSolveEstimate(const PackingAnalysis& analysis, bool json, std::ostream
             if (p.block != 0) j["block"] = p.block;
             problems.push_back(j);
         }
+        // A bound has no upper end that can be trusted: null there.
+        const nlohmann::json high = e.bound ? nlohmann::json(nullptr) : number(e.solutions.high);
         const nlohmann::json j = {
             {"estimated_solutions", number(e.solutions.value)},
-            {"estimated_solutions_range", {number(e.solutions.low), number(e.solutions.high)}},
+            {"estimated_solutions_range", {number(e.solutions.low), high}},
+            {"estimate_kind", e.exact ? "exact" : e.bound ? "lower_bound" : "range"},
             {"estimated_nodes", number(e.nodes.value)},
             {"estimated_nodes_range", {number(e.nodes.low), number(e.nodes.high)}},
             {"probes", e.probes},
@@ -55,9 +58,17 @@ void printSolveEstimate(const PackingAnalysis& analysis, bool json, std::ostream
         return;
     }
     for (const Problem& p : analysis.problems()) out << p.message << "\n";
-    out << "推定（数えずに、ランダムな試行 " << e.probes << " 回から。範囲は試行のばらつきから）\n";
-    out << "詰め方（ブロックを区別）: 約 " << numberText(e.solutions.value) << " 通り（" << numberText(e.solutions.low)
-        << " ～ " << numberText(e.solutions.high) << "）\n";
+    if (e.exact) {
+        out << "推定（探索の木が小さく、全てを数えたので正確な値）\n";
+        out << "詰め方（ブロックを区別）: " << numberText(e.solutions.value) << " 通り\n";
+    } else if (e.bound) {
+        out << "推定（数えずに、ランダムな試行 " << e.probes << " 回から。詰め方に届かない試行が多く、下限のみ）\n";
+        out << "詰め方（ブロックを区別）: " << numberText(e.solutions.low) << " 通り以上（上限は分かりません）\n";
+    } else {
+        out << "推定（数えずに、ランダムな試行 " << e.probes << " 回から。範囲は試行のばらつきから）\n";
+        out << "詰め方（ブロックを区別）: 約 " << numberText(e.solutions.value) << " 通り（" << numberText(e.solutions.low)
+            << " ～ " << numberText(e.solutions.high) << "）\n";
+    }
     out << "探索の大きさ: 約 " << numberText(e.nodes.value) << " ノード（" << numberText(e.nodes.low) << " ～ "
         << numberText(e.nodes.high) << "）\n";
 }

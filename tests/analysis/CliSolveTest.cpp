@@ -145,9 +145,11 @@ TEST(CliSolve, EstimateWithoutCounting) {
     // The sample's parts are small enough to be counted: the estimate is exact.
     EXPECT_EQ(j["estimated_solutions"], 22464);
     EXPECT_EQ(j["estimated_solutions_range"], (nlohmann::json{22464, 22464}));
+    EXPECT_EQ(j["estimate_kind"], "exact");
     EXPECT_GT(j["estimated_nodes"].get<double>(), 0);
     EXPECT_EQ(j["estimated_nodes_range"].size(), 2u);
     EXPECT_FALSE(j.contains("solutions")) << "nothing was counted";
     const CliResult text = runCli("solve --sample --estimate");
-    EXPECT_NE(text.out.find("詰め方（ブロックを区別）: 約 22464 通り"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("正確な値"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("詰め方（ブロックを区別）: 22464 通り"), std::string::npos) << text.out;
 }

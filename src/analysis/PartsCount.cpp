@@ -1,0 +1,254 @@
+#include "analysis/PartsCount.h"
+
+#include "analysis/PieceSearch.h"
+#include "analysis/TreeEstimate.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace tessaro::analysis {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint64_t kFull = ~uint64_t(0);
+constexpr int kMaxThreads = 256;
+// Nodes of the count to a probe level of the progress's estimate: a level
+// costs some dozens of nodes, so the estimate stays near a fiftieth of the work.
+constexpr uint64_t kNodesPerProbeStep = 2500;
+
+bool cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
+
+struct alignas(64) WorkerCount {
+    std::atomic<uint64_t> found{0};
+    std::atomic<size_t> part{~size_t(0)};  // the part being searched
+    std::atomic<uint64_t> nodes{0};        // nodes visited in it so far
+};
+
+// What the workers share.
+struct Shared {
+    Shared(const std::vector<SearchState>& all, int threads) : parts(all), finishedNodes(all.size()), counts(size_t(threads)) {}
+    const std::vector<SearchState>& parts;
+    std::atomic<size_t> nextPart{0};
+    std::atomic<size_t> partsDone{0};
+    std::vector<std::atomic<uint64_t>> finishedNodes;  // nodes + 1 once a part is done
+    std::atomic<bool> stop{false};
+    std::vector<WorkerCount> counts;
+    std::mutex mutex;
+    size_t firstPart = ~size_t(0);
+    std::optional<std::vector<Item>> first;
+
+    uint64_t total() const {
+        uint64_t sum = 0;
+        for (const WorkerCount& c : counts) sum += c.found.load(std::memory_order_relaxed);
+        return sum;
+    }
+};
+
+// The progress reports: the share done from the nodes visited against the
+// parts' estimate, which grows as the count goes (a few probes per report).
+class Reporter {
+public:
+    Reporter(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType, Shared& shared,
+             uint64_t labellings, const CountOptions& options, bool alone)
+        : alone_(alone), shared_(shared), labellings_(labellings), options_(options), started_(Clock::now()),
+          interval_(std::max(0.01, options.progressInterval)), next_(interval_) {
+        if (options.progress) prober_.emplace(items, placementsByType, shared.parts);
+    }
+
+    double elapsed() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
+    // `nodes`: of the one thread's running part, for reports by nodes.
+    bool due(uint64_t nodes) {
+        if (!options_.progress) return false;
+        if (options_.progressNodes == 0 || !alone_) return elapsed() >= next_;
+        const uint64_t all = nodesBefore_ + nodes;
+        return all >= nextNodes_;
+    }
+    // The one thread moves on to the next part: the nodes so far stay counted.
+    void partEnded(uint64_t nodes) { nodesBefore_ += nodes; }
+
+    void report() {
+        const double now = elapsed();
+        next_ = now + interval_;
+        ShareModel model;
+        const size_t n = shared_.parts.size();
+        model.estimated.assign(n, -1);
+        model.visited.assign(n, 0);
+        model.finished.assign(n, false);
+        double visited = 0;
+        for (size_t p = 0; p < n; ++p) {
+            const uint64_t f = shared_.finishedNodes[p].load(std::memory_order_relaxed);
+            if (f > 0) model.finished[p] = true, model.visited[p] = double(f - 1);
+        }
+        for (const WorkerCount& w : shared_.counts) {
+            const size_t p = w.part.load(std::memory_order_relaxed);
+            if (p < n && !model.finished[p]) model.visited[p] = double(w.nodes.load(std::memory_order_relaxed));
+        }
+        for (double v : model.visited) visited += v;
+        // The estimate spends in proportion to the count's work, on the parts not yet begun.
+        // The first report probes every part once at least, for a figure at all.
+        const uint64_t allowed = std::max<uint64_t>(uint64_t(visited) / kNodesPerProbeStep, 16 * n);
+        if (prober_->steps() < allowed)
+            prober_->run(std::min(shared_.nextPart.load(), n), allowed - prober_->steps());
+        for (size_t p = 0; p < n; ++p) model.estimated[p] = prober_->nodes(p);
+        Progress out{shared_.total() * labellings_, double(shared_.partsDone.load()) / double(std::max<size_t>(n, 1)),
+                     now};
+        const auto [done, toGo] = model.share();
+        if (done >= 0) {
+            // The share shown never goes back, and catches up with the model in steps.
+            out.done = std::clamp(done, shown_, shown_ + kStep);
+            // The time to go follows the share shown, so the two tell one story.
+            if (toGo >= 0 && out.done > 0) out.remaining = now * (1 - out.done) / out.done;
+        } else {
+            out.done = shown_;
+        }
+        out.nodes = uint64_t(visited);
+        nextNodes_ = out.nodes + options_.progressNodes;
+        shown_ = out.done;
+        options_.progress(out);
+    }
+
+private:
+    static constexpr double kStep = 0.02;
+    bool alone_;
+    Shared& shared_;
+    uint64_t labellings_;
+    const CountOptions& options_;
+    Clock::time_point started_;
+    double interval_;
+    double next_;
+    double shown_ = 0;
+    uint64_t nodesBefore_ = 0, nextNodes_ = 0;
+    std::optional<PartsProber> prober_;
+};
+
+}  // namespace
+
+std::pair<double, double> ShareModel::share() const {
+    double doneNodes = 0, expected = 0, finishedEstimate = 0, finishedReal = 0, allEstimate = 0;
+    size_t known = 0;
+    for (size_t p = 0; p < estimated.size(); ++p) {
+        doneNodes += visited[p];
+        if (estimated[p] >= 0) allEstimate += estimated[p], ++known;
+        if (finished[p] && estimated[p] >= 0) finishedEstimate += estimated[p], finishedReal += visited[p];
+    }
+    if (known == 0) return {-1, -1};
+    // A part not probed yet is taken for an average one.
+    const double average = allEstimate / double(known);
+    // How the finished parts bore their estimates out, weighed against a prior
+    // of one until a fair share of the estimate is behind.
+    const double prior = 0.05 * allEstimate;
+    const double ratio = prior + finishedEstimate > 0 ? (prior + finishedReal) / (prior + finishedEstimate) : 1;
+    for (size_t p = 0; p < estimated.size(); ++p)
+        expected += finished[p] ? visited[p] : std::max(visited[p], ratio * (estimated[p] >= 0 ? estimated[p] : average));
+    if (expected <= 0) return {-1, -1};
+    return {std::min(0.999, doneNodes / expected), expected - doneNodes};
+}
+
+PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
+                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options) {
+    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
+    Shared shared(parts, threads);
+    const bool alone = threads == 1;
+    Reporter reporter(items, placementsByType, shared, labellings, options, alone);
+    // With a limit the workers look at the total often, so that they stop soon after it.
+    const uint64_t batch = options.limit ? 512 : 8192;
+
+    const auto shouldStop = [&] {
+        if (cancelled(options.cancel)) shared.stop.store(true);
+        if (options.limit && shared.total() * labellings >= *options.limit) shared.stop.store(true);
+        // One thread reports between its own batches: no second thread runs.
+        if (alone && reporter.due(shared.counts[0].nodes.load(std::memory_order_relaxed))) reporter.report();
+        return shared.stop.load(std::memory_order_relaxed);
+    };
+    const auto work = [&](WorkerCount& mine) {
+        CoverSearch search(items);
+        std::optional<PieceSearch> pieces;  // its tables are made only for a box with cells to spare
+        uint64_t finished = 0;
+        for (;;) {
+            const size_t i = shared.nextPart.fetch_add(1);
+            if (i >= parts.size() || shared.stop.load(std::memory_order_relaxed)) break;
+            const SearchState& part = parts[i];
+            mine.nodes.store(0, std::memory_order_relaxed);
+            mine.part.store(i, std::memory_order_relaxed);
+            uint64_t nodes = 0, leaves = 0;
+            bool ended = true;
+            const std::vector<Item>* packing = nullptr;
+            if (part.empties > 0 && part.filled != kFull) {
+                if (!pieces) pieces.emplace(placementsByType, options.shortcuts);
+                ended = pieces->count(part, [&](uint64_t sofar) {
+                    mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
+                    mine.nodes.store(pieces->nodes(), std::memory_order_relaxed);
+                    return !shouldStop();
+                });
+                leaves = pieces->leaves();
+                nodes = pieces->nodes();
+                packing = &pieces->firstPacking();
+            } else {
+                search.start(part);
+                for (;;) {
+                    ended = search.run(batch, true) == CoverSearch::Step::Done;
+                    mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
+                    mine.nodes.store(search.nodes(), std::memory_order_relaxed);
+                    if (ended || shouldStop()) break;
+                }
+                leaves = search.leaves();
+                nodes = search.nodes();
+                packing = &search.packing();
+            }
+            mine.found.store(finished + leaves * part.weight, std::memory_order_relaxed);
+            if (leaves > 0) {
+                std::lock_guard lock(shared.mutex);
+                if (i < shared.firstPart) shared.firstPart = i, shared.first = *packing;
+            }
+            if (!ended) break;
+            finished += leaves * part.weight;
+            shared.finishedNodes[i].store(nodes + 1, std::memory_order_relaxed);
+            if (alone) reporter.partEnded(nodes);
+            shared.partsDone.fetch_add(1);
+            if (shouldStop()) break;
+        }
+    };
+
+    if (alone) {
+        work(shared.counts[0]);
+    } else {
+        std::condition_variable wake;
+        int running = threads;
+        std::vector<std::thread> pool;
+        for (int t = 0; t < threads; ++t)
+            pool.emplace_back([&, t] {
+                work(shared.counts[size_t(t)]);
+                std::lock_guard lock(shared.mutex);
+                --running;
+                wake.notify_all();
+            });
+        {
+            std::unique_lock lock(shared.mutex);
+            const auto interval = std::chrono::duration<double>(std::max(0.01, options.progressInterval));
+            while (running > 0) {
+                wake.wait_for(lock, interval);
+                if (running > 0 && reporter.due(0)) {
+                    lock.unlock();
+                    reporter.report();
+                    lock.lock();
+                }
+            }
+        }
+        for (std::thread& t : pool) t.join();
+    }
+
+    PartsTotal out;
+    out.packings = shared.total();
+    for (const std::atomic<uint64_t>& f : shared.finishedNodes) out.nodes += f > 0 ? f - 1 : 0;
+    out.complete = shared.partsDone.load() == parts.size();
+    out.first = std::move(shared.first);
+    return out;
+}
+
+}  // namespace tessaro::analysis
