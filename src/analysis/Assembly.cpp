@@ -375,4 +375,49 @@ AssemblyResult AssemblyCheck::check(const Packing& packing) const {
 
 AssemblyResult checkAssembly(const Packing& packing, BoxSize box) { return AssemblyCheck(box).check(packing); }
 
+std::string upFaceText(UpFace face) {
+    static constexpr const char* texts[kFaces] = {
+        "z の大きい側（そのまま）", "z の小さい側（箱を裏返す）", "x の大きい側", "x の小さい側",
+        "y の大きい側", "y の小さい側"};
+    return texts[size_t(face)];
+}
+
+std::string blocksText(uint8_t blocks) {
+    std::string out = "ブロック ";
+    for (unsigned s = blocks; s != 0; s &= s - 1) {
+        if (s != blocks) out += "、";
+        out += std::to_string(std::countr_zero(s) + 1);
+    }
+    return out;
+}
+
+std::vector<AssemblyFrame> assemblyFrames(const AssemblyResult& r) {
+    std::vector<AssemblyFrame> out;
+    for (size_t k = 0; k < r.order.size(); ++k) {
+        const AssemblyStep& s = r.order[k];
+        if (s.extra > 0) {
+            int lowest = kGrid;
+            for (uint64_t m = r.packing[size_t(s.block)]; m != 0; m &= m - 1) lowest = std::min(lowest, std::countr_zero(m) >> 4);
+            for (size_t i = 0; i + 1 < s.path.size(); ++i)
+                if (lowest + s.path[i].z < r.box.z) out.push_back({int(k), s.path[i]});
+        }
+        out.push_back({int(k), Offset{}});
+    }
+    return out;
+}
+
+Packing frameCells(const AssemblyResult& r, const AssemblyFrame& frame) {
+    Packing out{};
+    for (int k = 0; k <= frame.step && k < int(r.order.size()); ++k) {
+        const int b = r.order[size_t(k)].block;
+        const Offset at = k == frame.step ? frame.at : Offset{};
+        for (uint64_t m = r.packing[size_t(b)]; m != 0; m &= m - 1) {
+            const int c = std::countr_zero(m);
+            const int x = (c & 3) + at.x, y = ((c >> 2) & 3) + at.y, z = (c >> 4) + at.z;
+            if (x >= 0 && x < r.box.x && y >= 0 && y < r.box.y && z >= 0 && z < r.box.z) out[size_t(b)] |= bitOf(x, y, z);
+        }
+    }
+    return out;
+}
+
 }  // namespace tessaro::analysis

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tessaro::analysis {
@@ -82,5 +83,22 @@ private:
 
 // Convenience: AssemblyCheck(box).check(packing).
 AssemblyResult checkAssembly(const Packing& packing, BoxSize box);
+
+// Which side goes up, in words: "z の大きい側（そのまま）" and so on.
+std::string upFaceText(UpFace face);
+// "ブロック 3、5" for the blocks of a bit set (bit per index).
+std::string blocksText(uint8_t blocks);
+
+// One picture of an order played: steps before `step` in place, block order[step]
+// moved by `at` from its place.
+struct AssemblyFrame {
+    int step = 0;
+    Offset at;
+};
+// Each step once at its place; a block that needs more than a drop also at each
+// point of its way where some of it is inside the box.
+std::vector<AssemblyFrame> assemblyFrames(const AssemblyResult& r);
+// The turned box's cells of each block in a frame (a block still above the box holds none).
+Packing frameCells(const AssemblyResult& r, const AssemblyFrame& frame);
 
 }  // namespace tessaro::analysis

@@ -59,6 +59,8 @@ struct DesignOptions {
     bool quiet = false;
     bool hardest = false;
     bool progress = false;
+    bool assemblable = false;
+    int minLevel = 0;
 };
 
 // The longest search asked for: a week.
@@ -132,6 +134,9 @@ std::string shortfall(const DesignResult& r, const DesignOptions& o, const Neare
     } else {
         out << "試した形 " << r.tried << " 個のうち、詰め方が二つ以上 " << r.notUnique << " 個";
         if (r.tooEasy > 0) out << "、難易度が足りない " << r.tooEasy << " 個（最高 " << r.bestRejectedRating << "）";
+        if (r.notAssemblable > 0)
+            out << "、開いた箱に" << (o.minLevel > 0 ? "求める手数で" : "") << "組み立てられない " << r.notAssemblable
+                << " 個";
         if (r.duplicates > 0) out << "、見つけた形と同じ " << r.duplicates << " 個";
         if (!r.designs.empty()) out << "、見つけた " << r.designs.size() << " 個";
         out << "。";
@@ -155,7 +160,8 @@ nlohmann::json designJson(const Design& d, const std::string& file, bool nearest
                         {"search_nodes", d.difficulty.searchNodes},
                         {"nodes_per_packing", d.nodesPerPacking},
                         {"solutions", d.solutions},
-                        {"cells", cells}};
+                        {"cells", cells},
+                        {"assembly_level", d.assemblyLevel >= 0 ? nlohmann::json(d.assemblyLevel) : nlohmann::json(nullptr)}};
     if (!nearest) {
         j["seed"] = d.seed;
         j["attempt"] = d.attempt;
@@ -257,6 +263,8 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.minRating = o.minRating;
         request.seed = o.seed;
         request.threads = int(o.threads);
+        request.assemblable = o.assemblable;
+        request.minLevel = o.minLevel;
         if (o.hardest) {
             hardest = hardestPuzzles(request, control);
             result = hardest;
@@ -361,9 +369,12 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     cmd->add_flag("--json", o->json, "結果を JSON で出力する");
     auto* quiet = cmd->add_flag("--quiet", o->quiet, "進行状況を表示しない");
     cmd->add_flag("--progress", o->progress, "端末でなくても進行状況を標準エラーに出す")->excludes(quiet);
+    auto* assemblable = cmd->add_flag("--assemblable", o->assemblable, "開いた箱に上から組み立てられるものだけを残す");
+    auto* minLevel = addCountOption(*cmd, "--min-level", o->minLevel,
+                                    "組み立てで、まっすぐ落とす以外に要る手数の下限（0〜64、--assemblable を含む）", 0, 64);
     box->needs(blocks);
     blocks->needs(box);
-    for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat, hardestFlag}) {
+    for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat, hardestFlag, assemblable, minLevel}) {
         opt->excludes(from);
         opt->excludes(sample);
     }

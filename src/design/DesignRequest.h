@@ -34,6 +34,10 @@ struct DesignRequest {
     int minRating = 1;
     uint64_t seed = 1;
     int threads = 1;  // 0: every core
+    // Only puzzles whose packing can be built in the open box; with minLevel > 0,
+    // only those whose easiest order needs a block that many steps beyond a drop.
+    bool assemblable = false;
+    int minLevel = 0;
 };
 
 // Why a request cannot be designed for, or "" when it can.
@@ -55,6 +59,7 @@ struct Design {
     uint64_t solutions = 0;  // packings with blocks told apart, as solve counts them
     uint64_t seed = 0;       // with the attempt, enough to make this design again
     uint64_t attempt = 0;
+    int assemblyLevel = -1;  // the packing's level in the open box, -1 when it cannot be built
     std::vector<CellMove> moves;  // from the starting puzzle (nearest unique variants only)
 };
 
@@ -85,6 +90,7 @@ struct DesignResult {
     DesignStop stop = DesignStop::Found;
     // What the rejected candidates fell to, for a plain report when few or none were found.
     uint64_t cutsFailed = 0, identical = 0, notUnique = 0, tooEasy = 0, duplicates = 0;
+    uint64_t notAssemblable = 0;  // unique, but not built in the open box as asked
     int bestRejectedRating = 0;  // the hardest unique candidate below the asked rating
     uint64_t everyCut = 0;       // when the body has few cuts: how many (each judged once)
 };

@@ -6,6 +6,7 @@
 #include "design/Refine.h"
 #include "design/SplitMix.h"
 #include "design/Verdict.h"
+#include "analysis/Assembly.h"
 #include "design/WorkerPool.h"
 
 #include <algorithm>
@@ -35,6 +36,7 @@ std::string requestProblem(const DesignRequest& s) {
                std::to_string(s.minCells) + "〜" + std::to_string(maxCells) + " セルにできません。";
     if (s.count < 1) return "求める数は 1 以上です。";
     if (s.minRating > 10) return "難易度は 1 から 10 です。";
+    if (s.minLevel < 0) return "組み立ての手数は 0 以上です。";
     return shapeProblem(s);
 }
 
@@ -54,6 +56,7 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
         return result;
     }
     const Judge judge(request.box);
+    const analysis::AssemblyCheck assembly(request.box);
     std::mutex mutex;
     std::vector<Design> found;  // by attempt
     std::atomic<uint64_t> nextAttempt{0}, tried{0};
@@ -106,11 +109,18 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                     if (one) outcome = judge.judge(cut.blocks, request.minRating, &stop, d);
                 }
                 if (outcome == Judge::Outcome::Stopped) return;
+                if (outcome == Judge::Outcome::Accepted) {
+                    const analysis::AssemblyResult built = assembly.check(d.blocks);
+                    d.assemblyLevel = built.assemblable ? built.level : -1;
+                }
                 tried.fetch_add(1 + variants);
                 std::lock_guard lock(mutex);
                 ++finishedCuts;
                 result.notUnique += variants;
-                if (outcome == Judge::Outcome::NotUnique) {
+                if (outcome == Judge::Outcome::Accepted &&
+                    (request.assemblable || request.minLevel > 0) && d.assemblyLevel < request.minLevel) {
+                    ++result.notAssemblable;
+                } else if (outcome == Judge::Outcome::NotUnique) {
                     ++result.notUnique;
                 } else if (outcome == Judge::Outcome::TooEasy) {
                     ++result.tooEasy;

@@ -203,6 +203,15 @@ PackingBrowser::PackingBrowser(QWidget* parent, const Puzzle& puzzle)
     cmdPut_->setObjectName(QStringLiteral("cmdPackingPut"));
     cmdPut_->setToolTip(QStringLiteral("全てのブロックを、この詰め方の場所に装填します"));
     layout->addWidget(cmdPut_);
+    lblAssembly_ = new QLabel(this);
+    lblAssembly_->setObjectName(QStringLiteral("lblPackingAssembly"));
+    lblAssembly_->setAlignment(Qt::AlignCenter);
+    lblAssembly_->setWordWrap(true);
+    layout->addWidget(lblAssembly_);
+    cmdAssembly_ = new QPushButton(QStringLiteral("組み立て順を見る…"), this);
+    cmdAssembly_->setObjectName(QStringLiteral("cmdPackingAssembly"));
+    layout->addWidget(cmdAssembly_);
+    connect(cmdAssembly_, &QPushButton::clicked, this, [this] { cmdAssembly_Click(); });
     auto* cmdClose = new QPushButton(QStringLiteral("閉じる"), this);
     cmdClose->setObjectName(QStringLiteral("cmdPackingClose"));
     layout->addWidget(cmdClose);
@@ -252,6 +261,7 @@ void PackingBrowser::done(int r) {
 bool PackingBrowser::belongsTo(const Puzzle& p) const { return shapesOf(p) == fingerprint_; }
 
 Puzzle PackingBrowser::withPackingInBox(const Puzzle& inHand) const {
+    if (player_ && player_->isVisible()) return player_->frameInBox(inHand);
     if (!shown_) return analysis::withPackingInBox(inHand, analysis::Packing{});
     return analysis::withPackingInBox(inHand, *shown_);
 }
@@ -292,9 +302,25 @@ void PackingBrowser::lookFor(size_t index) {
     });
 }
 
+void PackingBrowser::cmdAssembly_Click() {
+    if (!assembly_ || !assembly_->assemblable) return;
+    if (player_) player_->close();
+    player_ = new AssemblyPlayer(this, *assembly_);
+    player_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(player_, &AssemblyPlayer::frameChanged, this, &PackingBrowser::packingChanged);
+    connect(player_, &QDialog::finished, this, &PackingBrowser::packingChanged);
+    player_->show();
+    // Below the browser, so that its number and buttons stay in sight.
+    player_->move(frameGeometry().bottomLeft() + QPoint(0, 8));
+    emit packingChanged();
+}
+
 void PackingBrowser::showPacking(size_t index, std::optional<Packing> packing) {
     index_ = index;
     shown_ = std::move(packing);
+    if (player_) player_->close();
+    assembly_.reset();
+    if (shown_) assembly_ = checkAssembly(*shown_, analysis_.box());
     noMore_ = false;
     if (walk_->finished() && !total_) total_ = walk_->found();
     updateTexts();
@@ -319,6 +345,20 @@ void PackingBrowser::updateTexts() {
     cmdPrev_->setEnabled(!walkBusy_ && shown_ && index_ > 0);
     cmdNext_->setEnabled(!walkBusy_ && shown_ && !last);
     cmdPut_->setEnabled(!walkBusy_ && shown_.has_value());
+    QString built;
+    if (shown_ && assembly_ && assembly_->dropOnly)
+        built = QString::fromStdString("開いた箱に、まっすぐ落とすだけで組み立てられます。\n上にする面：" +
+                                       upFaceText(assembly_->up));
+    else if (shown_ && assembly_ && assembly_->assemblable)
+        built = QString::fromStdString("開いた箱に組み立てられます（落とす以外に、最も多いブロックで " +
+                                       std::to_string(assembly_->level) + " 手）。\n上にする面：" +
+                                       upFaceText(assembly_->up));
+    else if (shown_ && assembly_)
+        built = QString::fromStdString("開いた箱には、どの面を上にしても組み立てられません。\n" +
+                                       upFaceText(assembly_->up) + "を上にすると、" + blocksText(assembly_->stuck) +
+                                       " が入りません。");
+    lblAssembly_->setText(built);
+    cmdAssembly_->setEnabled(!walkBusy_ && assembly_ && assembly_->assemblable);
 }
 
 QPoint keptBrowserPlace(const QPoint& window, const QPoint& offset, const QSize& size, const QRect& screen) {

@@ -3,10 +3,13 @@
 // main window alive while a search runs on a worker thread, and the
 // non-modal browser that steps through the distinct packings.
 
+#include "analysis/Assembly.h"
 #include "analysis/PackingAnalysis.h"
+#include "ui/AssemblyPlayer.h"
 #include "model/Puzzle.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <atomic>
 #include <functional>
@@ -93,6 +96,9 @@ public:
 
     void cmdPrev_Click();
     void cmdNext_Click();
+    // Opens the player of the shown packing's loading order.
+    void cmdAssembly_Click();
+    AssemblyPlayer* player() const { return player_; }
     // Closing stops the search at once; the window deletes the browser then.
     void done(int r) override;
 
@@ -127,6 +133,10 @@ private:
     QPushButton* cmdPrev_ = nullptr;
     QPushButton* cmdNext_ = nullptr;
     QPushButton* cmdPut_ = nullptr;
+    std::optional<analysis::AssemblyResult> assembly_;  // of the shown packing
+    QPointer<AssemblyPlayer> player_;
+    QLabel* lblAssembly_ = nullptr;
+    QPushButton* cmdAssembly_ = nullptr;
 };
 
 // Where the browser opens (its frame's top left): beside the window when the

@@ -2,6 +2,7 @@
 // hint and the next move, and the count after making. Searches run on a worker
 // thread under a progress dialog, so the window never stops answering.
 
+#include "analysis/AssemblyCount.h"
 #include "analysis/PackingAnalysis.h"
 #include "analysis/PackingPlace.h"
 #include "app/AppEnv.h"
@@ -190,6 +191,7 @@ void frmMain::mnuAnalysisCount_Click() {
     }
     CountResult result;
     std::optional<design::Difficulty> difficulty;
+    std::optional<AssemblyCounts> assembly;
     const Puzzle counted = m_puzzle;
     AnalysisProgress progress(this, QString::fromUtf8(kCountTitle), true);
     progress.run([&](const std::atomic<bool>& cancel, const AnalysisProgress::Report& report) {
@@ -199,11 +201,17 @@ void frmMain::mnuAnalysisCount_Click() {
         options.progressInterval = 0.1;
         result = analysis.count(options);
         if (!result.complete || result.solutions == 0) return;
+        progress.setNote("開いた箱に組み立てられるかを調べています…");
+        if (const AssemblyCounts a = countAssemblies(counted, false, 0, &cancel); a.complete) assembly = a;
+        if (cancel) return;
         // The rating needs the plain search too; it can take longer than the count.
         progress.setNote("難易度を測っています…\n（中止しても、数えた結果は表示します）");
         difficulty = design::measureDifficulty(counted, false, int(std::max(1u, std::thread::hardware_concurrency())), &cancel);
     });
     std::string text = countResultText(result);
+    if (assembly)
+        text += "\r\n開いた箱に組み立てられる詰め方：" + countText(assembly->assemblable) +
+                " 通り（まっすぐ落とすだけで入るもの " + countText(assembly->dropOnly) + " 通り）";
     if (difficulty) {
         if (const auto rated = design::ratingOf(*difficulty, result.complete, result.distinctUnlabelled))
             text += "\r\n" + design::ratingLine(rated->rating, rated->nodesPerPacking);

@@ -38,7 +38,8 @@ int readableDesigns(const std::string& dir) {
 TEST(CliDesign, WritesUniquePuzzlesAndNeverReplacesOne) {
     TempDir dir;
     const std::string out = dir.file("new");
-    const CliResult r = runCli(dir, "design --box 3x2x2 --blocks 3 --count 2 --seed 5 --json --out '" + out + "'");
+    const CliResult r =
+        runCli(dir, "design --box 3x2x2 --blocks 3 --count 2 --seed 5 --assemblable --json --out '" + out + "'");
     ASSERT_EQ(r.code, 0) << r.err;
     const nlohmann::json j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["found"], 2);
@@ -54,6 +55,8 @@ TEST(CliDesign, WritesUniquePuzzlesAndNeverReplacesOne) {
         EXPECT_EQ(solved["solutions"], p["solutions"]);
         EXPECT_EQ(solved["difficulty"]["search_nodes"], p["search_nodes"]);
         EXPECT_EQ(solved["difficulty"]["rating"], p["rating"]);
+        EXPECT_EQ(solved["assemblable"], 1);
+        EXPECT_TRUE(p["assembly_level"].is_number());
     }
 
     // Names taken are passed over, never replaced.
@@ -71,6 +74,7 @@ TEST(CliDesign, WritesUniquePuzzlesAndNeverReplacesOne) {
     EXPECT_EQ(runCli(dir, "design --box 5x2x2 --blocks 3 --out x").code, 2);
     EXPECT_EQ(runCli(dir, "design --box 2x2x2 --blocks 8 --min-cells 2 --out x").code, 2);  // 16 cells needed
     EXPECT_EQ(runCli(dir, "design --out x").code, 2);
+    EXPECT_EQ(runCli(dir, "design --sample --assemblable --out x").code, 2);
 }
 
 TEST(CliDesign, FromTheSampleAndTheDifficultyInSolve) {

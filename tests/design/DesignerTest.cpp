@@ -3,6 +3,7 @@
 // single move tried by hand.
 #include "AnalysisTestUtil.h"
 #include "BruteForce.h"
+#include "analysis/Assembly.h"
 #include "analysis/PackingPlace.h"
 #include "design/DesignFiles.h"
 #include "design/Designer.h"
@@ -187,7 +188,7 @@ TEST(Designer, ImpossibleRequestsRefusedAndSmallBodiesSearchedToTheEnd) {
     EXPECT_EQ(r2.stop, DesignStop::Exhausted);
     EXPECT_GT(r2.everyCut, 0u);
     EXPECT_EQ(r2.tried, r2.everyCut);
-    EXPECT_EQ(r2.notUnique + r2.tooEasy + r2.duplicates, r2.tried);
+    EXPECT_EQ(r2.notUnique + r2.tooEasy + r2.duplicates + r2.notAssemblable, r2.tried);
 }
 
 TEST(Designer, DefaultBlocksAreWorthHoldingAndVaried) {
@@ -231,4 +232,24 @@ TEST(Designer, DefaultBlocksAreWorthHoldingAndVaried) {
                 EXPECT_TRUE(!noFlat || (e.x > 1 && e.y > 1 && e.z > 1));
             }
     }
+}
+
+TEST(Designer, AssemblyAskedFor) {
+    DesignRequest request = smallRequest({3, 3, 2}, 4, 1);
+    request.assemblable = true;
+    const DesignResult built = designPuzzles(request);
+    ASSERT_EQ(built.designs.size(), 3u);
+    for (const Design& d : built.designs) {
+        const analysis::AssemblyResult r = analysis::checkAssembly(d.blocks, d.box);
+        EXPECT_TRUE(r.assemblable);
+        EXPECT_EQ(d.assemblyLevel, r.level);
+    }
+    // No block of so small a box needs 40 steps beyond a drop: every unique cut is turned down as such.
+    request.minLevel = 40;
+    request.seconds = 2;
+    const DesignResult none = designPuzzles(request);
+    EXPECT_TRUE(none.designs.empty());
+    EXPECT_GT(none.notAssemblable, 0u);
+    request.minLevel = -1;
+    EXPECT_FALSE(requestProblem(request).empty());
 }

@@ -85,7 +85,10 @@ TEST_F(AnalysisTest, CountStatesTheCountsAndTheVerdict) {
                         "異なる詰め方（同じ形のブロックも区別しない）：156 通り\r\n全て数えました。"),
               0u)
         << text;
-    EXPECT_NE(text.find("詰め方は 156 通りあります。唯一解ではありません。\r\n難易度 3 / 10："), std::string::npos) << text;
+    EXPECT_NE(text.find("詰め方は 156 通りあります。唯一解ではありません。\r\n"
+                        "開いた箱に組み立てられる詰め方：156 通り（まっすぐ落とすだけで入るもの 156 通り）\r\n難易度 3 / 10："),
+              std::string::npos)
+        << text;
     EXPECT_EQ(comparable(w.m_puzzle), before);
 
     // Two tripods fill 2x2x2 one way only.
@@ -93,7 +96,9 @@ TEST_F(AnalysisTest, CountStatesTheCountsAndTheVerdict) {
     usePuzzle(makePuzzle(2, 2, 2, {kTripod, kTripod}));
     action("mnuAnalysisCount")->trigger();
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_NE(messages()[0].text.find("\r\n\r\n唯一解です。\r\n難易度 1 / 10："), std::string::npos) << messages()[0].text;
+    EXPECT_NE(messages()[0].text.find("\r\n\r\n唯一解です。\r\n開いた箱に組み立てられる詰め方：1 通り"), std::string::npos)
+        << messages()[0].text;
+    EXPECT_NE(messages()[0].text.find("\r\n難易度 1 / 10："), std::string::npos) << messages()[0].text;
 
     // A tripod leaves a tripod: the square fits alone but never beside it.
     dlg.clear();
@@ -111,6 +116,45 @@ TEST_F(AnalysisTest, CountStatesTheCountsAndTheVerdict) {
     expectMessage(messages()[0], "解の数を数える",
                   "ブロック 1 は、どの向きでも箱に入りません。\r\n\r\nこのままでは、詰め方はありません。",
                   MsgIcon::Exclamation);
+}
+
+TEST_F(AnalysisTest, BrowserTellsWhetherThePackingGoesInAndPlaysTheOrder) {
+    // Two slabs fill 2x2x2 one way: the lower drops in first, then the upper.
+    usePuzzle(makePuzzle(2, 2, 2, {kSquare, kSquare}));
+    action("mnuAnalysisBrowse")->trigger();
+    ASSERT_TRUE(waitFor([&] { return browserIdle(); }));
+    EXPECT_TRUE(browserText("lblPackingAssembly").startsWith(QStringLiteral("開いた箱に、まっすぐ落とすだけで組み立てられます。")))
+        << browserText("lblPackingAssembly").toStdString();
+    browserClick("cmdPackingAssembly");
+    auto* player = static_cast<PackingBrowser*>(browser())->player();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->frames(), 2u);
+    EXPECT_EQ(fncBox_Count(w.boxOnView().G_iBox), 4);
+    player->findChild<QPushButton*>(QStringLiteral("cmdAssemblyForward"))->click();
+    EXPECT_EQ(fncBox_Count(w.boxOnView().G_iBox), 8);
+    EXPECT_FALSE(player->findChild<QPushButton*>(QStringLiteral("cmdAssemblyForward"))->isEnabled());
+    player->findChild<QPushButton*>(QStringLiteral("cmdAssemblyBack"))->click();
+    EXPECT_EQ(fncBox_Count(w.boxOnView().G_iBox), 4);
+    player->close();
+    EXPECT_EQ(fncBox_Count(w.boxOnView().G_iBox), 8);
+    browser()->close();
+
+    // Two blocks of a 3x2x2 box that each reach over the other along every axis.
+    usePuzzle(makePuzzle(3, 2, 2, {{{0, 0, 0}, {2, 0, 0}, {0, 1, 0}, {2, 0, 1}, {0, 1, 1}, {1, 1, 1}, {2, 1, 1}},
+                                   {{1, 0, 0}, {1, 1, 0}, {2, 1, 0}, {0, 0, 1}, {1, 0, 1}}}));
+    action("mnuAnalysisBrowse")->trigger();
+    ASSERT_TRUE(waitFor([&] { return browserIdle(); }));
+    bool locked = false;
+    for (int k = 0; k < 50 && !locked; ++k) {
+        locked = browserText("lblPackingAssembly").startsWith(QStringLiteral("開いた箱には、どの面を上にしても組み立てられません。"));
+        if (!locked && browser()->findChild<QPushButton*>("cmdPackingNext")->isEnabled()) {
+            browserClick("cmdPackingNext");
+            ASSERT_TRUE(waitFor([&] { return browserIdle(); }));
+        }
+    }
+    ASSERT_TRUE(locked);
+    EXPECT_TRUE(browserText("lblPackingAssembly").endsWith(QStringLiteral("ブロック 1、2 が入りません。")));
+    EXPECT_FALSE(browser()->findChild<QPushButton*>("cmdPackingAssembly")->isEnabled());
 }
 
 TEST_F(AnalysisTest, CancellingTheCountLeavesThePuzzleAsItWas) {

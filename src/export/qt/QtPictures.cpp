@@ -1,4 +1,5 @@
 #include "export/qt/QtPictures.h"
+#include "analysis/Assembly.h"
 
 #include "export/ZipArchive.h"
 #include "model/Figure.h"
@@ -13,6 +14,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -258,6 +260,51 @@ void puzzlePage(Sheet& sheet, const Puzzle& p, const SheetContent& content) {
     }
 }
 
+// The loading order into the open box: the side to turn up, and the packing so
+// turned with each block numbered by when it goes in.
+void assemblyPart(Sheet& sheet, double y, const Puzzle& p, const Grid& numbers) {
+    analysis::Packing packing{};
+    for (int c = 0; c < kCells; ++c)
+        if (numbers[c] > 0) packing[size_t(numbers[c] - 1)] |= uint64_t(1) << c;
+    const analysis::AssemblyResult r = analysis::checkAssembly(packing, {p.G_iCells_X, p.G_iCells_Y, p.G_iCells_Z});
+    y += sheet.text(kMargin, y, kTextW, QStringLiteral("組み立て順（箱の一面を開けて上から入れる）"), 12, true) + 2;
+    if (!r.assemblable) {
+        sheet.text(kMargin, y, kTextW,
+                   QString::fromStdString("この詰め方は、どの面を上にしても開いた箱に組み立てられません（" +
+                                          analysis::upFaceText(r.up) + "を上にすると、" +
+                                          analysis::blocksText(r.stuck) + " が入りません）。"),
+                   10);
+        return;
+    }
+    std::string order;
+    for (const analysis::AssemblyStep& s : r.order)
+        order += (order.empty() ? "" : " → ") + std::to_string(s.block + 1) + (s.extra > 0 ? "＊" : "");
+    y += sheet.text(kMargin, y, kTextW,
+                    QString::fromStdString("上にする面：" + analysis::upFaceText(r.up) + "。入れる順（ブロック番号）：" +
+                                           order + (r.dropOnly ? "。どれもまっすぐ落とすだけで入ります。"
+                                                               : "。＊ は横に動かして入れるブロックです。")),
+                    10) + 2;
+    Grid grid{}, steps{};
+    ColorGrid colors{};
+    for (size_t k = 0; k < r.order.size(); ++k) {
+        const int b = r.order[k].block;
+        for (uint64_t m = r.packing[size_t(b)]; m != 0; m &= m - 1) {
+            const int c = std::countr_zero(m);
+            grid[c] = 1;
+            steps[c] = static_cast<int16_t>(k + 1);
+            for (int shade = 0; shade < 3; ++shade) colors[c + kCells * shade] = pieceColor(b + 1, shade);
+        }
+    }
+    y += sheet.text(kMargin, y, kTextW, QStringLiteral("上にする面を上にした層ごとの配置（数字は入れる順、Z=1 が底）"), 10) + 2;
+    constexpr double kSquare = 9;
+    const double pitch = kSquare * r.box.x + 8;
+    for (int z = 0; z < r.box.z; ++z) {
+        const double ox = kMargin + z * pitch;
+        sheet.text(ox, y, pitch, QStringLiteral("Z=%1").arg(z + 1), 9);
+        sheet.layer(ox, y + 5, kSquare, r.box.x, r.box.y, z, grid, colors, &steps);
+    }
+}
+
 void answerPage(Sheet& sheet, const Puzzle& p, const std::optional<Puzzle>& packing) {
     double y = kMargin;
     y += sheet.text(kMargin, y, kTextW, QStringLiteral("詰め方（解答）"), 16, true) + 4;
@@ -280,6 +327,8 @@ void answerPage(Sheet& sheet, const Puzzle& p, const std::optional<Puzzle>& pack
         sheet.text(ox, y, pitch, QStringLiteral("Z=%1").arg(z + 1), 9);
         sheet.layer(ox, y + 5, kSquare, p.G_iCells_X, p.G_iCells_Y, z, q.G_iBox, q.G_lBox_Color, &numbers);
     }
+    y += 5 + kSquare * p.G_iCells_Y + 8;
+    assemblyPart(sheet, y, p, numbers);
 }
 
 // The writer stamps the sheet with the clock; the stamp becomes the export's
