@@ -183,7 +183,8 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     action("mnuAnalysisCount")->trigger();
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].action, "唯一解に近づける…");
-    EXPECT_TRUE(messages()[0].text.ends_with("唯一解ではありません。\r\n難易度 3 / 10：何度か置き直す（詰め方一つに探索 288 手）"))
+    EXPECT_NE(messages()[0].text.find("唯一解ではありません。\r\n"), std::string::npos) << messages()[0].text;
+    EXPECT_TRUE(messages()[0].text.ends_with("\r\n難易度 3 / 10：何度か置き直す（詰め方一つに探索 288 手）"))
         << messages()[0].text;
     EXPECT_EQ(dialog(), nullptr);
 
