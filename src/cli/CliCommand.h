@@ -1,12 +1,16 @@
 #pragma once
 // Every tessaro-cli subcommand registers itself on the app through one function
 // listed in main.cpp; the command's callback leaves its exit code in the context.
+// Only the files that build commands include <CLI/CLI.hpp>: it is costly to compile.
 
 #include "cli/PuzzleSource.h"
 
-#include <CLI/CLI.hpp>
-
+#include <initializer_list>
 #include <optional>
+
+namespace CLI {
+class App;
+}
 
 namespace tessaro::cli {
 
@@ -19,13 +23,15 @@ struct CliContext {
     int exitCode = kExitOk;
 };
 
+using RegisterCommand = void (*)(CLI::App& app, CliContext& ctx);
+
 // The command's puzzle: bad usage throws; a file that cannot be read is told on
 // stderr and leaves the unreadable exit code.
 std::optional<LoadedPuzzle> readCommandPuzzle(const PuzzleSourceOptions& source, CliContext& ctx);
 
-// Parses the command line, runs the chosen command and gives the exit code,
-// also when the output could not be written.
-int runCommandLine(CLI::App& app, CliContext& ctx, int argc, char** argv);
+// Registers the commands, parses the command line, runs the chosen command and
+// gives the exit code, also when the output could not be written.
+int runCommandLine(int argc, char** argv, std::initializer_list<RegisterCommand> commands);
 
 void registerInfoCommand(CLI::App& app, CliContext& ctx);
 void registerLoadCommand(CLI::App& app, CliContext& ctx);

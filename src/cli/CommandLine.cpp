@@ -2,6 +2,8 @@
 
 #include "app/VersionInfo.h"
 
+#include <CLI/CLI.hpp>
+
 #include <regex>
 
 namespace tessaro::cli {

@@ -2,6 +2,8 @@
 
 #include "cli/TerminalText.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdlib>
 #include <sstream>
 

@@ -5,11 +5,14 @@
 // is refused with one plain message (bad usage, exit 2); nothing is read as
 // "unlimited", wrapped or rounded.
 
-#include <CLI/CLI.hpp>
-
 #include <cstdint>
 #include <optional>
 #include <string>
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace tessaro::cli {
 

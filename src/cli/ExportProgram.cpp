@@ -1,6 +1,6 @@
 #include "cli/ExportProgram.h"
 
-#include "cli/CliCommand.h"
+#include <CLI/CLI.hpp>
 
 #include <unistd.h>
 
@@ -31,7 +31,7 @@ int runExportProgram(int, char** argv) {
     return kExitUnreadable;
 }
 
-void listExportCommand(CLI::App& app) {
+void listExportCommand(CLI::App& app, CliContext&) {
     app.add_subcommand("export", "ブロックの 3D プリント用データ、画像、印刷用シートを書き出す")->allow_extras();
 }
 

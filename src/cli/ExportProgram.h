@@ -4,7 +4,7 @@
 // would slow every other command's start. The command line is handed over
 // whole, so the exit code, the messages and Ctrl+C are the export's own.
 
-#include <CLI/CLI.hpp>
+#include "cli/CliCommand.h"
 
 namespace tessaro::cli {
 
@@ -13,6 +13,6 @@ namespace tessaro::cli {
 int runExportProgram(int argc, char** argv);
 
 // Lists `export` in tessaro-cli's help; the command itself never runs here.
-void listExportCommand(CLI::App& app);
+void listExportCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace tessaro::cli

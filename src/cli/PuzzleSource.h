@@ -1,12 +1,14 @@
 #pragma once
 // The puzzle a command works on: a .bin file named on the command line, or the built-in sample.
 
-#include "model/Puzzle.h"
-
-#include <CLI/CLI.hpp>
+#include "cli/PuzzleFileRead.h"
 
 #include <optional>
 #include <string>
+
+namespace CLI {
+class App;
+}
 
 namespace tessaro::cli {
 
@@ -19,11 +21,6 @@ struct PuzzleSourceOptions {
 void addPuzzleSourceOptions(CLI::App& cmd, PuzzleSourceOptions& opts);
 // Throws CLI::ValidationError (bad usage) unless exactly one source was given.
 void checkPuzzleSource(const PuzzleSourceOptions& opts);
-
-struct LoadedPuzzle {
-    Puzzle puzzle;
-    std::string version;  // the reader's result, trimmed; "" for the sample
-};
 
 // The puzzle, or nothing with a message for stderr in `error`.
 std::optional<LoadedPuzzle> readPuzzleSource(const PuzzleSourceOptions& opts, std::string& error);

@@ -10,6 +10,8 @@
 #include "formats/XmPuzzle.h"
 #include "model/Figure.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <iostream>
 #include <memory>

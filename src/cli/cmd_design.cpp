@@ -15,6 +15,8 @@
 #include "files/PuzzleFile.h"
 #include "files/ShiftJis.h"
 
+#include <CLI/CLI.hpp>
+
 #include <nlohmann/json.hpp>
 
 #include <signal.h>

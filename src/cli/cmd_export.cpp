@@ -7,6 +7,8 @@
 #include "export/Export.h"
 #include "export/qt/QtPictures.h"
 
+#include <CLI/CLI.hpp>
+
 #include <filesystem>
 #include <iostream>
 #include <memory>

@@ -5,6 +5,8 @@
 #include "cli/TerminalText.h"
 #include "model/Figure.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 #include <memory>
 #include <sstream>

@@ -14,6 +14,8 @@
 #include "model/Figure.h"
 #include "solver/AutoLoader.h"
 
+#include <CLI/CLI.hpp>
+
 #include <signal.h>
 
 #include <algorithm>

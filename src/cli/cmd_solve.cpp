@@ -11,6 +11,8 @@
 #include "cli/StatusLine.h"
 #include "cli/StopSignals.h"
 
+#include <CLI/CLI.hpp>
+
 #include <nlohmann/json.hpp>
 
 #include <signal.h>

@@ -275,12 +275,22 @@ TEST_F(SaveFileTest, KillsDuringSavesLeaveTheFileWholeAndAtMostOneTemporaryFile)
     const std::string file = dir.file("killed.bin");
     ASSERT_TRUE(subFile_put(richPuzzle(), file));
     for (int round = 0; round < 60; ++round) {
+        // The child tells of its first whole save, so that even a loaded machine
+        // kills it in the middle of a later one.
+        int saved[2];
+        ASSERT_EQ(pipe(saved), 0);
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            subFile_put(changed, file);
+            (void)!write(saved[1], "s", 1);
             for (;;)
                 subFile_put(changed, file);
         }
+        close(saved[1]);
+        char c;
+        ASSERT_EQ(read(saved[0], &c, 1), 1);
+        close(saved[0]);
         usleep(static_cast<useconds_t>(500 + (round % 10) * 700));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);

@@ -96,10 +96,3 @@ TEST(CubePicture, HostsLabelsAndReportsMouseInTwips) {
 
 }  // namespace
 }  // namespace tessaro
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
