@@ -8,6 +8,7 @@
 #include "cli/StatusLine.h"
 #include "cli/StopSignals.h"
 #include "design/DesignFiles.h"
+#include "design/HardestSearch.h"
 #include "design/Designer.h"
 #include "design/NearestUnique.h"
 #include "files/FileError.h"
@@ -42,7 +43,8 @@ using namespace tessaro::design;
 struct DesignOptions {
     std::string box;
     int blocks = 0;
-    int minCells = 2;
+    int minCells = 0;  // 0: not given (3 and no straight tricube; 2 for --from)
+    bool noFlat = false;
     int maxCells = 0;
     int empty = 0;
     bool allowIdentical = false;
@@ -59,6 +61,7 @@ struct DesignOptions {
     std::optional<std::string> password;
     bool json = false;
     bool quiet = false;
+    bool hardest = false;
     bool progress = false;
     bool assemblable = false;
     int minLevel = 0;
@@ -94,6 +97,11 @@ public:
 private:
     StatusLine line_;
 };
+
+void setPieceRules(DesignRequest& request, const DesignOptions& o) {
+    if (o.minCells > 0) request.minCells = o.minCells;
+    request.noFlat = o.noFlat;
+}
 
 // Cells counted from 1, as the window's panels count them.
 std::string cellText(int c) {
@@ -133,7 +141,11 @@ std::string shortfall(const DesignResult& r, const DesignOptions& o, const Neare
         if (r.notAssemblable > 0)
             out << "、開いた箱に" << (o.minLevel > 0 ? "求める手数で" : "") << "組み立てられない " << r.notAssemblable
                 << " 個";
+        if (r.duplicates > 0) out << "、見つけた形と同じ " << r.duplicates << " 個";
+        if (!r.designs.empty()) out << "、見つけた " << r.designs.size() << " 個";
         out << "。";
+        if (r.stop == DesignStop::Exhausted)
+            out << "この条件で切り分けられる形 " << r.everyCut << " 通りを全て調べました。";
         if (r.cutsFailed + r.identical > 0)
             out << "切り分けられなかった形 " << r.cutsFailed + r.identical << " 個（同じ形のブロック "
                 << r.identical << " 個を含む）。";
@@ -231,10 +243,12 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
 
     DesignResult result;
     NearestResult near;
+    HardestResult hardest;
     if (source) {
         NearestRequest request;
         request.source = *source;
         request.maxMoves = o.maxMoves;
+        request.minCells = o.minCells > 0 ? o.minCells : 2;
         request.count = o.count;
         request.seconds = o.seconds;
         request.minRating = o.minRating;
@@ -245,7 +259,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         DesignRequest request;
         request.box = parseBox(o.box);
         request.blocks = o.blocks;
-        request.minCells = o.minCells;
+        setPieceRules(request, o);
         request.maxCells = o.maxCells;
         request.empty = o.empty;
         request.allowIdentical = o.allowIdentical;
@@ -256,9 +270,22 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.threads = int(o.threads);
         request.assemblable = o.assemblable;
         request.minLevel = o.minLevel;
-        result = designPuzzles(request, control);
+        if (o.hardest) {
+            hardest = hardestPuzzles(request, control);
+            result = hardest;
+        } else {
+            result = designPuzzles(request, control);
+        }
     }
     line.finish();
+    if (o.hardest && !o.quiet) {
+        // How the best rating rose, for judging whether more time would pay.
+        std::ostringstream h;
+        for (const HardestStep& s : hardest.history)
+            h << "  " << std::fixed << std::setprecision(1) << s.seconds << " 秒: 難易度 " << s.rating << "（詰め方一つに探索 "
+              << std::setprecision(0) << s.nodesPerPacking << " 手）\n";
+        std::cerr << "最高難易度の推移（採用した手 " << hardest.accepted << "）:\n" << h.str();
+    }
     if (StopSignals::stopped() && !o.quiet)
         std::cerr << "tessaro-cli: " << (StopSignals::signal() == SIGINT ? "Ctrl+C" : "SIGTERM")
                   << " を受けて設計を停止しました（見つけた分は保存してあります）\n";
@@ -290,6 +317,13 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
             j["start"] = near.noPacking ? "none" : near.fromMade ? "made" : "first_packing";
             j["moves_searched"] = near.movesSearched;
         }
+        if (o.hardest) {
+            nlohmann::json history = nlohmann::json::array();
+            for (const HardestStep& s : hardest.history)
+                history.push_back({{"seconds", s.seconds}, {"rating", s.rating}, {"nodes_per_packing", s.nodesPerPacking}});
+            j["history"] = history;
+            j["accepted"] = hardest.accepted;
+        }
         std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         std::ostringstream out;
@@ -318,7 +352,10 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     CLI::App* cmd = app.add_subcommand("design", "詰め方がただ一つのパズルを作る");
     auto* box = cmd->add_option("--box", o->box, "箱の大きさ（例 3x3x3、各辺 2〜4）")->type_name("XxYxZ");
     auto* blocks = addCountOption(*cmd, "--blocks", o->blocks, "ブロックの数（1〜8）", 1, kBlocks);
-    auto* minCells = addCountOption(*cmd, "--min-cells", o->minCells, "ブロックのセル数の下限（既定 2）", 1, kCells);
+    addCountOption(*cmd, "--min-cells", o->minCells,
+                   "ブロックのセル数の下限（既定 3。3 以上ではまっすぐな 3 セルも除く。--from では既定 2）", 1, kCells);
+    auto* hardestFlag = cmd->add_flag("--hardest", o->hardest, "時間いっぱい、より難しい形へ切り方を変えて探す（難しい順に保存）");
+    auto* noFlat = cmd->add_flag("--no-flat", o->noFlat, "どのブロックも三方向に広がる形にする");
     auto* maxCells =
         addCountOption(*cmd, "--max-cells", o->maxCells, "ブロックのセル数の上限（既定 箱のセル数）", 1, kCells);
     auto* empty = addCountOption(*cmd, "--empty", o->empty, "空けておくセルの数", 0, kCells - 1);
@@ -343,7 +380,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
                                     "組み立てで、まっすぐ落とす以外に要る手数の下限（0〜64、--assemblable を含む）", 0, 64);
     box->needs(blocks);
     blocks->needs(box);
-    for (CLI::Option* opt : {box, blocks, minCells, maxCells, empty, identical, assemblable, minLevel}) {
+    for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat, hardestFlag, assemblable, minLevel}) {
         opt->excludes(from);
         opt->excludes(sample);
     }
@@ -358,7 +395,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
             DesignRequest request;
             request.box = parseBox(o->box);
             request.blocks = o->blocks;
-            request.minCells = o->minCells;
+            setPieceRules(request, *o);
             request.maxCells = o->maxCells;
             request.empty = o->empty;
             request.minRating = o->minRating;

@@ -39,30 +39,35 @@ uint64_t spreadSeeds(uint64_t body, int n, SplitMix& rng) {
     return seeds;
 }
 
-// Target sizes: as even as the total allows, then nudged apart a little for variety.
-std::array<int, kBlocks> targetSizes(const DesignRequest& request, int total, int maxCells, SplitMix& rng) {
+// Target sizes: one of the allowed size lists drawn evenly, dealt to the blocks in
+// random order, so that every mix of small and large blocks comes out; as even as
+// the total allows when no list is known.
+std::array<int, kBlocks> targetSizes(const DesignRequest& request, const std::vector<SizeList>& lists, int total,
+                                     SplitMix& rng) {
     const int n = request.blocks;
     std::array<int, kBlocks> t{};
-    for (int i = 0; i < n; ++i) t[i] = total / n + (i < total % n ? 1 : 0);
-    const int spread = std::max(2, total / n / 2);
-    for (int k = 0; k < n; ++k) {
-        const int a = rng.below(n), b = rng.below(n);
-        if (a == b || t[a] - 1 < request.minCells || t[b] + 1 > maxCells) continue;
-        const int lo = std::min(t[a] - 1, *std::min_element(t.begin(), t.begin() + n));
-        const int hi = std::max(t[b] + 1, *std::max_element(t.begin(), t.begin() + n));
-        if (hi - lo > spread) continue;
-        --t[a], ++t[b];
+    if (lists.empty()) {
+        for (int i = 0; i < n; ++i) t[i] = total / n + (i < total % n ? 1 : 0);
+        return t;
     }
+    const SizeList& pick = lists[size_t(rng.below(int(lists.size())))];
+    std::copy(pick.begin(), pick.begin() + n, t.begin());
+    for (int i = n; i > 1; --i) std::swap(t[size_t(i - 1)], t[size_t(rng.below(i))]);
     return t;
 }
 
-bool distinctShapes(const Blocks& blocks, int n, int& a, int& b) {
+// The first two blocks breaking the rules: a forbidden shape (b == a), or two alike.
+bool breaksRules(const DesignRequest& request, const Blocks& blocks, int& a, int& b) {
+    const int n = request.blocks;
+    for (a = 0; a < n; ++a)
+        if (!pieceAllowed(request, blocks[a])) return b = a, true;
+    if (request.allowIdentical) return false;
     std::array<uint64_t, kBlocks> canon{};
     for (int i = 0; i < n; ++i) canon[i] = analysis::canonicalShape(blocks[i]);
     for (a = 0; a < n; ++a)
         for (b = a + 1; b < n; ++b)
-            if (canon[a] == canon[b]) return false;
-    return true;
+            if (canon[a] == canon[b]) return true;
+    return false;
 }
 
 // Gives one cell of `from` bordering `to` to `to`, when `from` stays connected and in size.
@@ -82,14 +87,14 @@ bool trade(Blocks& blocks, int from, int to, int minCells, int maxCells, SplitMi
 
 }  // namespace
 
-CutOutcome randomCut(const DesignRequest& request, SplitMix& rng, Cut& out) {
+CutOutcome randomCut(const DesignRequest& request, const std::vector<SizeList>& sizeLists, SplitMix& rng, Cut& out) {
     const uint64_t box = analysis::boxCells(request.box);
     const int n = request.blocks;
     const int maxCells = request.maxCells > 0 ? request.maxCells : request.box.cells();
     out = Cut{};
     for (int k = 0; k < request.empty; ++k) out.empty |= cellBit(pickCell(box & ~out.empty, rng));
     const uint64_t body = box & ~out.empty;
-    const std::array<int, kBlocks> target = targetSizes(request, size(body), maxCells, rng);
+    const std::array<int, kBlocks> target = targetSizes(request, sizeLists, size(body), rng);
 
     Blocks& piece = out.blocks;
     const uint64_t seeds = spreadSeeds(body, n, rng);
@@ -144,18 +149,17 @@ CutOutcome randomCut(const DesignRequest& request, SplitMix& rng, Cut& out) {
     for (int i = 0; i < n; ++i)
         if (size(piece[i]) < request.minCells) return CutOutcome::Stuck;
 
-    if (!request.allowIdentical) {
-        int a = 0, b = 0;
-        for (int tries = 0; !distinctShapes(piece, n, a, b); ++tries) {
-            if (tries == 8) return CutOutcome::Identical;
-            const int which = rng.below(2) == 0 ? a : b;
-            const int other = rng.below(n);
-            if (other == which || (faceNeighbours(piece[which]) & piece[other]) == 0) continue;
-            if (rng.below(2) == 0)
-                trade(piece, which, other, request.minCells, maxCells, rng);
-            else
-                trade(piece, other, which, request.minCells, maxCells, rng);
-        }
+    // Cells traded away from a block breaking the rules, or into it.
+    int a = 0, b = 0;
+    for (int tries = 0; breaksRules(request, piece, a, b); ++tries) {
+        if (tries == 12) return a == b ? CutOutcome::Stuck : CutOutcome::Identical;
+        const int which = rng.below(2) == 0 ? a : b;
+        const int other = rng.below(n);
+        if (other == which || (faceNeighbours(piece[which]) & piece[other]) == 0) continue;
+        if (rng.below(2) == 0)
+            trade(piece, which, other, request.minCells, maxCells, rng);
+        else
+            trade(piece, other, which, request.minCells, maxCells, rng);
     }
     return CutOutcome::Made;
 }

@@ -4,6 +4,7 @@
 // traded between neighbouring blocks to part blocks of the same shape.
 
 #include "design/DesignRequest.h"
+#include "design/PieceRules.h"
 #include "design/SplitMix.h"
 
 namespace tessaro::design {
@@ -15,9 +16,10 @@ struct Cut {
 
 enum class CutOutcome { Made, Stuck, Identical };
 
-// Made: `out` holds a cut meeting the asked sizes and shape rule. Stuck: the
-// regions could not cover the body within the sizes. Identical: two blocks kept
-// the same shape although identical blocks are not allowed.
-CutOutcome randomCut(const DesignRequest& request, SplitMix& rng, Cut& out);
+// Made: `out` holds a cut meeting the asked sizes and shape rules. Stuck: the
+// regions could not cover the body within the sizes, or a block kept a shape
+// left out. Identical: two blocks kept the same shape although identical blocks
+// are not allowed. Block sizes aim at one of `sizeLists` (sizeLists() of the request).
+CutOutcome randomCut(const DesignRequest& request, const std::vector<SizeList>& sizeLists, SplitMix& rng, Cut& out);
 
 }  // namespace tessaro::design

@@ -21,8 +21,12 @@ using Blocks = std::array<uint64_t, kBlocks>;  // cells of each block in its pla
 struct DesignRequest {
     analysis::BoxSize box{3, 3, 3};
     int blocks = 7;
-    int minCells = 2;
-    int maxCells = 0;  // 0: the box's cells
+    // Blocks of one or two cells and the straight tricube are filler that makes
+    // a puzzle play like one with fewer blocks: at 3 and above the straight
+    // tricube is left out too, so only 2 or less lets these in.
+    int minCells = 3;
+    bool noFlat = false;  // every block spans all three axes
+    int maxCells = 0;     // 0: the box's cells
     int empty = 0;     // box cells no block covers
     bool allowIdentical = false;
     int count = 5;
@@ -86,6 +90,7 @@ struct DesignResult {
     uint64_t cutsFailed = 0, identical = 0, notUnique = 0, tooEasy = 0, duplicates = 0;
     uint64_t notAssemblable = 0;  // unique, but not built in the open box as asked
     int bestRejectedRating = 0;  // the hardest unique candidate below the asked rating
+    uint64_t everyCut = 0;       // when the body has few cuts: how many (each judged once)
 };
 
 }  // namespace tessaro::design

@@ -1,6 +1,8 @@
 #include "design/Designer.h"
 
 #include "design/BoxCut.h"
+#include "design/EveryCut.h"
+#include "design/PieceRules.h"
 #include "design/Refine.h"
 #include "design/SplitMix.h"
 #include "design/CandidateJudge.h"
@@ -35,7 +37,7 @@ std::string requestProblem(const DesignRequest& s) {
     if (s.count < 1) return "求める数は 1 以上です。";
     if (s.minRating > 10) return "難易度は 1 から 10 です。";
     if (s.minLevel < 0) return "組み立ての手数は 0 以上です。";
-    return {};
+    return shapeProblem(s);
 }
 
 void sortHardestFirst(std::vector<Design>& designs) {
@@ -62,15 +64,31 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
     std::atomic<int> best{0};
     int accepted = 0;  // handed to control.found
 
+    const std::vector<SizeList> lists = sizeLists(request);
+    // A small body has few cuts: each is judged once, in an order drawn from the seed, and then the search is over.
+    std::optional<std::vector<Blocks>> every = everyCut(request);
+    if (every) {
+        SplitMix order(attemptSeed(request.seed, UINT64_MAX));
+        for (size_t i = every->size(); i > 1; --i) std::swap((*every)[i - 1], (*every)[size_t(order.below(int(i)))]);
+    }
+    uint64_t finishedCuts = 0;  // of every cut, those judged to the end
     WorkerPool pool(request.threads, request.seconds, control);
+    // The attempt each thread works on: once the count is filled by lower ones, it is stopped.
+    std::vector<uint64_t> working(size_t(pool.threads()), 0);
     pool.run(
-        [&](const std::atomic<bool>& stop) {
+        [&](int thread, const std::atomic<bool>& stop) {
             Cut cut;
             for (;;) {
                 const uint64_t attempt = nextAttempt.fetch_add(1);
-                if (attempt > cutoff.load() || stop.load(std::memory_order_relaxed)) return;
+                {
+                    std::lock_guard lock(mutex);
+                    if (attempt > cutoff.load() || stop.load(std::memory_order_relaxed)) return;
+                    working[size_t(thread)] = attempt;
+                }
                 SplitMix rng(attemptSeed(request.seed, attempt));
-                const CutOutcome made = randomCut(request, rng, cut);
+                if (every && attempt >= every->size()) return;
+                const CutOutcome made = every ? (cut.blocks = (*every)[attempt], CutOutcome::Made)
+                                              : randomCut(request, lists, rng, cut);
                 if (made != CutOutcome::Made) {
                     std::lock_guard lock(mutex);
                     (made == CutOutcome::Stuck ? result.cutsFailed : result.identical) += 1;
@@ -80,11 +98,14 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                 d.seed = request.seed;
                 d.attempt = attempt;
                 Judge::Outcome outcome = judge.judge(cut.blocks, request.minRating, &stop, d);
-                tried.fetch_add(1);
-                if (outcome == Judge::Outcome::NotUnique) {
+                // Variants a descent counted on the way, each one more tried that packs more than one way.
+                uint64_t variants = 0;
+                if (outcome == Judge::Outcome::NotUnique && !every) {
                     RefineStats refined;
                     const bool one = refineTowardsUnique(request, rng, cut.blocks, kRefineSteps, &stop, refined);
-                    tried.fetch_add(refined.judged);
+                    if (stop.load()) return;
+                    variants = refined.judged > 0 ? refined.judged - 1 : 0;  // its first count is the cut's again
+                    // Either the cut or the variant found last is judged below; the rest pack many ways.
                     if (one) outcome = judge.judge(cut.blocks, request.minRating, &stop, d);
                 }
                 if (outcome == Judge::Outcome::Stopped) return;
@@ -92,7 +113,10 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                     const analysis::AssemblyResult built = assembly.check(d.blocks);
                     d.assemblyLevel = built.assemblable ? built.level : -1;
                 }
+                tried.fetch_add(1 + variants);
                 std::lock_guard lock(mutex);
+                ++finishedCuts;
+                result.notUnique += variants;
                 if (outcome == Judge::Outcome::Accepted &&
                     (request.assemblable || request.minLevel > 0) && d.assemblyLevel < request.minLevel) {
                     ++result.notAssemblable;
@@ -118,7 +142,11 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                                                   [](const Design& a, const Design& b) { return a.attempt < b.attempt; }),
                                  d);
                     best = std::max(best.load(), d.difficulty.rating);
-                    if (found.size() >= size_t(request.count)) cutoff = found[size_t(request.count) - 1].attempt;
+                    if (found.size() >= size_t(request.count)) {
+                        cutoff = found[size_t(request.count) - 1].attempt;
+                        for (size_t t = 0; t < working.size(); ++t)
+                            if (working[t] > cutoff) pool.stopThread(int(t));
+                    }
                 }
             }
         },
@@ -137,8 +165,10 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
     result.tried = tried.load();
     result.seconds = pool.seconds();
     result.stop = result.designs.size() >= size_t(request.count) ? DesignStop::Found
+                  : every && finishedCuts == every->size()    ? DesignStop::Exhausted
                   : pool.cancelled()                          ? DesignStop::Cancelled
                                                               : DesignStop::Time;
+    result.everyCut = every ? every->size() : 0;
     return result;
 }
 

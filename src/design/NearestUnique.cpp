@@ -118,7 +118,12 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     const auto started = std::chrono::steady_clock::now();
     const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
 
-    // Judges a batch in parallel; true when the run must end (time, cancel).
+    const auto offerable = [&](const Blocks& v) {
+        for (int k = 0; k < kBlocks; ++k)
+            if (v[k] != 0 && std::popcount(v[k]) < request.minCells) return false;
+        return true;
+    };
+    // Judges a batch in parallel, keeping the hardest; true when the run must end (time, cancel).
     std::vector<Design> found;
     std::mutex rejectedMutex;
     int depth = 0;
@@ -129,18 +134,21 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
             return true;
         }
         std::vector<std::optional<Design>> judged(batch.size());
+        std::vector<char> finished(batch.size(), 0);  // judged to the end
         std::atomic<size_t> next{0};
         std::atomic<bool> stopped{false};
         WorkerPool pool(request.threads, left, control);
         pool.run(
             [&](const std::atomic<bool>& stop) {
                 for (size_t i; (i = next.fetch_add(1)) < batch.size();) {
+                    if (!offerable(batch[i])) continue;
                     Design d;
                     const Judge::Outcome o = judge.judge(batch[i], request.minRating, &stop, d);
                     if (o == Judge::Outcome::Stopped) {
                         stopped = true;
                         return;
                     }
+                    finished[i] = 1;
                     if (o == Judge::Outcome::Accepted) judged[i] = d;
                     if (o == Judge::Outcome::TooEasy) {
                         std::lock_guard lock(rejectedMutex);
@@ -156,20 +164,22 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
                 pr.depth = depth;
                 return pr;
             });
-        for (size_t i = 0; i < batch.size() && !stopped; ++i) {
+        // What was judged to the end counts even when the time cut the batch short.
+        for (size_t i = 0; i < batch.size(); ++i) {
+            if (finished[i] == 0) continue;
             ++result.tried;
-            if (judged[i] && found.size() < size_t(request.count)) {
-                judged[i]->moves = movesBetween(result.start, batch[i]);
-                judged[i]->attempt = result.tried;
-                found.push_back(*judged[i]);
-                if (control.found) control.found(found.back());
-            }
+            if (!judged[i]) continue;
+            judged[i]->moves = movesBetween(result.start, batch[i]);
+            judged[i]->attempt = result.tried;  // fewer moves first among equals
+            found.push_back(*judged[i]);
+            sortHardestFirst(found);
+            if (found.size() > size_t(request.count)) found.pop_back();
         }
         if (stopped) {
             result.stop = pool.cancelled() ? DesignStop::Cancelled : DesignStop::Time;
             return true;
         }
-        return found.size() >= size_t(request.count);
+        return false;
     };
 
     KeySet seen;
@@ -182,7 +192,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
         std::vector<Blocks> nextFrontier;
         for (const Blocks& s : frontier) {
             for (int from = 0; from < kBlocks && !ended; ++from) {
-                if (std::popcount(s[from]) < 2) continue;
+                if (std::popcount(s[from]) <= std::max(1, request.minCells)) continue;
                 for (uint64_t cells = s[from]; cells != 0 && !ended; cells &= cells - 1) {
                     const uint64_t bit = cells & (~cells + 1);
                     const uint64_t rest = s[from] & ~bit;
@@ -215,11 +225,12 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     if (!ended) {
         result.movesSearched = std::min(depth, request.maxMoves);
         result.stop = DesignStop::Exhausted;
-    } else if (found.size() >= size_t(request.count)) {
-        result.stop = DesignStop::Found;
     }
     result.designs = std::move(found);
     sortHardestFirst(result.designs);
+    // Handed on only now: until the end a harder variant may still push one out.
+    if (control.found)
+        for (const Design& d : result.designs) control.found(d);
     result.seconds = elapsed();
     return result;
 }

@@ -3,6 +3,7 @@
 #include "analysis/PackingAnalysis.h"
 #include "design/CellMasks.h"
 #include "design/CandidateJudge.h"
+#include "design/PieceRules.h"
 
 #include <algorithm>
 #include <bit>
@@ -44,6 +45,7 @@ std::vector<Blocks> movesFrom(const DesignRequest& request, SplitMix& rng, const
                 v[from] &= ~bit;
                 v[to] |= bit;
                 if (!analysis::faceConnected(v[from])) continue;
+                if (!pieceAllowed(request, v[from]) || !pieceAllowed(request, v[to])) continue;
                 if (!request.allowIdentical) {
                     const uint64_t a = analysis::canonicalShape(v[from]), b = analysis::canonicalShape(v[to]);
                     bool clash = a == b;

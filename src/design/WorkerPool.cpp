@@ -18,14 +18,27 @@ double WorkerPool::seconds() const {
 
 void WorkerPool::run(const std::function<void(const std::atomic<bool>& stop)>& work,
                      const std::function<DesignProgress()>& snapshot) {
-    std::atomic<bool> stop{false};
+    run([&](int, const std::atomic<bool>& stop) { work(stop); }, snapshot);
+}
+
+void WorkerPool::stopThread(int thread) { stops_[size_t(thread)].store(true); }
+
+void WorkerPool::run(const std::function<void(int thread, const std::atomic<bool>& stop)>& work,
+                     const std::function<DesignProgress()>& snapshot) {
+    stops_ = std::make_unique<std::atomic<bool>[]>(size_t(threads_));
+    for (int t = 0; t < threads_; ++t) stops_[size_t(t)] = false;
+    bool stop = false;
+    const auto stopAll = [&] {
+        stop = true;
+        for (int t = 0; t < threads_; ++t) stops_[size_t(t)] = true;
+    };
     std::mutex mutex;
     std::condition_variable wake;
     int running = threads_;
     std::vector<std::thread> pool;
     for (int t = 0; t < threads_; ++t)
-        pool.emplace_back([&] {
-            work(stop);
+        pool.emplace_back([&, t] {
+            work(t, stops_[size_t(t)]);
             std::lock_guard lock(mutex);
             --running;
             wake.notify_all();
@@ -38,8 +51,8 @@ void WorkerPool::run(const std::function<void(const std::atomic<bool>& stop)>& w
             wake.wait_for(lock, std::chrono::duration<double>(std::min(interval, 0.05)));
             if (running == 0) break;
             const double now = seconds();
-            if (!stop && control_.cancel != nullptr && control_.cancel->load()) cancelled_ = true, stop = true;
-            if (!stop && limit_ > 0 && now >= limit_) timedOut_ = true, stop = true;
+            if (!stop && control_.cancel != nullptr && control_.cancel->load()) cancelled_ = true, stopAll();
+            if (!stop && limit_ > 0 && now >= limit_) timedOut_ = true, stopAll();
             if (control_.progress && now - lastShown >= interval) {
                 lastShown = now;
                 lock.unlock();

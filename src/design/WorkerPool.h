@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace tessaro::design {
 
@@ -19,6 +20,12 @@ public:
     // Runs `work` on every thread until all return; `snapshot` gives the figures for a progress call.
     void run(const std::function<void(const std::atomic<bool>& stop)>& work,
              const std::function<DesignProgress()>& snapshot);
+    // The same with each thread's index (0..threads-1) and a stop flag of its own,
+    // which stopThread raises and the pool raises for all at the end.
+    void run(const std::function<void(int thread, const std::atomic<bool>& stop)>& work,
+             const std::function<DesignProgress()>& snapshot);
+    // Callable from any worker while run() is running.
+    void stopThread(int thread);
     double seconds() const;
     bool cancelled() const { return cancelled_; }
     bool timedOut() const { return timedOut_; }
@@ -29,6 +36,7 @@ private:
     const DesignControl& control_;
     std::chrono::steady_clock::time_point start_;
     bool cancelled_ = false, timedOut_ = false;
+    std::unique_ptr<std::atomic<bool>[]> stops_;
 };
 
 }  // namespace tessaro::design

@@ -4,6 +4,7 @@
 #include "design/Designer.h"
 #include "analysis/RatingText.h"
 #include "design/CandidateJudge.h"
+#include "app/Ini.h"
 #include "ui/AnalysisDialogs.h"
 #include "viewqt/CubePicture.h"
 #include "viewqt/QtCanvas.h"
@@ -94,6 +95,75 @@ std::string moveText(const CellMove& m) {
     return cellText(m.cell) + " ブロック " + std::to_string(m.from + 1) + " → ブロック " + std::to_string(m.to + 1);
 }
 
+namespace {
+
+const char* designSection(bool nearest) { return nearest ? "唯一解に近づける" : "自動作成"; }
+
+void readInt(const std::string& file, const char* section, const char* key, int& value, int lo, int hi) {
+    const std::string v = fncIni_get(section, key, file);
+    int n = 0;
+    const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (!v.empty() && ec == std::errc() && end == v.data() + v.size() && n >= lo && n <= hi) value = n;
+}
+
+void readBool(const std::string& file, const char* section, const char* key, bool& value) {
+    const std::string v = fncIni_get(section, key, file);
+    if (v == "0" || v == "1") value = v == "1";
+}
+
+}  // namespace
+
+void loadDesignFields(DesignFields& f, bool nearest, const std::string& file) {
+    const char* sec = designSection(nearest);
+    DesignRequest& r = f.request;
+    if (!nearest) {
+        readInt(file, sec, "BOX_X", r.box.x, 2, kGrid);
+        readInt(file, sec, "BOX_Y", r.box.y, 2, kGrid);
+        readInt(file, sec, "BOX_Z", r.box.z, 2, kGrid);
+        readInt(file, sec, "BLOCKS", r.blocks, 2, kBlocks);
+        readInt(file, sec, "MIN_CELLS", r.minCells, 1, kCells);
+        readInt(file, sec, "MAX_CELLS", r.maxCells, 0, kCells);
+        readInt(file, sec, "EMPTY", r.empty, 0, kCells - 1);
+        readBool(file, sec, "IDENTICAL", r.allowIdentical);
+        readBool(file, sec, "NO_FLAT", r.noFlat);
+        readBool(file, sec, "FIXED_SEED", f.fixedSeed);
+        const std::string seed = fncIni_get(sec, "SEED", file);
+        uint64_t s = 0;
+        const auto [end, ec] = std::from_chars(seed.data(), seed.data() + seed.size(), s);
+        if (f.fixedSeed && !seed.empty() && ec == std::errc() && end == seed.data() + seed.size()) r.seed = s;
+        else f.fixedSeed = false;
+    } else {
+        readInt(file, sec, "MAX_MOVES", f.maxMoves, 0, 8);
+    }
+    readInt(file, sec, "MIN_RATING", r.minRating, 1, 10);
+    readInt(file, sec, "COUNT", r.count, 1, 20);
+    int seconds = int(std::lround(r.seconds));
+    readInt(file, sec, "SECONDS", seconds, 1, 3600);
+    r.seconds = seconds;
+}
+
+bool saveDesignFields(const DesignFields& f, bool nearest, const std::string& file) {
+    const DesignRequest& r = f.request;
+    std::vector<std::pair<const char*, std::string>> values;
+    const auto flag = [](bool b) { return std::string(b ? "1" : "0"); };
+    if (!nearest) {
+        values = {{"BOX_X", std::to_string(r.box.x)},  {"BOX_Y", std::to_string(r.box.y)},
+                  {"BOX_Z", std::to_string(r.box.z)},  {"BLOCKS", std::to_string(r.blocks)},
+                  {"MIN_CELLS", std::to_string(r.minCells)}, {"MAX_CELLS", std::to_string(r.maxCells)},
+                  {"EMPTY", std::to_string(r.empty)},  {"IDENTICAL", flag(r.allowIdentical)},
+                  {"NO_FLAT", flag(r.noFlat)},         {"FIXED_SEED", flag(f.fixedSeed)},
+                  {"SEED", f.fixedSeed ? std::to_string(r.seed) : std::string()}};
+    } else {
+        values = {{"MAX_MOVES", std::to_string(f.maxMoves)}};
+    }
+    values.push_back({"MIN_RATING", std::to_string(r.minRating)});
+    values.push_back({"COUNT", std::to_string(r.count)});
+    values.push_back({"SECONDS", std::to_string(std::lround(r.seconds))});
+    bool ok = true;
+    for (const auto& [key, value] : values) ok = fncIni_put(designSection(nearest), key, value, file) && ok;
+    return ok;
+}
+
 std::string designCommand(const DesignRequest& r) {
     std::string out = "tessaro-cli design --box " + std::to_string(r.box.x) + "x" + std::to_string(r.box.y) + "x" +
                       std::to_string(r.box.z) + " --blocks " + std::to_string(r.blocks) + " --min-cells " +
@@ -101,6 +171,7 @@ std::string designCommand(const DesignRequest& r) {
     if (r.maxCells > 0) out += " --max-cells " + std::to_string(r.maxCells);
     if (r.empty > 0) out += " --empty " + std::to_string(r.empty);
     if (r.allowIdentical) out += " --allow-identical";
+    if (r.noFlat) out += " --no-flat";
     out += " --min-rating " + std::to_string(r.minRating) + " --count " + std::to_string(r.count) + " --seconds " +
            std::to_string(std::lround(r.seconds)) + " --seed " + std::to_string(r.seed) + " --out designs";
     return out;
@@ -177,6 +248,7 @@ DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields) : QDialo
     spnMaxCells_->setValue(s.maxCells);
     spnEmpty_->setValue(s.empty);
     chkIdentical_->setChecked(s.allowIdentical);
+    chkNoFlat_->setChecked(s.noFlat);
     spnMinRating_->setValue(s.minRating);
     spnCount_->setValue(s.count);
     spnSeconds_->setValue(int(std::lround(s.seconds)));
@@ -237,6 +309,9 @@ void DesignDialog::build() {
         chkIdentical_ = new QCheckBox(QStringLiteral("同じ形のブロックを許す"), this);
         chkIdentical_->setObjectName(QStringLiteral("chkIdentical"));
         form->addRow(QString(), chkIdentical_);
+        chkNoFlat_ = new QCheckBox(QStringLiteral("どのブロックも三方向に広がる形にする"), this);
+        chkNoFlat_->setObjectName(QStringLiteral("chkNoFlat"));
+        form->addRow(QString(), chkNoFlat_);
     } else {
         spnMaxMoves_ = spin("spnMaxMoves", 0, 8);
         spnMaxMoves_->setSuffix(QStringLiteral(" セルまで"));
@@ -368,6 +443,7 @@ DesignFields DesignDialog::fields() const {
         s.maxCells = spnMaxCells_->value();
         s.empty = spnEmpty_->value();
         s.allowIdentical = chkIdentical_->isChecked();
+        s.noFlat = chkNoFlat_->isChecked();
     } else {
         f.maxMoves = spnMaxMoves_->value();
     }
@@ -389,6 +465,7 @@ void DesignDialog::setSearching(bool on) {
                         spnMinRating_, spnCount_, spnSeconds_})
         if (s) s->setEnabled(!on);
     if (chkIdentical_) chkIdentical_->setEnabled(!on);
+    if (chkNoFlat_) chkNoFlat_->setEnabled(!on);
     if (txtSeed_) txtSeed_->setEnabled(!on);
     if (on) timer_->start(); else timer_->stop();
     showChosen();

@@ -45,6 +45,11 @@ struct DesignFields {
 void designScene(const design::Design& d, Grid& grid, ColorGrid& colors);
 // "(2,1,3) ブロック 3 → ブロック 5" per move, cells counted from 1 as the layer panels do.
 std::string moveText(const design::CellMove& m);
+// The fields kept in Init.ini between runs (section "自動作成", or
+// "唯一解に近づける" for the nearest variants); values missing or out of range
+// leave what `f` holds.
+void loadDesignFields(DesignFields& f, bool nearest, const std::string& iniFile);
+bool saveDesignFields(const DesignFields& f, bool nearest, const std::string& iniFile);
 // The command line that makes the designs of `request` again.
 std::string designCommand(const design::DesignRequest& request);
 // Each block (cells in place) drawn on its own in a frame of its size, all at
@@ -100,6 +105,7 @@ private:
     QSpinBox *spnMinCells_ = nullptr, *spnMaxCells_ = nullptr, *spnEmpty_ = nullptr, *spnMaxMoves_ = nullptr;
     QSpinBox *spnMinRating_ = nullptr, *spnCount_ = nullptr, *spnSeconds_ = nullptr;
     QCheckBox* chkIdentical_ = nullptr;
+    QCheckBox* chkNoFlat_ = nullptr;
     QLineEdit* txtSeed_ = nullptr;
     QLineEdit* txtCommand_ = nullptr;
     QLabel* lblProgress_ = nullptr;

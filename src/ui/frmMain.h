@@ -385,6 +385,7 @@ private:
 
     void createDesignMenu();
     void openDesignDialog(DesignDialog* dialog, const char* title);
+    void loadDesignFieldsOnce();
     struct DesignState;
     std::shared_ptr<DesignState> m_design;
 };

@@ -3,6 +3,7 @@
 
 #include "ui/DesignDialog.h"
 #include "ui/frmMain.h"
+#include "app/Ini.h"
 
 #include <QAction>
 #include <QMenu>
@@ -20,6 +21,7 @@ constexpr const char* kNearestTitle = "唯一解に近づける";
 struct frmMain::DesignState {
     QPointer<DesignDialog> dialog;
     DesignFields fresh, nearest;  // the fields as last left, per kind
+    bool loaded = false;          // from Init.ini, at the first opening
     ~DesignState() { delete dialog.data(); }
 };
 
@@ -37,6 +39,14 @@ void frmMain::createDesignMenu() {
 
 QDialog* frmMain::designDialog() const { return m_design->dialog.data(); }
 
+void frmMain::loadDesignFieldsOnce() {
+    if (m_design->loaded) return;
+    m_design->loaded = true;
+    const std::string ini = settingsFile();
+    loadDesignFields(m_design->fresh, false, ini);
+    loadDesignFields(m_design->nearest, true, ini);
+}
+
 void frmMain::openDesignDialog(DesignDialog* dialog, const char* title) {
     m_design->dialog = dialog;
     connect(dialog, &DesignDialog::adoptRequested, this, [this, dialog, title] {
@@ -47,7 +57,10 @@ void frmMain::openDesignDialog(DesignDialog* dialog, const char* title) {
         adoptMadePuzzle(*chosen);
     });
     connect(dialog, &QDialog::finished, this, [this, dialog] {
-        (dialog->nearest() ? m_design->nearest : m_design->fresh) = dialog->fields();
+        DesignFields& kept = dialog->nearest() ? m_design->nearest : m_design->fresh;
+        kept = dialog->fields();
+        // Kept for the next start too; a settings file that takes no writes only costs choosing again.
+        saveDesignFields(kept, dialog->nearest(), settingsFile());
         if (m_design->dialog == dialog) m_design->dialog = nullptr;
         dialog->deleteLater();
     });
@@ -56,11 +69,13 @@ void frmMain::openDesignDialog(DesignDialog* dialog, const char* title) {
 
 void frmMain::mnuToolDesign_Click() {
     if (!playing() || m_design->dialog) return;
+    loadDesignFieldsOnce();
     openDesignDialog(new DesignDialog(this, m_design->fresh), kDesignTitle);
 }
 
 void frmMain::openNearestUnique() {
     if (!playing() || m_design->dialog) return;
+    loadDesignFieldsOnce();
     openDesignDialog(new DesignDialog(this, m_design->nearest, m_puzzle), kNearestTitle);
 }
 

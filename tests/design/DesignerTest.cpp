@@ -8,10 +8,14 @@
 #include "design/DesignFiles.h"
 #include "design/Designer.h"
 #include "design/NearestUnique.h"
+#include "design/BoxCut.h"
+#include "design/PieceRules.h"
 #include "files/PuzzleFile.h"
 #include "files/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 using namespace tessaro;
 using namespace tessaro::design;
@@ -27,6 +31,7 @@ DesignRequest smallRequest(analysis::BoxSize box, int blocks, int empty) {
     s.count = 3;
     s.seconds = 120;
     s.seed = 11;
+    s.minCells = 2;
     return s;
 }
 
@@ -152,6 +157,81 @@ TEST(Designer, NearestVariantsAreExactlyTheUniqueSingleMoves) {
     const NearestResult none = nearestUnique(request);
     EXPECT_TRUE(none.designs.empty());
     EXPECT_EQ(none.stop, DesignStop::Exhausted);
+}
+
+TEST(Designer, ImpossibleRequestsRefusedAndSmallBodiesSearchedToTheEnd) {
+    DesignRequest r = smallRequest({3, 3, 3}, 8, 0);
+    // 1 + 2 + 5 distinct shapes of 2, 3 and 4 cells need 28 cells.
+    EXPECT_NE(requestProblem(r).find("28 セル以上"), std::string::npos) << requestProblem(r);
+    r.blocks = 7;
+    EXPECT_EQ(requestProblem(r), "");
+    r = smallRequest({2, 2, 2}, 4, 0);
+    EXPECT_NE(requestProblem(r), "");
+    r.allowIdentical = true;
+    EXPECT_EQ(requestProblem(r), "");
+    // Only three flat-free shapes fit 2x2x2 at four cells and none larger fits twice.
+    DesignRequest flat = smallRequest({2, 2, 2}, 3, 0);
+    flat.noFlat = true;
+    EXPECT_NE(requestProblem(flat), "");
+
+    // One block fills the box one way: found, and the search ends there.
+    DesignRequest one = smallRequest({2, 2, 2}, 1, 0);
+    one.seconds = 600;
+    const DesignResult single = designPuzzles(one);
+    EXPECT_EQ(single.designs.size(), 1u);
+    EXPECT_EQ(single.stop, DesignStop::Exhausted);
+    // No cut of 11 cells into three blocks of three or more packs one way; every cut is counted once.
+    DesignRequest none = smallRequest({3, 2, 2}, 3, 1);
+    none.minCells = 3;
+    const DesignResult r2 = designPuzzles(none);
+    EXPECT_TRUE(r2.designs.empty());
+    EXPECT_EQ(r2.stop, DesignStop::Exhausted);
+    EXPECT_GT(r2.everyCut, 0u);
+    EXPECT_EQ(r2.tried, r2.everyCut);
+    EXPECT_EQ(r2.notUnique + r2.tooEasy + r2.duplicates + r2.notAssemblable, r2.tried);
+}
+
+TEST(Designer, DefaultBlocksAreWorthHoldingAndVaried) {
+    // 4x4x4 in eight: many size lists, and fifty cuts draw at least ten of them.
+    DesignRequest r;
+    r.box = {4, 4, 4};
+    r.blocks = 8;
+    const std::vector<SizeList> lists = sizeLists(r);
+    EXPECT_GE(lists.size(), 10u);
+    std::set<std::vector<int>> drawn;
+    for (uint64_t attempt = 0; attempt < 50; ++attempt) {
+        SplitMix rng(attemptSeed(3, attempt));
+        Cut cut;
+        if (randomCut(r, lists, rng, cut) != CutOutcome::Made) continue;
+        std::vector<int> sizes;
+        for (int b = 0; b < r.blocks; ++b) {
+            EXPECT_TRUE(pieceAllowed(r, cut.blocks[b]));
+            sizes.push_back(std::popcount(cut.blocks[b]));
+        }
+        std::sort(sizes.begin(), sizes.end());
+        drawn.insert(sizes);
+    }
+    EXPECT_GE(drawn.size(), 10u);
+
+    // Designs of the defaults: no block under three cells, no straight tricube; none flat when asked.
+    const uint64_t straight = 0b111;
+    for (bool noFlat : {false, true}) {
+        DesignRequest d;
+        d.box = {3, 3, 2};
+        d.blocks = 4;
+        d.count = 4;
+        d.noFlat = noFlat;
+        const DesignResult found = designPuzzles(d);
+        ASSERT_FALSE(found.designs.empty()) << noFlat;
+        for (const Design& design : found.designs)
+            for (int b = 0; b < d.blocks; ++b) {
+                const uint64_t m = design.blocks[b];
+                EXPECT_GE(std::popcount(m), 3);
+                EXPECT_NE(analysis::canonicalShape(m), analysis::canonicalShape(straight));
+                const analysis::BoxSize e = analysis::extent(m);
+                EXPECT_TRUE(!noFlat || (e.x > 1 && e.y > 1 && e.z > 1));
+            }
+    }
 }
 
 TEST(Designer, AssemblyAskedFor) {

@@ -10,12 +10,14 @@
 #include "ui/DesignDialog.h"
 #include "ui/UndoHistory.h"
 #include "viewqt/CubePicture.h"
+#include "app/Ini.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
 #include <bit>
 
@@ -24,7 +26,12 @@ namespace {
 
 class DesignTest : public WindowTest {
 protected:
-    void SetUp() override { activate(); }
+    void SetUp() override {
+        activate();
+        // Each test starts from the default fields, whatever an earlier run left in Init.ini.
+        saveDesignFields(DesignFields(), false, settingsFile());
+        saveDesignFields(DesignFields(), true, settingsFile());
+    }
 
     DesignDialog* dialog() { return static_cast<DesignDialog*>(w.designDialog()); }
     template <class T>
@@ -81,7 +88,7 @@ TEST_F(DesignTest, FoundPuzzleIsAdoptedAsAMakersEndLeavesIt) {
     press("cmdDesignSearch");
     ASSERT_TRUE(waitFor([&] { return dialog()->idle(); }));
     const auto designs = dialog()->designs();
-    ASSERT_EQ(designs.size(), 2u);
+    ASSERT_EQ(designs.size(), 2u) << in<QLabel>("lblDesignProgress")->text().toStdString();
     // The seed is shown with what it found, and the command line makes the same puzzles again.
     EXPECT_TRUE(in<QLabel>("lblDesignProgress")->text().contains(QStringLiteral("\n乱数の種 7")));
     EXPECT_TRUE(in<QLabel>("lblDesignChosen")->text().contains(QStringLiteral("乱数の種 7")));
@@ -176,6 +183,7 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     action("mnuAnalysisCount")->trigger();
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].action, "唯一解に近づける…");
+    EXPECT_NE(messages()[0].text.find("唯一解ではありません。\r\n"), std::string::npos) << messages()[0].text;
     EXPECT_TRUE(messages()[0].text.ends_with("唯一解ではありません。\r\n難易度 1 / 10：ほぼ一本道（詰め方一つに探索 20 手）"))
         << messages()[0].text;
     EXPECT_EQ(dialog(), nullptr);
@@ -229,6 +237,39 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     }
     const analysis::CountResult r = analysis::PackingAnalysis(w.m_puzzle).count({});
     EXPECT_TRUE(r.unique);
+}
+
+TEST(DesignFieldsIni, KeptBetweenRunsAndBadValuesIgnored) {
+    QTemporaryDir dir;
+    const std::string ini = dir.filePath(QStringLiteral("Init.ini")).toStdString();
+    DesignFields f;
+    f.request.box = {4, 3, 2};
+    f.request.blocks = 5;
+    f.request.minCells = 4;
+    f.request.noFlat = true;
+    f.request.seconds = 90;
+    f.request.seed = 12345678901234ull;
+    f.fixedSeed = true;
+    DesignFields near;
+    near.maxMoves = 2;
+    ASSERT_TRUE(saveDesignFields(f, false, ini));
+    ASSERT_TRUE(saveDesignFields(near, true, ini));
+    DesignFields back, nearBack;
+    loadDesignFields(back, false, ini);
+    loadDesignFields(nearBack, true, ini);
+    EXPECT_EQ(back.request.box.x * 100 + back.request.box.y * 10 + back.request.box.z, 432);
+    EXPECT_EQ(back.request.blocks, 5);
+    EXPECT_EQ(back.request.minCells, 4);
+    EXPECT_TRUE(back.request.noFlat);
+    EXPECT_EQ(back.request.seconds, 90);
+    EXPECT_TRUE(back.fixedSeed);
+    EXPECT_EQ(back.request.seed, 12345678901234ull);
+    EXPECT_EQ(nearBack.maxMoves, 2);
+    // A hand-edited value out of range keeps the default.
+    ASSERT_TRUE(fncIni_put("自動作成", "BLOCKS", "12", ini));
+    DesignFields fresh;
+    loadDesignFields(fresh, false, ini);
+    EXPECT_EQ(fresh.request.blocks, DesignFields().request.blocks);
 }
 
 TEST(DesignPictures, BlocksFillTheirFramesAtOneScale) {

@@ -1,0 +1,227 @@
+#include "design/HardestSearch.h"
+
+#include "design/BoxCut.h"
+#include "design/CellMasks.h"
+#include "design/Designer.h"
+#include "design/PieceRules.h"
+#include "design/Refine.h"
+#include "design/SplitMix.h"
+#include "design/CandidateJudge.h"
+#include "design/WorkerPool.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+namespace tessaro::design {
+
+namespace {
+
+// The rating's own measure: the log of nodes per packing, one rating step about 1.3 units.
+double score(const Design& d) { return std::log2(std::max(1.0, d.difficulty.nodesPerPacking)); }
+int ratingOf(const Design& d) { return d.difficulty.rating; }
+
+// Annealing temperature in score units: from a rating step's worth of leeway down to almost none.
+constexpr double kHot = 1.3, kCold = 0.05;
+// Steps without a better cut before a chain goes back to its best.
+constexpr int kPatience = 400;
+
+int size(uint64_t m) { return std::popcount(m); }
+
+int pickCell(uint64_t m, SplitMix& rng) {
+    for (int k = rng.below(size(m)); k > 0; --k) m &= m - 1;
+    return std::countr_zero(m);
+}
+
+bool rulesHold(const DesignRequest& r, const Blocks& b) {
+    std::array<uint64_t, kBlocks> shapes{};
+    for (int i = 0; i < r.blocks; ++i) {
+        if (!pieceAllowed(r, b[size_t(i)]) || !analysis::faceConnected(b[size_t(i)])) return false;
+        shapes[size_t(i)] = analysis::canonicalShape(b[size_t(i)]);
+    }
+    if (r.allowIdentical) return true;
+    std::sort(shapes.begin(), shapes.begin() + r.blocks);
+    return std::adjacent_find(shapes.begin(), shapes.begin() + r.blocks) == shapes.begin() + r.blocks;
+}
+
+// Two blocks sharing a face, drawn at random; false when the draw found none.
+bool neighbours(const DesignRequest& r, const Blocks& b, SplitMix& rng, int& a, int& c) {
+    for (int tries = 0; tries < 16; ++tries) {
+        a = rng.below(r.blocks), c = rng.below(r.blocks);
+        if (a != c && (faceNeighbours(b[size_t(a)]) & b[size_t(c)]) != 0) return true;
+    }
+    return false;
+}
+
+// Two neighbouring blocks cut anew into pieces of the same total, grown from two random cells.
+bool recut(const DesignRequest& r, Blocks& b, int a, int c, SplitMix& rng) {
+    const uint64_t both = b[size_t(a)] | b[size_t(c)];
+    const int total = size(both);
+    const int lo = std::max(r.minCells, 1), hi = total - lo;
+    if (hi < lo) return false;
+    const int target = lo + rng.below(hi - lo + 1);
+    uint64_t grown = cellBit(pickCell(both, rng));
+    while (size(grown) < target) {
+        const uint64_t edge = faceNeighbours(grown) & both & ~grown;
+        if (edge == 0) return false;
+        grown |= cellBit(pickCell(edge, rng));
+    }
+    b[size_t(a)] = grown;
+    b[size_t(c)] = both & ~grown;
+    return true;
+}
+
+// One random step; false when the drawn step breaks a rule.
+bool step(const DesignRequest& r, Blocks& b, SplitMix& rng) {
+    int a = 0, c = 0;
+    if (!neighbours(r, b, rng, a, c)) return false;
+    const int kind = rng.below(4);
+    if (kind <= 1) {  // a cell of a given to c
+        const int cell = pickCell(b[size_t(a)] & faceNeighbours(b[size_t(c)]), rng);
+        b[size_t(a)] &= ~cellBit(cell);
+        b[size_t(c)] |= cellBit(cell);
+    } else if (kind == 2) {  // a cell of each traded
+        const uint64_t fromA = b[size_t(a)] & faceNeighbours(b[size_t(c)]);
+        const uint64_t fromC = b[size_t(c)] & faceNeighbours(b[size_t(a)]);
+        const int x = pickCell(fromA, rng), y = pickCell(fromC, rng);
+        b[size_t(a)] = (b[size_t(a)] & ~cellBit(x)) | cellBit(y);
+        b[size_t(c)] = (b[size_t(c)] & ~cellBit(y)) | cellBit(x);
+    } else if (!recut(r, b, a, c, rng)) {
+        return false;
+    }
+    return rulesHold(r, b);
+}
+
+uint64_t keyOf(const Blocks& b) {
+    Blocks sorted = b;
+    std::sort(sorted.begin(), sorted.end());
+    uint64_t h = 0x243F6A8885A308D3ull;
+    for (uint64_t m : sorted) {
+        h ^= m;
+        h *= 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+    }
+    return h;
+}
+
+}  // namespace
+
+HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& control,
+                             const std::function<void(const HardestStep&)>& improved) {
+    HardestResult result;
+    if (!requestProblem(request).empty()) {
+        result.stop = DesignStop::Exhausted;
+        return result;
+    }
+    const Judge judge(request.box);
+    const std::vector<SizeList> lists = sizeLists(request);
+    std::mutex mutex;
+    std::vector<Design> best;  // hardest first, distinct up to rotation
+    std::atomic<uint64_t> tried{0}, accepted{0};
+    WorkerPool pool(request.threads, request.seconds, control);
+    const auto clockStart = std::chrono::steady_clock::now();
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - clockStart).count();
+    };
+
+    const auto offer = [&](const Design& d) {
+        std::lock_guard lock(mutex);
+        const auto key = judge.canonicalKey(d.blocks);
+        for (const Design& e : best)
+            if (judge.canonicalKey(e.blocks) == key) return;
+        const bool better = best.empty() || d.difficulty.nodesPerPacking > best.front().difficulty.nodesPerPacking;
+        best.push_back(d);
+        sortHardestFirst(best);
+        if (best.size() > size_t(request.count)) best.pop_back();
+        if (better) {
+            const HardestStep s{elapsed(), ratingOf(d), d.difficulty.nodesPerPacking};
+            result.history.push_back(s);
+            if (improved) improved(s);
+        }
+    };
+
+    pool.run(
+        [&](int thread, const std::atomic<bool>& stop) {
+            SplitMix rng(attemptSeed(request.seed, uint64_t(thread) << 40));
+            // A unique start: random cuts brought down to one packing, as the sampler does.
+            Design current;
+            for (uint64_t attempt = 0;; ++attempt) {
+                if (stop.load()) return;
+                Cut cut;
+                SplitMix draw(attemptSeed(request.seed, (uint64_t(thread) << 40) + attempt + 1));
+                if (randomCut(request, lists, draw, cut) != CutOutcome::Made) continue;
+                Judge::Outcome o = judge.judge(cut.blocks, 1, &stop, current);
+                tried.fetch_add(1);
+                if (o == Judge::Outcome::NotUnique) {
+                    RefineStats refined;
+                    if (refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined))
+                        o = judge.judge(cut.blocks, 1, &stop, current);
+                    tried.fetch_add(refined.judged);
+                }
+                if (o == Judge::Outcome::Accepted) break;
+            }
+            current.seed = request.seed;
+            current.attempt = uint64_t(thread);
+            offer(current);
+            Design chainBest = current;
+            // Every cut judged by this chain: its design when unique.
+            std::unordered_map<uint64_t, std::optional<Design>> seen{{keyOf(current.blocks), current}};
+            int sinceBetter = 0;
+            while (!stop.load()) {
+                const double t = request.seconds > 0 ? std::min(1.0, elapsed() / request.seconds) : 0.5;
+                const double temperature = kHot * std::pow(kCold / kHot, t);
+                Blocks next = current.blocks;
+                if (!step(request, next, rng)) continue;
+                const uint64_t key = keyOf(next);
+                auto known = seen.find(key);
+                if (known == seen.end()) {
+                    Design d;
+                    d.seed = request.seed;
+                    d.attempt = uint64_t(thread);
+                    const Judge::Outcome o = judge.judge(next, 1, &stop, d);
+                    if (o == Judge::Outcome::Stopped) break;
+                    tried.fetch_add(1);
+                    known = seen.emplace(key, o == Judge::Outcome::Accepted ? std::optional<Design>(d) : std::nullopt).first;
+                }
+                if (!known->second) continue;
+                const Design& d = *known->second;
+                const double s = score(d);
+                const double gain = s - score(current);
+                if (gain < 0 && rng.below(1 << 20) >= int(std::exp(gain / temperature) * double(1 << 20))) {
+                    if (++sinceBetter > kPatience) current = chainBest, sinceBetter = 0;
+                    continue;
+                }
+                current = d;
+                accepted.fetch_add(1);
+                if (d.difficulty.nodesPerPacking > chainBest.difficulty.nodesPerPacking) {
+                    chainBest = d;
+                    sinceBetter = 0;
+                    offer(d);
+                } else if (++sinceBetter > kPatience) {
+                    current = chainBest, sinceBetter = 0;
+                }
+            }
+        },
+        [&] {
+            DesignProgress p;
+            p.tried = tried.load();
+            std::lock_guard lock(mutex);
+            p.found = int(best.size());
+            p.bestRating = best.empty() ? 0 : ratingOf(best.front());
+            return p;
+        });
+    result.designs = std::move(best);
+    // Handed on only now: until the end a harder cut may still push one out.
+    if (control.found)
+        for (const Design& d : result.designs) control.found(d);
+    result.tried = tried.load();
+    result.accepted = accepted.load();
+    result.seconds = pool.seconds();
+    result.stop = pool.cancelled() ? DesignStop::Cancelled : DesignStop::Time;
+    return result;
+}
+
+}  // namespace tessaro::design
