@@ -75,7 +75,7 @@ TEST(ExportWindow, ExportsAsksForTheAnswerPasswordAndSaysWhatItWrote) {
     EXPECT_TRUE(fs::exists(dir + "/tessaro.pdf"));
     EXPECT_TRUE(fs::exists(dir + "/stl/block7.stl"));
     // The sample counts and rates in a moment: page 1 carries its rating.
-    EXPECT_NE(firstPageText(dir + "/tessaro.pdf").find("難易度 1 / 10：ほぼ一本道（詰め方一つに探索 20 手）"), std::string::npos);
+    EXPECT_NE(firstPageText(dir + "/tessaro.pdf").find("難易度 1 / 10：ほぼ一本道（詰め方一つに探索 13 手）"), std::string::npos);
 
     // Again into the same folder: asked as Save As asks; No keeps every file.
     const auto before = fs::last_write_time(dir + "/stl/block1.stl");

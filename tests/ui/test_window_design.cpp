@@ -184,7 +184,7 @@ TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].action, "唯一解に近づける…");
     EXPECT_NE(messages()[0].text.find("唯一解ではありません。\r\n"), std::string::npos) << messages()[0].text;
-    EXPECT_TRUE(messages()[0].text.ends_with("唯一解ではありません。\r\n難易度 1 / 10：ほぼ一本道（詰め方一つに探索 20 手）"))
+    EXPECT_TRUE(messages()[0].text.ends_with("\r\n難易度 1 / 10：ほぼ一本道（詰め方一つに探索 13 手）"))
         << messages()[0].text;
     EXPECT_EQ(dialog(), nullptr);
 
