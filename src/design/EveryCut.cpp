@@ -60,22 +60,29 @@ private:
     }
 
     void record() {
-        // Bounded for the compiler too: g++ 12 at -O2 cannot see that blocks never pass kBlocks.
-        const int n = std::clamp(r_.blocks, 0, int(kBlocks));
+        // Whole arrays are sorted (unused blocks are 0): g++ 12 at -O2 cannot see
+        // that a range cut at the block count stays inside the array.
         if (!r_.allowIdentical) {
             std::array<uint64_t, kBlocks> shapes{};
-            for (int i = 0; i < n; ++i) shapes[size_t(i)] = analysis::canonicalShape(blocks_[size_t(i)]);
-            std::sort(shapes.begin(), shapes.begin() + n);
-            if (std::adjacent_find(shapes.begin(), shapes.begin() + n) != shapes.begin() + n) return;
+            for (int i = 0; i < r_.blocks && i < int(kBlocks); ++i)
+                shapes[size_t(i)] = analysis::canonicalShape(blocks_[size_t(i)]);
+            std::sort(shapes.begin(), shapes.end());
+            for (size_t i = 1; i < shapes.size(); ++i)
+                if (shapes[i] != 0 && shapes[i] == shapes[i - 1]) return;
         }
         // One cut per class: the least image under the rotations, blocks sorted.
         Blocks best{};
         bool first = true;
         for (const analysis::BoxSymmetry& g : symmetries_) {
             Blocks image{};
-            for (int i = 0; i < n; ++i) image[size_t(i)] = g.apply(blocks_[size_t(i)]);
-            std::sort(image.begin(), image.begin() + n);
-            if (first || image < best) best = image, first = false;
+            for (int i = 0; i < r_.blocks && i < int(kBlocks); ++i) image[size_t(i)] = g.apply(blocks_[size_t(i)]);
+            std::sort(image.begin(), image.end());
+            // Blocks first, in order, the unused ones after them, as cuts are held everywhere else.
+            Blocks packed{};
+            size_t k = 0;
+            for (uint64_t b : image)
+                if (b != 0 && k < packed.size()) packed[k++] = b;
+            if (first || packed < best) best = packed, first = false;
         }
         seen_.insert(best);
     }
