@@ -89,8 +89,8 @@ std::string quoted(std::string head, const std::string& path) {
 
 TEST(CliConventions, CommentsAndPasswordsTheFileCannotHoldAreRefusedByEveryCommand) {
     TempDir dir;
-    ASSERT_EQ(runCli(dir, "load --sample --max-fit-tests 0 --quiet --out '" + dir.file("s.bin") + "'").code, 0);
-    const std::string in = "'" + dir.file("s.bin") + "' ";
+    ASSERT_EQ(runCli(dir, quoted("load --sample --max-fit-tests 0 --quiet --out ", dir.file("s.bin"))).code, 0);
+    const std::string in = quoted("", dir.file("s.bin")) + " ";
     const std::vector<std::string> commands = {
         quoted("load --sample --max-fit-tests 0 --quiet --out ", dir.file("l.bin")),
         quoted("convert " + in, dir.file("c.bin")),
