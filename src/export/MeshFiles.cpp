@@ -88,7 +88,7 @@ bool write3mf(const std::vector<MeshObject>& objects, const std::string& path, s
 }
 
 bool threeMf(const std::vector<MeshObject>& objects, std::string& bytes, std::string& error) {
-    // The core specification only: no UUIDs, nothing that changes from run to run.
+    // The 3MF core model alone: no UUIDs, nothing that changes from run to run.
     std::string model =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<model unit=\"millimeter\" xml:lang=\"ja-JP\" "
