@@ -1,5 +1,7 @@
 #include "analysis/DifficultySearch.h"
 
+#include "model/SplitMix.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -9,21 +11,7 @@ namespace tessaro::analysis {
 
 namespace {
 
-// splitmix64: the same draws on every platform for one seed.
-class Draws {
-public:
-    explicit Draws(uint64_t seed) : state_(seed) {}
-    size_t below(size_t n) {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        z ^= z >> 31;
-        return size_t((static_cast<unsigned __int128>(z) * n) >> 64);
-    }
-
-private:
-    uint64_t state_;
-};
+using Draws = SplitMix;
 
 struct Sample {
     double nodes = 0, leaves = 0;
@@ -235,7 +223,7 @@ struct DifficultySearch::Impl {
             optionsOf(ch, here);
             w *= double(here.size());
             out.nodes += w;
-            path[size_t(steps)] = {here[draws.below(here.size())], ch.kind == Kind::Block};
+            path[size_t(steps)] = {here[draws.scaledBelow(here.size())], ch.kind == Kind::Block};
             take(path[size_t(steps++)]);
         }
         while (steps > 0) untake(path[size_t(--steps)]);

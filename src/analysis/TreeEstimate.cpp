@@ -1,5 +1,7 @@
 #include "analysis/TreeEstimate.h"
 
+#include "model/SplitMix.h"
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -15,21 +17,7 @@ namespace {
 
 constexpr uint64_t kFull = ~uint64_t(0);
 
-// splitmix64: the same draws on every platform for one seed.
-class ProbeRandom {
-public:
-    explicit ProbeRandom(uint64_t seed) : state_(seed) {}
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    size_t below(size_t n) { return size_t((static_cast<unsigned __int128>(next()) * n) >> 64); }
-
-private:
-    uint64_t state_;
-};
+using ProbeRandom = SplitMix;
 
 struct Sample {
     double nodes = 0;
@@ -53,7 +41,7 @@ Sample probeCells(const CoverSearch& search, SearchState s, ProbeRandom& rnd) {
     for (;; ++out.steps) {
         const std::vector<SearchState> children = search.expand(s);
         if (children.empty()) return out;
-        const SearchState& c = children[rnd.below(children.size())];
+        const SearchState& c = children[rnd.scaledBelow(children.size())];
         w *= double(children.size());
         if (c.filled == kFull) {
             out.leaves = w;
@@ -86,7 +74,7 @@ public:
                 return out;
             }
             if (fewest == 0) return out;
-            const size_t i = rnd.below(fewest);
+            const size_t i = rnd.scaledBelow(fewest);
             w *= double(fewest);
             // With two pieces left the search counts the pairs of places without
             // entering the last piece's level.

@@ -2,14 +2,12 @@
 #include "app/IniNames.h"
 
 #include "app/AppEnv.h"
+#include "files/ReadFile.h"
 #include "files/ShiftJis.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace tessaro {
 
@@ -24,30 +22,14 @@ constexpr size_t kValueBytes = 126;  // a 127-byte buffer with its terminating z
 // when there is more; nothing for anything else. Never blocks on a pipe.
 std::string readHead(const std::string& file)
 {
-    int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    FileBytes read = readFileHead(file, kIniReadLimit);
+    if (read.failure != FileBytes::Failure::None)
         return {};
-    std::string content;
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        content.resize(kIniReadLimit + 1);
-        size_t have = 0;
-        while (have < content.size()) {
-            ssize_t n = read(fd, content.data() + have, content.size() - have);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            have += static_cast<size_t>(n);
-        }
-        content.resize(have);
-        if (have > kIniReadLimit) {
-            size_t lastLine = content.rfind('\n', kIniReadLimit - 1);
-            content.resize(lastLine == std::string::npos ? 0 : lastLine + 1);
-        }
+    if (read.more) {
+        size_t lastLine = read.bytes.rfind('\n', kIniReadLimit - 1);
+        read.bytes.resize(lastLine == std::string::npos ? 0 : lastLine + 1);
     }
-    close(fd);
-    return content;
+    return std::move(read.bytes);
 }
 
 std::string iniValue(const std::string& section, const std::string& key, const std::string& file)

@@ -5,7 +5,7 @@
 
 #include "design/DesignRequest.h"
 #include "design/PieceRules.h"
-#include "design/SplitMix.h"
+#include "model/SplitMix.h"
 
 namespace tessaro::design {
 

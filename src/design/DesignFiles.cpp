@@ -1,7 +1,7 @@
 #include "design/DesignFiles.h"
 
 #include "analysis/PackingPlace.h"
-#include "design/SplitMix.h"
+#include "model/SplitMix.h"
 #include "design/CandidateJudge.h"
 #include "files/PuzzleFile.h"
 #include "files/SaveFile.h"

@@ -4,7 +4,7 @@
 #include "design/EveryCut.h"
 #include "design/PieceRules.h"
 #include "design/Refine.h"
-#include "design/SplitMix.h"
+#include "model/SplitMix.h"
 #include "design/CandidateJudge.h"
 #include "analysis/Assembly.h"
 #include "design/WorkerPool.h"

@@ -5,7 +5,7 @@
 #include "design/Designer.h"
 #include "design/PieceRules.h"
 #include "design/Refine.h"
-#include "design/SplitMix.h"
+#include "model/SplitMix.h"
 #include "design/CandidateJudge.h"
 #include "design/WorkerPool.h"
 

@@ -1,15 +1,11 @@
 #include "files/PuzzleFile.h"
 
 #include "files/FileReport.h"
+#include "files/ReadFile.h"
 #include "files/SaveFile.h"
 #include "files/ShiftJis.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <new>
@@ -336,33 +332,10 @@ std::string getRecord(Puzzle& p, const std::string& path)
     };
     if (path.empty())
         return fail({100, 52, "ファイル名が指定されていません。"});
-    // Non-blocking, so that a named pipe given by mistake cannot hang the program.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return fail(ioError(100, errno, false));
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        close(fd);
-        return fail(ioError(100, err, false));
-    }
-    std::string bytes(kRecordSize, '\0');
-    size_t have = 0;
-    while (have < kRecordSize) {
-        ssize_t n = read(fd, bytes.data() + have, kRecordSize - have);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            int err = errno;
-            close(fd);
-            return fail(ioError(110, err, false));
-        }
-        if (n == 0)
-            break;
-        have += static_cast<size_t>(n);
-    }
-    close(fd);
-    bytes.resize(have);
+    const FileBytes read = readFileHead(path, kRecordSize);
+    if (read.failure != FileBytes::Failure::None)
+        return fail(ioError(read.failure == FileBytes::Failure::Read ? 110 : 100, read.error, false));
+    const std::string& bytes = read.bytes;
 
     DecodeResult r = decodeRecord(bytes, p);
     switch (r.kind) {

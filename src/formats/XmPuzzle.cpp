@@ -1,14 +1,11 @@
 #include "formats/XmPuzzle.h"
 
 #include "analysis/Geometry.h"
+#include "files/ReadFile.h"
 #include "files/ShiftJis.h"
 #include "formats/Gzip.h"
 #include "formats/XmlScan.h"
 #include "model/Figure.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <pugixml.hpp>
 
@@ -17,7 +14,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <sstream>
 
@@ -477,36 +473,15 @@ XmReadResult readXmPuzzle(std::string_view bytes, int problem)
 
 XmReadResult readXmPuzzleFile(const std::string& path, int problem)
 {
-    // Not blocking on a pipe: only a regular file is read.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return fail(std::string("開けません（") + std::strerror(errno) + "）。");
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return fail("通常のファイルではありません。");
+    const FileBytes read = readFileHead(path, kMaxFileBytes);
+    switch (read.failure) {
+    case FileBytes::Failure::Open: return fail(std::string("開けません（") + std::strerror(read.error) + "）。");
+    case FileBytes::Failure::NotRegular: return fail("通常のファイルではありません。");
+    case FileBytes::Failure::Read: return fail(std::string("読み込めません（") + std::strerror(read.error) + "）。");
+    case FileBytes::Failure::None: break;
     }
-    if (size_t(st.st_size) > kMaxFileBytes) {
-        close(fd);
-        return fail("ファイルが大きすぎます。");
-    }
-    std::string bytes;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int err = errno;
-            close(fd);
-            return fail(std::string("読み込めません（") + std::strerror(err) + "）。");
-        }
-        if (n == 0) break;
-        bytes.append(chunk, size_t(n));
-        if (bytes.size() > kMaxFileBytes) {
-            close(fd);
-            return fail("ファイルが大きすぎます。");
-        }
-    }
-    close(fd);
+    if (read.more) return fail("ファイルが大きすぎます。");
+    const std::string& bytes = read.bytes;
     return readXmPuzzle(bytes, problem);
 }
 

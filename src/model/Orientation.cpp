@@ -1,5 +1,6 @@
 // Quarter turns of blocks and of the box contents, face setting, Reset and Shuffle.
 #include "model/Figure.h"
+#include "model/SplitMix.h"
 
 #include <chrono>
 
@@ -107,14 +108,7 @@ ClockRandom::ClockRandom() {
     state_ = static_cast<uint64_t>(a) ^ (static_cast<uint64_t>(s) * 0x9E3779B97F4A7C15ull);
 }
 
-float ClockRandom::next() {
-    // splitmix64; the top 24 bits fill a float mantissa exactly, so 1.0 is never reached.
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    return static_cast<float>(z >> 40) * (1.0f / 16777216.0f);
-}
+float ClockRandom::next() { return unitFloat(splitMix64(state_)); }
 
 void subPiece_ShuffleAll(Puzzle& p, UniformRandom& rnd) {
     for (int b = 0; b < kBlocks; ++b) {

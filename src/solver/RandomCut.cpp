@@ -1,6 +1,7 @@
 #include "solver/RandomCut.h"
 
 #include "model/Figure.h"
+#include "model/SplitMix.h"
 #include "solver/Orientations.h"
 
 #include <algorithm>
@@ -10,27 +11,11 @@
 
 namespace tessaro {
 
-namespace {
-
-// splitmix64: small, fast and the same on every platform.
-struct Rng {
-    uint64_t s;
-    uint64_t next() {
-        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return int(next() % uint64_t(n)); }
-};
-
-}  // namespace
-
 Puzzle cutBox(const CutSpec& spec) {
     Puzzle p{};
     p.G_iCells_X = int16_t(spec.cellsX), p.G_iCells_Y = int16_t(spec.cellsY), p.G_iCells_Z = int16_t(spec.cellsZ);
     p.G_iMax_X = int16_t(spec.cellsX - 1), p.G_iMax_Y = int16_t(spec.cellsY - 1), p.G_iMax_Z = int16_t(spec.cellsZ - 1);
-    Rng rng{spec.seed};
+    SplitMix rng(spec.seed);
 
     std::vector<int> cells;
     for (int z = 0; z < spec.cellsZ; ++z)
