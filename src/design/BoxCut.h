@@ -3,6 +3,7 @@
 // seeds spread apart, regions grown towards balanced target sizes, and cells
 // traded between neighbouring blocks to part blocks of the same shape.
 
+#include "design/Design.h"
 #include "design/DesignRequest.h"
 #include "design/PieceRules.h"
 #include "model/SplitMix.h"

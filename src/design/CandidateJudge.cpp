@@ -15,8 +15,7 @@ using analysis::BoxSize;
 
 Puzzle puzzleFromBlocks(BoxSize box, const Blocks& blocks) {
     Puzzle p{};
-    p.G_iCells_X = int16_t(box.x), p.G_iCells_Y = int16_t(box.y), p.G_iCells_Z = int16_t(box.z);
-    p.G_iMax_X = int16_t(box.x - 1), p.G_iMax_Y = int16_t(box.y - 1), p.G_iMax_Z = int16_t(box.z - 1);
+    p.setBoxCells(box.x, box.y, box.z);
     for (int b = 0; b < kBlocks; ++b) analysis::setBlockCells(p, b, blocks[b]);
     subPiece_SaveMade(p);
     subLoader_Init(p);

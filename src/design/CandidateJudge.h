@@ -4,6 +4,7 @@
 // same analysis and stopped at the second distinct packing), then its rating,
 // the same call solve and the window make.
 
+#include "design/Design.h"
 #include "design/DesignRequest.h"
 
 #include <memory>

@@ -4,6 +4,7 @@
 // password given, the box empty. Names DIR/design-01.bin, design-02.bin, ...
 // in the order found; an existing file is never replaced.
 
+#include "design/Design.h"
 #include "design/DesignRequest.h"
 
 #include <optional>

@@ -5,6 +5,7 @@
 // the seed, and the designs kept are those of the lowest attempts, so a seed
 // gives the same designs on any number of threads unless time or cancel cut in.
 
+#include "design/DesignControl.h"
 #include "design/DesignRequest.h"
 
 namespace tessaro::design {

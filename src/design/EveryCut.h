@@ -2,6 +2,7 @@
 // Every cut of a small body, when there are few: the designer then judges each
 // once and knows when it has seen them all, instead of sampling forever.
 
+#include "design/Design.h"
 #include "design/DesignRequest.h"
 
 #include <optional>

@@ -7,6 +7,7 @@
 // given. Each thread runs its own chain from its own start; the best distinct
 // cuts found by any are kept.
 
+#include "design/DesignControl.h"
 #include "design/DesignRequest.h"
 
 #include <functional>

@@ -5,6 +5,7 @@
 // connected, the body stays as it is), breadth first, fewest moves first. Every
 // variant reached in the time is judged and the `count` hardest are kept.
 
+#include "design/DesignControl.h"
 #include "design/DesignRequest.h"
 
 namespace tessaro::design {

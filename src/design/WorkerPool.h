@@ -3,7 +3,7 @@
 // it stops them at the deadline or when the caller cancels, and passes progress
 // on. Workers see one stop flag, which they also hand to every search.
 
-#include "design/DesignRequest.h"
+#include "design/DesignControl.h"
 
 #include <chrono>
 #include <functional>

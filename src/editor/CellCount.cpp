@@ -111,12 +111,7 @@ int16_t cellCountFromText(const std::string& text) {
 }
 
 void applyCellCounts(Puzzle& p, int16_t x, int16_t y, int16_t z) {
-    p.G_iCells_X = x;
-    p.G_iCells_Y = y;
-    p.G_iCells_Z = z;
-    p.G_iMax_X = static_cast<int16_t>(x - 1);
-    p.G_iMax_Y = static_cast<int16_t>(y - 1);
-    p.G_iMax_Z = static_cast<int16_t>(z - 1);
+    p.setBoxCells(x, y, z);
 }
 
 }  // namespace tessaro

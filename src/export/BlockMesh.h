@@ -50,8 +50,10 @@ struct Mesh {
 // loses a chamfer of kSmallestCutMm there, so no edge belongs to four faces.
 Mesh blockMesh(const Puzzle& p, int b, const MeshSizes& sizes);
 
-// How many pieces block b falls into when only cells sharing a face hold
-// together (0 for a block without cells). More than 1 prints as loose parts.
+// The pieces block b falls into when only cells sharing a face hold together,
+// each piece's cells in the order of its first cell (none for a block without cells).
+std::vector<std::array<bool, kCells>> blockPieces(const Puzzle& p, int b);
+// How many there are. More than 1 prints as loose parts.
 int blockParts(const Puzzle& p, int b);
 
 // The box as an open-topped tray: inside exactly the box's cells, walls and

@@ -437,16 +437,16 @@ Mesh blockMesh(const Puzzle& p, int b, const MeshSizes& s) {
     return mesh;
 }
 
-int blockParts(const Puzzle& p, int b) {
-    if (!validBlock(b)) return 0;
-    std::array<int, kCells> part{};
-    int parts = 0;
+std::vector<std::array<bool, kCells>> blockPieces(const Puzzle& p, int b) {
+    std::vector<std::array<bool, kCells>> out;
+    if (!validBlock(b)) return out;
+    std::array<bool, kCells> seen{};
     for (int start = 0; start < kCells; ++start) {
         const int sx = start % kGrid, sy = start / kGrid % kGrid, sz = start / (kGrid * kGrid);
-        if (part[size_t(start)] || p.piece(b, sx, sy, sz) == 0) continue;
-        ++parts;
+        if (seen[size_t(start)] || p.piece(b, sx, sy, sz) == 0) continue;
+        std::array<bool, kCells> piece{};
         std::deque<int> todo{start};
-        part[size_t(start)] = parts;
+        seen[size_t(start)] = piece[size_t(start)] = true;
         while (!todo.empty()) {
             const int c = todo.front();
             todo.pop_front();
@@ -457,13 +457,16 @@ int blockParts(const Puzzle& p, int b) {
                     n[a] += d;
                     if (n[a] < 0 || n[a] >= kGrid || p.piece(b, n[0], n[1], n[2]) == 0) continue;
                     const int ni = cellIndex(n[0], n[1], n[2]);
-                    if (part[size_t(ni)]) continue;
-                    part[size_t(ni)] = parts;
+                    if (seen[size_t(ni)]) continue;
+                    seen[size_t(ni)] = piece[size_t(ni)] = true;
                     todo.push_back(ni);
                 }
         }
+        out.push_back(piece);
     }
-    return parts;
+    return out;
 }
+
+int blockParts(const Puzzle& p, int b) { return int(blockPieces(p, b).size()); }
 
 }  // namespace tessaro

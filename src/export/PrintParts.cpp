@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <deque>
 
 namespace tessaro {
 
@@ -74,37 +73,6 @@ double areaOnBed(const Mesh& mesh) {
     return sum;
 }
 
-// Each piece of block b: its cells where only faces hold cells together, in
-// the order of each piece's first cell.
-std::vector<std::array<bool, kCells>> piecesOf(const Puzzle& p, int b) {
-    std::vector<std::array<bool, kCells>> out;
-    std::array<bool, kCells> seen{};
-    for (int start = 0; start < kCells; ++start) {
-        const int sx = start % kGrid, sy = start / kGrid % kGrid, sz = start / (kGrid * kGrid);
-        if (seen[size_t(start)] || p.piece(b, sx, sy, sz) == 0) continue;
-        std::array<bool, kCells> piece{};
-        std::deque<int> todo{start};
-        seen[size_t(start)] = piece[size_t(start)] = true;
-        while (!todo.empty()) {
-            const int c = todo.front();
-            todo.pop_front();
-            const int xyz[3] = {c % kGrid, c / kGrid % kGrid, c / (kGrid * kGrid)};
-            for (int a = 0; a < 3; ++a)
-                for (int d : {-1, 1}) {
-                    int n[3] = {xyz[0], xyz[1], xyz[2]};
-                    n[a] += d;
-                    if (n[a] < 0 || n[a] >= kGrid || p.piece(b, n[0], n[1], n[2]) == 0) continue;
-                    const int ni = cellIndex(n[0], n[1], n[2]);
-                    if (seen[size_t(ni)]) continue;
-                    seen[size_t(ni)] = piece[size_t(ni)] = true;
-                    todo.push_back(ni);
-                }
-        }
-        out.push_back(piece);
-    }
-    return out;
-}
-
 }  // namespace
 
 double areaOverAir(const Mesh& mesh) {
@@ -163,7 +131,7 @@ PrintSet printParts(const Puzzle& p, const MeshSizes& sizes, bool asMade, double
         BlockPrint report;
         report.block = b;
         report.overAirAsMade = areaOverAir(blockMesh(p, b, sizes));
-        const auto pieces = piecesOf(p, b);
+        const auto pieces = blockPieces(p, b);
         report.pieces = static_cast<int>(pieces.size());
         for (size_t k = 0; k < pieces.size(); ++k) {
             Puzzle alone = p;

@@ -249,9 +249,7 @@ DecodeResult decodeRecord(std::string_view b, Puzzle& p)
                 return fail(badValue(s.label, s.name, v));
             *s.cells = v;
         }
-        q.G_iMax_X = static_cast<int16_t>(q.G_iCells_X - 1);
-        q.G_iMax_Y = static_cast<int16_t>(q.G_iCells_Y - 1);
-        q.G_iMax_Z = static_cast<int16_t>(q.G_iCells_Z - 1);
+        q.setBoxCells(q.G_iCells_X, q.G_iCells_Y, q.G_iCells_Z);
 
         // 2 marks a body cell chosen while a maker runs; a save then keeps it.
         if (auto e = getInt16s(b, rec::kBox, 190, 0, 2, cellNamer("G_iBox"), q.G_iBox)) return fail(*e);

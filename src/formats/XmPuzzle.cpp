@@ -456,9 +456,8 @@ XmReadResult readXmPuzzle(std::string_view bytes, int problem)
     for (size_t b = 0; b < pieces.size(); ++b)
         for (int i = 0; i < kCells; ++i)
             if ((pieces[b].mask >> i) & 1) p.G_iPiece[size_t(slot[b] + kBlocks * i)] = 1;
-    p.G_iCells_X = int16_t(box.x), p.G_iCells_Y = int16_t(box.y), p.G_iCells_Z = int16_t(box.z);
+    p.setBoxCells(box.x, box.y, box.z);
     subLoader_Init(p);
-    p.G_iMax_X = int16_t(box.x - 1), p.G_iMax_Y = int16_t(box.y - 1), p.G_iMax_Z = int16_t(box.z - 1);
     p.G_iCell_Total = fncPiece_CountAll(p);
     subPiece_SaveMade(p);
     // Files this program wrote before named a problem without a comment so

@@ -61,6 +61,11 @@ struct Puzzle {
     std::string G_sFile_Version;
     std::string G_sFile_Title;
 
+    // The box's cells along each axis, with the highest index along each that goes with them.
+    void setBoxCells(int x, int y, int z) {
+        G_iCells_X = int16_t(x), G_iCells_Y = int16_t(y), G_iCells_Z = int16_t(z);
+        G_iMax_X = int16_t(x - 1), G_iMax_Y = int16_t(y - 1), G_iMax_Z = int16_t(z - 1);
+    }
     int16_t piece(int b, int x, int y, int z) const { return G_iPiece[pieceIndex(b, x, y, z)]; }
     int16_t& piece(int b, int x, int y, int z) { return G_iPiece[pieceIndex(b, x, y, z)]; }
 

@@ -28,9 +28,8 @@ void subSample_Set(Puzzle& p) {
 Puzzle buildSamplePuzzle() {
     Puzzle p{};
     subSample_Set(p);
-    p.G_iCells_X = p.G_iCells_Y = p.G_iCells_Z = 3;
+    p.setBoxCells(3, 3, 3);
     subLoader_Init(p);
-    p.G_iMax_X = p.G_iMax_Y = p.G_iMax_Z = 2;
     p.G_iCell_Total = fncPiece_CountAll(p);
     subPiece_SaveMade(p);
     return p;

@@ -13,8 +13,7 @@ namespace tessaro {
 
 Puzzle cutBox(const CutSpec& spec) {
     Puzzle p{};
-    p.G_iCells_X = int16_t(spec.cellsX), p.G_iCells_Y = int16_t(spec.cellsY), p.G_iCells_Z = int16_t(spec.cellsZ);
-    p.G_iMax_X = int16_t(spec.cellsX - 1), p.G_iMax_Y = int16_t(spec.cellsY - 1), p.G_iMax_Z = int16_t(spec.cellsZ - 1);
+    p.setBoxCells(spec.cellsX, spec.cellsY, spec.cellsZ);
     SplitMix rng(spec.seed);
 
     std::vector<int> cells;

@@ -56,10 +56,7 @@ AssemblyPlayer::AssemblyPlayer(QWidget* parent, const AssemblyResult& assembly)
 
 Puzzle AssemblyPlayer::frameInBox(const Puzzle& inHand) const {
     Puzzle shown = inHand;
-    shown.G_iCells_X = int16_t(assembly_.box.x), shown.G_iCells_Y = int16_t(assembly_.box.y);
-    shown.G_iCells_Z = int16_t(assembly_.box.z);
-    shown.G_iMax_X = int16_t(assembly_.box.x - 1), shown.G_iMax_Y = int16_t(assembly_.box.y - 1);
-    shown.G_iMax_Z = int16_t(assembly_.box.z - 1);
+    shown.setBoxCells(assembly_.box.x, assembly_.box.y, assembly_.box.z);
     if (frames_.empty()) return withPackingInBox(shown, Packing{});
     return withPackingInBox(shown, frameCells(assembly_, frames_[frame_]));
 }

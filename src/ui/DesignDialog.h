@@ -5,6 +5,7 @@
 // stops at once, list what they found with its rating, preview the chosen one
 // with the program's own cube drawing and hand it to the window on 採用.
 
+#include "design/Design.h"
 #include "design/DesignRequest.h"
 #include "design/NearestUnique.h"
 

@@ -610,14 +610,9 @@ void frmMain::Form_Load() {
     // 10. The sample, over a model that is all zero as at program start.
     P = Puzzle{};
     subSample_Set(P);
-    P.G_iCells_X = 3;
-    P.G_iCells_Y = 3;
-    P.G_iCells_Z = 3;
+    P.setBoxCells(3, 3, 3);  // with the highest indices of step 11
     cmdInit_Click();
     // 11.
-    P.G_iMax_X = static_cast<int16_t>(P.G_iCells_X - 1);
-    P.G_iMax_Y = static_cast<int16_t>(P.G_iCells_Y - 1);
-    P.G_iMax_Z = static_cast<int16_t>(P.G_iCells_Z - 1);
     P.G_iCell_Total = fncPiece_CountAll(P);
     // 12. The colour table is a constant of the model.
     // 13.

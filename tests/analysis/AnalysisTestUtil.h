@@ -12,8 +12,7 @@ using CellList = std::vector<std::array<int, 3>>;
 
 inline Puzzle makePuzzle(int dx, int dy, int dz, const std::vector<CellList>& blocks) {
     Puzzle p{};
-    p.G_iCells_X = int16_t(dx), p.G_iCells_Y = int16_t(dy), p.G_iCells_Z = int16_t(dz);
-    p.G_iMax_X = int16_t(dx - 1), p.G_iMax_Y = int16_t(dy - 1), p.G_iMax_Z = int16_t(dz - 1);
+    p.setBoxCells(dx, dy, dz);
     for (size_t b = 0; b < blocks.size(); ++b)
         for (const auto& c : blocks[b]) p.piece(int(b), c[0], c[1], c[2]) = 1;
     subLoader_Init(p);

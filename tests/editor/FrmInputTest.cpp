@@ -15,8 +15,7 @@ namespace {
 
 Puzzle threeCube() {
     Puzzle p;
-    p.G_iCells_X = p.G_iCells_Y = p.G_iCells_Z = 3;
-    p.G_iMax_X = p.G_iMax_Y = p.G_iMax_Z = 2;
+    p.setBoxCells(3, 3, 3);
     return p;
 }
 

@@ -31,12 +31,7 @@ private:
 inline Puzzle richPuzzle()
 {
     Puzzle p;
-    p.G_iCells_X = 4;
-    p.G_iCells_Y = 3;
-    p.G_iCells_Z = 2;
-    p.G_iMax_X = 3;
-    p.G_iMax_Y = 2;
-    p.G_iMax_Z = 1;
+    p.setBoxCells(4, 3, 2);
     for (int b = 0; b < 7; ++b)
         for (int z = 0; z < 2; ++z)
             for (int y = 0; y < 3; ++y)

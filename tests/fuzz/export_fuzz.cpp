@@ -148,8 +148,8 @@ int main(int argc, char** argv) {
         // A random box and blocks of random cells, some dense, some sparse, some empty.
         Puzzle p = n == 0 ? buildSamplePuzzle() : n == 1 ? test::richPuzzle() : Puzzle{};
         if (n > 1) {
-            p.G_iCells_X = int16_t(2 + pick(3)), p.G_iCells_Y = int16_t(2 + pick(3)), p.G_iCells_Z = int16_t(2 + pick(3));
-            p.G_iMax_X = int16_t(p.G_iCells_X - 1), p.G_iMax_Y = int16_t(p.G_iCells_Y - 1), p.G_iMax_Z = int16_t(p.G_iCells_Z - 1);
+            const int x = 2 + pick(3), y = 2 + pick(3), z = 2 + pick(3);
+            p.setBoxCells(x, y, z);
             for (int b = 0; b < kBlocks; ++b) {
                 const int density = pick(4) == 0 ? 0 : 1 + pick(60);
                 for (int z = 0; z < kGrid; ++z)

@@ -10,6 +10,7 @@
 #include "app/Ini.h"
 #include "files/PuzzleFile.h"
 #include "files/PuzzleTestData.h"
+#include "FuzzDriver.h"
 #include "files/ShiftJis.h"
 #include "model/Figure.h"
 
@@ -207,34 +208,19 @@ std::string mutate(const std::vector<std::string>& pool, std::mt19937_64& gen)
 
 int main(int argc, char** argv)
 {
-    uint64_t iterations = 0, seed = 1;
-    double seconds = 0;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string opt = argv[i];
-        if (opt == "--iterations")
-            iterations = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (opt == "--seconds")
-            seconds = std::strtod(argv[i + 1], nullptr);
-        else if (opt == "--seed")
-            seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (opt == "--keep")
-            setenv("RECORD_FUZZ_KEEP", argv[i + 1], 1);
-        else {
-            std::fprintf(stderr, "usage: record_fuzz [--iterations N | --seconds S] [--seed N] [--keep DIR]\n");
-            return 2;
-        }
-    }
-    if (iterations == 0 && seconds <= 0)
-        iterations = 20000;
-
-    std::mt19937_64 gen(seed);
+    const auto run = test::FuzzRun::parse(argc, argv, "record_fuzz [--iterations N | --seconds S] [--seed N] [--keep DIR]",
+                                          [](const std::string& opt, const char* value) {
+                                              if (opt != "--keep")
+                                                  return false;
+                                              setenv("RECORD_FUZZ_KEEP", value, 1);
+                                              return true;
+                                          });
+    if (!run)
+        return 2;
+    std::mt19937_64 gen(run->seed());
     std::vector<std::string> pool = seeds();
-    const auto start = std::chrono::steady_clock::now();
     uint64_t n = 0;
-    for (; iterations ? n < iterations : true; ++n) {
-        if (!iterations && (n & 1023) == 0 &&
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= seconds)
-            break;
+    for (; run->due(n, 1024); ++n) {
         std::string input = mutate(pool, gen);
         fuzzRecord(input);
         if ((n & 15) == 0)
@@ -245,11 +231,9 @@ int main(int argc, char** argv)
             pool.push_back(input);
     }
     unlink(iniFile().c_str());
-    std::printf("record_fuzz: %llu inputs (%llu read, %llu not a puzzle, %llu refused), seed %llu, %.1f s: no fault\n",
-                static_cast<unsigned long long>(n), static_cast<unsigned long long>(g_outcomes[0]),
-                static_cast<unsigned long long>(g_outcomes[1]), static_cast<unsigned long long>(g_outcomes[2]),
-                static_cast<unsigned long long>(seed),
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    run->report("record_fuzz", n,
+                std::to_string(g_outcomes[0]) + " read, " + std::to_string(g_outcomes[1]) + " not a puzzle, " +
+                    std::to_string(g_outcomes[2]) + " refused");
     return 0;
 }
 

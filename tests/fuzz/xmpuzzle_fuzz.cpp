@@ -9,6 +9,7 @@
 #include "files/ShiftJis.h"
 #include "formats/Gzip.h"
 #include "formats/XmPuzzle.h"
+#include "FuzzDriver.h"
 #include "model/Figure.h"
 
 #include <chrono>
@@ -180,28 +181,12 @@ std::string mutate(const std::vector<std::string>& pool, std::mt19937_64& gen)
 
 int main(int argc, char** argv)
 {
-    uint64_t iterations = 0, seed = 1;
-    double seconds = 0;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string opt = argv[i];
-        if (opt == "--iterations") iterations = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (opt == "--seconds") seconds = std::strtod(argv[i + 1], nullptr);
-        else if (opt == "--seed") seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else {
-            std::fprintf(stderr, "usage: xmpuzzle_fuzz [--iterations N | --seconds S] [--seed N]\n");
-            return 2;
-        }
-    }
-    if (iterations == 0 && seconds <= 0) iterations = 20000;
-
-    std::mt19937_64 gen(seed);
+    const auto run = test::FuzzRun::parse(argc, argv, "xmpuzzle_fuzz [--iterations N | --seconds S] [--seed N]");
+    if (!run) return 2;
+    std::mt19937_64 gen(run->seed());
     std::vector<std::string> pool = seeds();
-    const auto start = std::chrono::steady_clock::now();
     uint64_t n = 0;
-    for (; iterations ? n < iterations : true; ++n) {
-        if (!iterations && (n & 255) == 0 &&
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= seconds)
-            break;
+    for (; run->due(n, 256); ++n) {
         std::string input = mutate(pool, gen);
         if (gen() % 8 == 0) {  // compressed, now and then damaged
             input = formats::gzip(input);
@@ -211,11 +196,9 @@ int main(int argc, char** argv)
         // Inputs that were read join the pool, so mutations go deeper over time.
         if (pool.size() < 128 && !formats::isGzip(input) && formats::readXmPuzzle(input, 0).puzzle) pool.push_back(input);
     }
-    std::printf("xmpuzzle_fuzz: %llu inputs (%llu read, %llu asked for a problem, %llu refused), seed %llu, %.1f s: no fault\n",
-                static_cast<unsigned long long>(n), static_cast<unsigned long long>(g_outcomes[0]),
-                static_cast<unsigned long long>(g_outcomes[1]), static_cast<unsigned long long>(g_outcomes[2]),
-                static_cast<unsigned long long>(seed),
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    run->report("xmpuzzle_fuzz", n,
+                std::to_string(g_outcomes[0]) + " read, " + std::to_string(g_outcomes[1]) + " asked for a problem, " +
+                    std::to_string(g_outcomes[2]) + " refused");
     return 0;
 }
 

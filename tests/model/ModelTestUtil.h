@@ -36,8 +36,7 @@ inline std::set<Cell> filledBoxCells(const Puzzle& p) {
 
 inline Puzzle emptyBox(int n) {
     Puzzle p{};
-    p.G_iCells_X = p.G_iCells_Y = p.G_iCells_Z = static_cast<int16_t>(n);
-    p.G_iMax_X = p.G_iMax_Y = p.G_iMax_Z = static_cast<int16_t>(n - 1);
+    p.setBoxCells(n, n, n);
     return p;
 }
 

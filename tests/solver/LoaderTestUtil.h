@@ -123,8 +123,7 @@ struct BlockCells {
 };
 inline Puzzle makePuzzle(int cx, int cy, int cz, const std::vector<BlockCells>& blocks) {
     Puzzle p{};
-    p.G_iCells_X = int16_t(cx), p.G_iCells_Y = int16_t(cy), p.G_iCells_Z = int16_t(cz);
-    p.G_iMax_X = int16_t(cx - 1), p.G_iMax_Y = int16_t(cy - 1), p.G_iMax_Z = int16_t(cz - 1);
+    p.setBoxCells(cx, cy, cz);
     for (const BlockCells& b : blocks)
         for (auto [x, y, z] : b.cells) p.piece(b.block, x, y, z) = 1;
     subPiece_SaveMade(p);

@@ -294,8 +294,7 @@ TEST_F(FileTest, OpenDuringAMakerAsksOnlyOnceAPuzzleWasReadWhole) {
 
     // The body maker on a 2x2x2 box; blocks 1 and 2 get two cells each.
     w.frmInput_Show = [](Puzzle& p) {
-        p.G_iCells_X = p.G_iCells_Y = p.G_iCells_Z = 2;
-        p.G_iMax_X = p.G_iMax_Y = p.G_iMax_Z = 1;
+        p.setBoxCells(2, 2, 2);
         return G_bInput_OK = true;
     };
     dlg.answerMessage(MsgResult::Yes);
@@ -509,8 +508,7 @@ TEST_F(FileTest, AMadePuzzleIsTheMakersOwn) {
 
     // The body maker on a 2x2x2 box: block 1 takes the whole body.
     w.frmInput_Show = [](Puzzle& p) {
-        p.G_iCells_X = p.G_iCells_Y = p.G_iCells_Z = 2;
-        p.G_iMax_X = p.G_iMax_Y = p.G_iMax_Z = 1;
+        p.setBoxCells(2, 2, 2);
         return G_bInput_OK = true;
     };
     dlg.answerMessage(MsgResult::Yes);
