@@ -2,6 +2,7 @@
 // Small puzzles for the analysis tests.
 
 #include "model/Figure.h"
+#include "solver/RandomCut.h"
 
 #include <array>
 #include <vector>
@@ -31,6 +32,15 @@ inline void keepInBox(Puzzle& p, int b, uint64_t cells) {
 inline void removeBlock(Puzzle& p, int b) {
     for (int c = 0; c < kCells; ++c) p.G_iPiece[b + kBlocks * c] = p.G_iPiece_Made[b + kBlocks * c] = 0;
     p.G_iCell_Total = fncPiece_CountAll(p);
+}
+
+// A box of x * y * z cells cut by `seed` into `blocks` face-connected blocks.
+inline Puzzle cutPuzzle(int x, int y, int z, int blocks, uint64_t seed) {
+    CutSpec cut;
+    cut.cellsX = x, cut.cellsY = y, cut.cellsZ = z;
+    cut.blocks = blocks;
+    cut.seed = seed;
+    return cutBox(cut);
 }
 
 }  // namespace tessaro::test

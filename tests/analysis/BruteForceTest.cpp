@@ -3,7 +3,6 @@
 #include "BruteForce.h"
 #include "AnalysisTestUtil.h"
 #include "analysis/PackingAnalysis.h"
-#include "solver/RandomCut.h"
 
 #include <gtest/gtest.h>
 
@@ -88,13 +87,7 @@ TEST(AnalysisBruteForce, HandMadeBoxes) {
 TEST(AnalysisBruteForce, CutBoxesFullAndWithABlockMissing) {
     for (int blocks = 3; blocks <= 6; ++blocks)
         for (uint64_t seed = 1; seed <= 2; ++seed) {
-            CutSpec cut;
-            cut.cellsX = blocks % 2 == 0 ? 3 : 2;
-            cut.cellsY = 2;
-            cut.cellsZ = seed % 2 == 0 ? 3 : 2;
-            cut.blocks = blocks;
-            cut.seed = seed;
-            Puzzle p = cutBox(cut);
+            Puzzle p = cutPuzzle(blocks % 2 == 0 ? 3 : 2, 2, seed % 2 == 0 ? 3 : 2, blocks, seed);
             const std::string name = std::to_string(blocks) + " blocks, seed " + std::to_string(seed);
             expectAgrees(p, false, name);
             removeBlock(p, int(seed % uint64_t(blocks)));

@@ -3,7 +3,6 @@
 // cell-by-cell search (full boxes) and the piece-by-piece one (cells to spare).
 #include "AnalysisTestUtil.h"
 #include "analysis/PackingAnalysis.h"
-#include "solver/RandomCut.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +23,7 @@ TEST(Estimate, RangesHoldTheCountOverManySeeds) {
     removeBlock(missing, 2);
     cases.push_back({"sample, block 3 removed", missing, 256});
     for (uint64_t seed = 1; seed <= 2; ++seed) {
-        CutSpec cut;
-        cut.cellsX = 4, cut.cellsY = 3, cut.cellsZ = 3;
-        cut.blocks = 7;
-        cut.seed = seed;
-        Puzzle p = cutBox(cut);
+        Puzzle p = cutPuzzle(4, 3, 3, 7, seed);
         cases.push_back({"4x3x3 cut " + std::to_string(seed), p, 0});
         removeBlock(p, int(seed));
         cases.push_back({"4x3x3 cut " + std::to_string(seed) + ", one removed", p, 256});

@@ -5,7 +5,6 @@
 #include "analysis/DifficultySearch.h"
 #include "analysis/PuzzleRating.h"
 #include "files/PuzzleFile.h"
-#include "solver/RandomCut.h"
 
 #include <gtest/gtest.h>
 
@@ -82,11 +81,7 @@ Puzzle readPuzzle(const std::string& name) {
 TEST(Rating, SearchCountsTheTreeTheDefinitionGives) {
     std::vector<std::pair<std::string, Puzzle>> cases;
     for (uint64_t seed = 1; seed <= 3; ++seed) {
-        CutSpec cut;
-        cut.cellsX = 3, cut.cellsY = 3, cut.cellsZ = 2;
-        cut.blocks = 5;
-        cut.seed = seed;
-        Puzzle p = cutBox(cut);
+        Puzzle p = cutPuzzle(3, 3, 2, 5, seed);
         cases.push_back({"3x3x2 cut " + std::to_string(seed), p});
         removeBlock(p, 1);  // cells to spare
         cases.push_back({"3x3x2 cut " + std::to_string(seed) + ", one removed", p});
@@ -121,11 +116,7 @@ TEST(Rating, SearchCountsTheTreeTheDefinitionGives) {
 TEST(Rating, EstimateAgreesWithTheCountOverManySeeds) {
     std::vector<std::pair<std::string, Puzzle>> cases;
     for (uint64_t seed = 1; seed <= 2; ++seed) {
-        CutSpec cut;
-        cut.cellsX = 4, cut.cellsY = 3, cut.cellsZ = 3;
-        cut.blocks = 7;
-        cut.seed = seed;
-        Puzzle p = cutBox(cut);
+        Puzzle p = cutPuzzle(4, 3, 3, 7, seed);
         cases.push_back({"4x3x3 cut " + std::to_string(seed), p});
         removeBlock(p, int(seed));
         cases.push_back({"4x3x3 cut " + std::to_string(seed) + ", one removed", p});
