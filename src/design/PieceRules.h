@@ -4,6 +4,7 @@
 // need, and the lists of block sizes a cut may aim for.
 
 #include "design/DesignRequest.h"
+#include "model/Puzzle.h"
 
 #include <optional>
 #include <string>
