@@ -7,6 +7,7 @@
 #include "analysis/PackingPlace.h"
 #include "design/DesignFiles.h"
 #include "design/Designer.h"
+#include "design/HardestSearch.h"
 #include "design/NearestUnique.h"
 #include "design/BoxCut.h"
 #include "design/PieceRules.h"
@@ -250,6 +251,47 @@ TEST(Designer, AssemblyAskedFor) {
     const DesignResult none = designPuzzles(request);
     EXPECT_TRUE(none.designs.empty());
     EXPECT_GT(none.notAssemblable, 0u);
+    // The hardest search keeps to it too.
+    request.seconds = 1;
+    const HardestResult hard = hardestPuzzles(request);
+    EXPECT_TRUE(hard.designs.empty());
+    EXPECT_GT(hard.notAssemblable, 0u);
     request.minLevel = -1;
     EXPECT_FALSE(requestProblem(request).empty());
+}
+
+TEST(HardestSearch, ClimbsFromItsStartAndWritesDistinctPuzzlesOfOnePacking) {
+    DesignRequest request;
+    request.box = {3, 3, 3};
+    request.blocks = 5;
+    request.count = 4;
+    request.seconds = 4;
+    request.seed = 3;
+    const HardestResult r = hardestPuzzles(request);
+    ASSERT_GE(r.history.size(), 2u);
+    // The first best reported is the chain's start; every later one is harder, and the best is written first.
+    for (size_t i = 1; i < r.history.size(); ++i)
+        EXPECT_GT(r.history[i].nodesPerPacking, r.history[i - 1].nodesPerPacking);
+    ASSERT_EQ(r.designs.size(), 4u);
+    EXPECT_EQ(r.designs.front().difficulty.nodesPerPacking, r.history.back().nodesPerPacking);
+    EXPECT_GT(r.designs.front().difficulty.nodesPerPacking, r.history.front().nodesPerPacking);
+
+    TempDir dir;
+    std::set<std::vector<uint64_t>> pieceSets;
+    const auto files = writeDesigns(r.designs, dir.path(), std::nullopt, "");
+    for (size_t i = 0; i < files.size(); ++i) {
+        ASSERT_TRUE(files[i].ok);
+        if (i > 0) {
+            EXPECT_GE(r.designs[i - 1].difficulty.nodesPerPacking, r.designs[i].difficulty.nodesPerPacking);
+        }
+        Puzzle p;
+        ASSERT_FALSE(fncFile_get(p, files[i].path).empty());
+        EXPECT_EQ(bruteForce(p, false).distinctUnlabelled, 1u) << files[i].path;
+        // Blocks of one packing each: the same blocks would be the same puzzle.
+        std::vector<uint64_t> shapes;
+        for (int b = 0; b < kBlocks; ++b)
+            if (cubeOf(p, b) != 0) shapes.push_back(analysis::canonicalShape(cubeOf(p, b)));
+        std::sort(shapes.begin(), shapes.end());
+        EXPECT_TRUE(pieceSets.insert(shapes).second) << files[i].path;
+    }
 }
