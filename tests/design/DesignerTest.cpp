@@ -9,6 +9,8 @@
 #include "design/Designer.h"
 #include "design/HardestSearch.h"
 #include "design/NearestUnique.h"
+#include "design/StockSearch.h"
+#include "design/CandidateJudge.h"
 #include "design/BoxCut.h"
 #include "design/PieceRules.h"
 #include "files/PuzzleFile.h"
@@ -294,4 +296,58 @@ TEST(HardestSearch, ClimbsFromItsStartAndWritesDistinctPuzzlesOfOnePacking) {
         std::sort(shapes.begin(), shapes.end());
         EXPECT_TRUE(pieceSets.insert(shapes).second) << files[i].path;
     }
+}
+
+TEST(StockSearch, KeepsExactlyTheBoxesAndChoicesOfOnePacking) {
+    // The sample's blocks but the last (so no box is as large as the brute force's slow case),
+    // every box and choice of two or more of them counted by brute force.
+    const Puzzle sample = buildSamplePuzzle();
+    StockRequest request;
+    request.pieces = stockOf(sample);
+    request.pieces[6] = 0;
+    request.count = 99;
+    request.seconds = 0;
+    const StockResult r = stockPuzzles(request);
+    EXPECT_EQ(r.stop, DesignStop::Exhausted);
+    using Found = std::pair<int, std::vector<uint64_t>>;  // box as xyz, shapes sorted
+    const auto shapesOf = [](const std::vector<uint64_t>& pieces) {
+        std::vector<uint64_t> out;
+        for (uint64_t m : pieces) out.push_back(analysis::canonicalShape(m));
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    std::set<Found> want, got;
+    for (int x = 2; x <= 4; ++x)
+        for (int y = x; y <= 4; ++y)
+            for (int z = y; z <= 4; ++z)
+                for (uint32_t set = 0; set < 256; ++set) {
+                    std::vector<uint64_t> pieces;
+                    int cells = 0;
+                    for (int i = 0; i < kBlocks; ++i)
+                        if ((set >> i & 1) && request.pieces[size_t(i)] != 0) {
+                            pieces.push_back(request.pieces[size_t(i)]);
+                            cells += std::popcount(request.pieces[size_t(i)]);
+                        }
+                    if (pieces.size() < 2 || std::popcount(set) != int(pieces.size()) || cells != x * y * z) continue;
+                    Blocks blocks{};
+                    std::copy(pieces.begin(), pieces.end(), blocks.begin());
+                    if (bruteForce(puzzleFromBlocks({x, y, z}, blocks), false).distinctUnlabelled == 1)
+                        want.insert({x * 100 + y * 10 + z, shapesOf(pieces)});
+                }
+    ASSERT_FALSE(want.empty());
+    for (const Design& d : r.designs) {
+        std::vector<uint64_t> pieces;
+        for (size_t b = 0; b < d.pieces.size(); ++b) {
+            EXPECT_EQ(analysis::canonicalShape(d.blocks[b]), analysis::canonicalShape(request.pieces[size_t(d.pieces[b])]));
+            pieces.push_back(request.pieces[size_t(d.pieces[b])]);
+        }
+        EXPECT_TRUE(got.insert({d.box.x * 100 + d.box.y * 10 + d.box.z, shapesOf(pieces)}).second);
+    }
+    EXPECT_EQ(got, want);
+
+    // A box fixed that no choice fills: nothing to judge, and the result says so.
+    request.box = analysis::BoxSize{2, 3, 4};
+    const StockResult none = stockPuzzles(request);
+    EXPECT_EQ(none.choices, 0u);
+    EXPECT_TRUE(none.designs.empty());
 }
