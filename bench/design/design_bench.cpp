@@ -7,7 +7,7 @@
 //   design_bench [--quick] [--hardest-seconds S] [--seeds N] [--samples N] [--part P]...
 //     --quick: three seeds instead of seven for the sampling figures
 //     --hardest-seconds: each hardest run (60); --seeds: of the hardest against sampling (5);
-//     --samples: puzzles sampled to compare with (200); --part sampling|compare|reach|spread: only those parts
+//     --samples: puzzles sampled to compare with (200); --min-cells: of their blocks (3); --part sampling|compare|reach|spread: only those parts
 #include "design/Designer.h"
 #include "design/HardestSearch.h"
 
@@ -57,9 +57,10 @@ std::vector<int> sizesOf(const Design& d) {
     return out;
 }
 
-void hardestFigures(double seconds, int seeds, int samples) {
-    std::printf("\nhardest search (%.0f s, 2 threads) against the hardest of %d sampled puzzles, 3x3x3, 7 blocks\n",
-                seconds, samples);
+void hardestFigures(double seconds, int seeds, int samples, int minCells) {
+    std::printf("\nhardest search (%.0f s, 2 threads) against the hardest of %d sampled puzzles, 3x3x3, 7 blocks"
+                " of %d cells or more\n",
+                seconds, samples, minCells);
     std::printf("%5s %10s %14s %10s %9s %14s %9s %6s\n", "seed", "sampled", "nodes/packing", "sampling s", "hardest",
                 "nodes/packing", "judged", "beats");
     int beaten = 0;
@@ -68,6 +69,7 @@ void hardestFigures(double seconds, int seeds, int samples) {
         s.seed = uint64_t(seed);
         s.threads = 2;
         s.count = samples;
+        s.minCells = minCells;
         s.seconds = 1800;
         const DesignResult sampled = designPuzzles(s);
         s.count = 5;
@@ -187,23 +189,24 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line as it comes, also into a file
     bool quick = false;
     double hardestSeconds = 60;
-    int hardestSeeds = 5, samples = 200;
+    int hardestSeeds = 5, samples = 200, minCells = 3;
     std::set<std::string> parts;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) quick = true;
         else if (std::strcmp(argv[i], "--hardest-seconds") == 0 && i + 1 < argc) hardestSeconds = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--seeds") == 0 && i + 1 < argc) hardestSeeds = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--samples") == 0 && i + 1 < argc) samples = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--min-cells") == 0 && i + 1 < argc) minCells = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--part") == 0 && i + 1 < argc) parts.insert(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: design_bench [--quick] [--hardest-seconds S] [--seeds N] [--samples N] "
+            std::fprintf(stderr, "usage: design_bench [--quick] [--hardest-seconds S] [--seeds N] [--samples N] [--min-cells N] "
                                  "[--part sampling|compare|reach|spread]...\n");
             return 2;
         }
     }
     const auto wanted = [&](const char* part) { return parts.empty() || parts.count(part) > 0; };
     if (wanted("sampling")) samplingFigures(quick);
-    if (wanted("compare")) hardestFigures(hardestSeconds, hardestSeeds, samples);
+    if (wanted("compare")) hardestFigures(hardestSeconds, hardestSeeds, samples, minCells);
     if (wanted("reach")) reachFigures(hardestSeconds);
     if (wanted("spread")) spreadFigures();
     return 0;

@@ -254,7 +254,7 @@ TEST(Designer, AssemblyAskedFor) {
     EXPECT_TRUE(none.designs.empty());
     EXPECT_GT(none.notAssemblable, 0u);
     // The hardest search keeps to it too.
-    request.seconds = 1;
+    request.seconds = 5;
     const HardestResult hard = hardestPuzzles(request);
     EXPECT_TRUE(hard.designs.empty());
     EXPECT_GT(hard.notAssemblable, 0u);
