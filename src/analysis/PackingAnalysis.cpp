@@ -251,7 +251,7 @@ struct PackingAnalysis::Data {
         const CoverSearch search(*items);
         uint64_t random = 1, levels = 0;
         const auto probe = [&](Candidate& c, int times) {
-            for (int k = 0; k < times; ++k, ++c.probes) {
+            for (int k = 0; k < times && !c.parts.empty(); ++k, ++c.probes) {
                 random += 0x9E3779B97F4A7C15ull;
                 const size_t p = size_t((static_cast<unsigned __int128>(random * 0xBF58476D1CE4E5B9ull) * c.parts.size()) >> 64);
                 c.sum += search.probeNodes(c.parts[p], random, levels);
