@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -27,12 +29,16 @@ struct alignas(64) WorkerCount {
     std::atomic<uint64_t> found{0};
     std::atomic<size_t> part{~size_t(0)};  // the part being searched
     std::atomic<uint64_t> nodes{0};        // nodes visited in it so far
+    std::atomic<double> path{-1};          // its share behind the search by its place in the tree; < 0 unknown
+    std::atomic<double> size{-1};          // its nodes foretold from those behind
 };
 
 // What the workers share.
 struct Shared {
-    Shared(const std::vector<SearchState>& all, int threads) : parts(all), finishedNodes(all.size()), counts(size_t(threads)) {}
-    const std::vector<SearchState>& parts;
+    Shared(const std::vector<SearchState>& all, const std::vector<size_t>& index, int threads)
+        : parts(all), origin(index), finishedNodes(all.size()), counts(size_t(threads)) {}
+    const std::vector<SearchState>& parts;  // in the order they are taken
+    const std::vector<size_t>& origin;      // each one's place in search order
     std::atomic<size_t> nextPart{0};
     std::atomic<size_t> partsDone{0};
     std::vector<std::atomic<uint64_t>> finishedNodes;  // nodes + 1 once a part is done
@@ -79,6 +85,8 @@ public:
         model.estimated.assign(n, -1);
         model.visited.assign(n, 0);
         model.finished.assign(n, false);
+        model.path.assign(n, -1);
+        model.size.assign(n, -1);
         double visited = 0;
         for (size_t p = 0; p < n; ++p) {
             const uint64_t f = shared_.finishedNodes[p].load(std::memory_order_relaxed);
@@ -86,7 +94,11 @@ public:
         }
         for (const WorkerCount& w : shared_.counts) {
             const size_t p = w.part.load(std::memory_order_relaxed);
-            if (p < n && !model.finished[p]) model.visited[p] = double(w.nodes.load(std::memory_order_relaxed));
+            if (p < n && !model.finished[p]) {
+                model.visited[p] = double(w.nodes.load(std::memory_order_relaxed));
+                model.path[p] = w.path.load(std::memory_order_relaxed);
+                model.size[p] = w.size.load(std::memory_order_relaxed);
+            }
         }
         for (double v : model.visited) visited += v;
         // The estimate spends in proportion to the count's work, on the parts not yet begun.
@@ -98,22 +110,17 @@ public:
         Progress out{shared_.total() * labellings_, double(shared_.partsDone.load()) / double(std::max<size_t>(n, 1)),
                      now};
         const auto [done, toGo] = model.share();
-        if (done >= 0) {
-            // The share shown never goes back, and catches up with the model in steps.
-            out.done = std::clamp(done, shown_, shown_ + kStep);
-            // The time to go follows the share shown, so the two tell one story.
-            if (toGo >= 0 && out.done > 0) out.remaining = now * (1 - out.done) / out.done;
-        } else {
-            out.done = shown_;
-        }
+        // The bar never goes back; the time to go is the time so far scaled by the work left to the work done.
+        out.done = std::max(shown_, std::max(done, 0.0));
+        if (done > 0 && toGo >= 0) out.remaining = now * (1 - done) / done;
         out.nodes = uint64_t(visited);
         nextNodes_ = out.nodes + options_.progressNodes;
         shown_ = out.done;
         options_.progress(out);
     }
 
+    const PartsProber* prober() const { return prober_ ? &*prober_ : nullptr; }
 private:
-    static constexpr double kStep = 0.02;
     bool alone_;
     Shared& shared_;
     uint64_t labellings_;
@@ -143,8 +150,22 @@ std::pair<double, double> ShareModel::share() const {
     // of one until a fair share of the estimate is behind.
     const double prior = 0.05 * allEstimate;
     const double ratio = prior + finishedEstimate > 0 ? (prior + finishedReal) / (prior + finishedEstimate) : 1;
-    for (size_t p = 0; p < estimated.size(); ++p)
-        expected += finished[p] ? visited[p] : std::max(visited[p], ratio * (estimated[p] >= 0 ? estimated[p] : average));
+    for (size_t p = 0; p < estimated.size(); ++p) {
+        if (finished[p]) {
+            expected += visited[p];
+            continue;
+        }
+        const double guess = std::max(visited[p], ratio * (estimated[p] >= 0 ? estimated[p] : average));
+        // A running part's place in its tree tells its size better than the
+        // probes once a tenth of it is behind.
+        const double trust = path.empty() || path[p] <= 0 ? 0 : std::min(1.0, 10 * path[p]);
+        expected += trust > 0 ? std::max(visited[p], trust * size[p] + (1 - trust) * guess) : guess;
+    }
+    if (std::getenv("MODEL_DUMP")) {
+        double un = 0; size_t started = 0;
+        for (size_t p = 0; p < estimated.size(); ++p) if (visited[p] == 0 && !finished[p]) un += ratio * (estimated[p] >= 0 ? estimated[p] : average); else ++started;
+        std::fprintf(stderr, "model %.0f %.4f %.0f %zu %.0f\n", doneNodes, ratio, un, started, expected);
+    }
     if (expected <= 0) return {-1, -1};
     return {std::min(0.999, doneNodes / expected), expected - doneNodes};
 }
@@ -153,7 +174,23 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
                        const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options) {
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
-    Shared shared(parts, threads);
+    // Reported, a count takes its parts in a shuffled order, so that the parts
+    // finished are a fair sample of those left and the estimate of the rest can
+    // learn from them; with a limit the search order stands, for the packings
+    // found first.
+    std::vector<size_t> origin(parts.size());
+    for (size_t i = 0; i < origin.size(); ++i) origin[i] = i;
+    if (options.progress && !options.limit) {
+        uint64_t state = 0x5EED;
+        for (size_t i = origin.size(); i > 1; --i) {
+            state = state * 6364136223846793005ull + 1442695040888963407ull;
+            std::swap(origin[i - 1], origin[size_t((state >> 33) % i)]);
+        }
+    }
+    std::vector<SearchState> taken;
+    taken.reserve(parts.size());
+    for (size_t i : origin) taken.push_back(parts[i]);
+    Shared shared(taken, origin, threads);
     const bool alone = threads == 1;
     Reporter reporter(items, placementsByType, shared, labellings, options, alone);
     // With a limit the workers look at the total often, so that they stop soon after it.
@@ -171,11 +208,14 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
         std::optional<PieceSearch> pieces;  // its tables are made only for a box with cells to spare
         uint64_t finished = 0;
         for (;;) {
-            const size_t i = shared.nextPart.fetch_add(1);
-            if (i >= parts.size() || shared.stop.load(std::memory_order_relaxed)) break;
-            const SearchState& part = parts[i];
+            const size_t k = shared.nextPart.fetch_add(1);
+            if (k >= parts.size() || shared.stop.load(std::memory_order_relaxed)) break;
+            const SearchState& part = shared.parts[k];
+            const size_t i = origin[k];
             mine.nodes.store(0, std::memory_order_relaxed);
-            mine.part.store(i, std::memory_order_relaxed);
+            mine.path.store(-1, std::memory_order_relaxed);
+            mine.size.store(-1, std::memory_order_relaxed);
+            mine.part.store(k, std::memory_order_relaxed);
             uint64_t nodes = 0, leaves = 0;
             bool ended = true;
             const std::vector<Item>* packing = nullptr;
@@ -184,6 +224,11 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
                 ended = pieces->count(part, [&](uint64_t sofar) {
                     mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
                     mine.nodes.store(pieces->nodes(), std::memory_order_relaxed);
+                    if (options.progress) {
+                        const PieceSearch::Standing at = pieces->standing();
+                        mine.path.store(at.share, std::memory_order_relaxed);
+                        mine.size.store(at.nodes, std::memory_order_relaxed);
+                    }
                     return !shouldStop();
                 });
                 leaves = pieces->leaves();
@@ -208,7 +253,7 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
             }
             if (!ended) break;
             finished += leaves * part.weight;
-            shared.finishedNodes[i].store(nodes + 1, std::memory_order_relaxed);
+            shared.finishedNodes[k].store(nodes + 1, std::memory_order_relaxed);
             if (alone) reporter.partEnded(nodes);
             shared.partsDone.fetch_add(1);
             if (shouldStop()) break;
@@ -243,6 +288,9 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
         for (std::thread& t : pool) t.join();
     }
 
+    if (std::getenv("PARTS_DUMP") && reporter.prober())
+        for (size_t p = 0; p < parts.size(); ++p)
+            std::fprintf(stderr, "part %zu %llu %.0f\n", p, (unsigned long long)(shared.finishedNodes[p].load()), reporter.prober()->nodes(p));
     PartsTotal out;
     out.packings = shared.total();
     for (const std::atomic<uint64_t>& f : shared.finishedNodes) out.nodes += f > 0 ? f - 1 : 0;
