@@ -5,8 +5,9 @@
 // printed beside them. The shared heavy puzzles count in a second or two, so
 // each is also trimmed of a few more cells until its count takes a minute or so.
 //
-//   progress_bench [--explore] [HEAVY_DIR]
-//   (--explore: only the estimated size of each candidate, to choose the trims)
+//   progress_bench [--quick] [--explore] [HEAVY_DIR]
+//   (--quick: the shared puzzles only; --explore: only the estimated size of
+//   each puzzle trimmed of 0 to 8 more cells, to choose the trims)
 #include "analysis/PackingAnalysis.h"
 #include "files/PuzzleFile.h"
 #include "model/BlockMasks.h"
@@ -89,26 +90,26 @@ Figures figures(const std::vector<Report>& reports, double end, At at) {
     return f;
 }
 
-// Each a heavy puzzle with a few more cells trimmed off, and its nodes roughly.
+// A heavy puzzle with `extra` more cells trimmed off.
 struct Case {
-    const char* file;
+    std::string file;
     int extra;
-    uint64_t nodes;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<Case> cases = {{"h09_trim_n8_s6_t9.bin", 3, 24000000}, {"h07_trim_n8_s4_t8.bin", 5, 17000000},
-                               {"h10_droptrim_n8_s7.bin", 6, 22000000}, {"h08_trim_n8_s6_t8.bin", 6, 28000000}};
-    if (std::getenv("LONG"))
-        cases = {{"h09_trim_n8_s6_t9.bin", 5, 100000000}, {"h07_trim_n8_s4_t8.bin", 6, 103000000},
-                 {"h08_trim_n8_s6_t8.bin", 8, 125000000}, {"h10_droptrim_n8_s7.bin", 8, 53000000}};
-    bool explore = false;
+    // The shared puzzles as they are, then four trimmed until they count for a minute or two.
+    std::vector<Case> cases;
+    const std::vector<Case> longer = {{"h09_trim_n8_s6_t9.bin", 5}, {"h07_trim_n8_s4_t8.bin", 6},
+                                      {"h08_trim_n8_s6_t8.bin", 8}, {"h10_droptrim_n8_s7.bin", 8}};
+    bool explore = false, quick = false;
     std::string dir = TESSARO_HEAVY_DIR;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--explore") == 0)
             explore = true;
+        else if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
         else
             dir = argv[i];
     }
@@ -139,32 +140,33 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    for (const fs::path& f : files) cases.push_back({f.filename().string(), 0});
+    if (!quick) cases.insert(cases.end(), longer.begin(), longer.end());
     std::printf("%-30s %12s %9s %9s %9s %9s %9s\n", "puzzle", "nodes", "reports", "worst %", "jump %",
                 "worst % s", "seconds");
     for (const Case& c : cases) {
-        if (std::getenv("ONLY") && std::string(std::getenv("ONLY")) != std::string(c.file).substr(0, 3)) continue;
         const fs::path f = fs::path(dir) / c.file;
         const std::optional<Puzzle> p = readPuzzle(f);
         if (!p) {
-            std::printf("%-30s unreadable or missing\n", c.file);
+            std::printf("%-30s unreadable or missing\n", c.file.c_str());
             continue;
         }
         const analysis::PackingAnalysis a(trimmed(*p, c.extra));
+        // About as many reports as a count of a few minutes shows, four a second.
+        analysis::EstimateOptions e;
+        e.seconds = 0.5;
+        const double estimated = a.estimate(e).nodes.value;
         std::vector<Report> reports;
         analysis::CountOptions o;
         o.threads = 1;
-        // About as many reports as a count of a few minutes shows, four a second.
-        o.progressNodes = std::max<uint64_t>(1000, c.nodes / 600);
+        o.progressNodes = std::max<uint64_t>(100, uint64_t(estimated / 600));
         o.progress = [&](const analysis::Progress& r) { reports.push_back({r.nodes, r.done, r.seconds, r.remaining}); };
         const analysis::CountResult r = a.count(o);
-        if (std::getenv("TRACE"))
-            for (const Report& x : reports)
-                std::fprintf(stderr, "%.4f %.4f %.2f %.2f\n", double(x.nodes) / double(r.nodes), x.done, x.seconds, x.remaining);
         const double n = double(r.nodes);
         const Figures byNodes = figures(reports, n, [](const Report& x) { return double(x.nodes); });
         const Figures byTime = figures(reports, r.seconds, [](const Report& x) { return x.seconds; });
         char name[64];
-        std::snprintf(name, sizeof name, "%s +%d", c.file, c.extra);
+        std::snprintf(name, sizeof name, "%s +%d", c.file.c_str(), c.extra);
         std::printf("%-30s %12llu %9zu %9.1f %9.1f %9.1f %9.1f\n", name, static_cast<unsigned long long>(r.nodes),
                     reports.size(), 100 * byNodes.worst, 100 * byNodes.jump, 100 * byTime.worst, r.seconds);
         std::fflush(stdout);

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -103,7 +101,7 @@ public:
         for (double v : model.visited) visited += v;
         // The estimate spends in proportion to the count's work, on the parts not yet begun.
         // The first report probes every part once at least, for a figure at all.
-        const uint64_t allowed = std::max<uint64_t>(uint64_t(visited) / kNodesPerProbeStep, 16 * n);
+        const uint64_t allowed = std::max<uint64_t>(uint64_t(visited) / kNodesPerProbeStep, std::min<uint64_t>(16 * n, 4096));
         if (prober_->steps() < allowed)
             prober_->run(std::min(shared_.nextPart.load(), n), allowed - prober_->steps());
         for (size_t p = 0; p < n; ++p) model.estimated[p] = prober_->nodes(p);
@@ -119,7 +117,6 @@ public:
         options_.progress(out);
     }
 
-    const PartsProber* prober() const { return prober_ ? &*prober_ : nullptr; }
 private:
     bool alone_;
     Shared& shared_;
@@ -161,17 +158,20 @@ std::pair<double, double> ShareModel::share() const {
         const double trust = path.empty() || path[p] <= 0 ? 0 : std::min(1.0, 10 * path[p]);
         expected += trust > 0 ? std::max(visited[p], trust * size[p] + (1 - trust) * guess) : guess;
     }
-    if (std::getenv("MODEL_DUMP")) {
-        double un = 0; size_t started = 0;
-        for (size_t p = 0; p < estimated.size(); ++p) if (visited[p] == 0 && !finished[p]) un += ratio * (estimated[p] >= 0 ? estimated[p] : average); else ++started;
-        std::fprintf(stderr, "model %.0f %.4f %.0f %zu %.0f\n", doneNodes, ratio, un, started, expected);
-    }
     if (expected <= 0) return {-1, -1};
     return {std::min(0.999, doneNodes / expected), expected - doneNodes};
 }
 
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
-                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options) {
+                       const std::vector<SearchState>& given, uint64_t labellings, const CountOptions& options) {
+    // Reported, a count with cells to spare splits its parts once more, by their
+    // first piece: the same trees, but none so big that the share done hangs on it.
+    std::vector<SearchState> finer;
+    if (options.progress && !options.limit) {
+        for (const SearchState& part : given)
+            for (const SearchState& c : splitByPiece(placementsByType, part)) finer.push_back(c);
+    }
+    const std::vector<SearchState>& parts = finer.empty() ? given : finer;
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     // Reported, a count takes its parts in a shuffled order, so that the parts
@@ -288,9 +288,6 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
         for (std::thread& t : pool) t.join();
     }
 
-    if (std::getenv("PARTS_DUMP") && reporter.prober())
-        for (size_t p = 0; p < parts.size(); ++p)
-            std::fprintf(stderr, "part %zu %llu %.0f\n", p, (unsigned long long)(shared.finishedNodes[p].load()), reporter.prober()->nodes(p));
     PartsTotal out;
     out.packings = shared.total();
     for (const std::atomic<uint64_t>& f : shared.finishedNodes) out.nodes += f > 0 ? f - 1 : 0;
