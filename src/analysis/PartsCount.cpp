@@ -20,6 +20,8 @@ constexpr int kMaxThreads = 256;
 // Nodes of the count to a probe level of the progress's estimate: a level
 // costs some dozens of nodes, so the estimate stays near a fiftieth of the work.
 constexpr uint64_t kNodesPerProbeStep = 2500;
+// From so many parts on the share done is told without probes.
+constexpr size_t kProbedParts = 1000;
 
 bool cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 
@@ -61,7 +63,8 @@ public:
              uint64_t labellings, const CountOptions& options, bool alone)
         : alone_(alone), shared_(shared), labellings_(labellings), options_(options), started_(Clock::now()),
           interval_(std::max(0.01, options.progressInterval)), next_(interval_) {
-        if (options.progress) prober_.emplace(items, placementsByType, shared.parts);
+        // Among many parts, those finished tell the size of the rest better than probes.
+        if (options.progress && shared.parts.size() < kProbedParts) prober_.emplace(items, placementsByType, shared.parts);
     }
 
     double elapsed() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
@@ -101,10 +104,10 @@ public:
         for (double v : model.visited) visited += v;
         // The estimate spends in proportion to the count's work, on the parts not yet begun.
         // The first report probes every part once at least, for a figure at all.
-        const uint64_t allowed = std::max<uint64_t>(uint64_t(visited) / kNodesPerProbeStep, std::min<uint64_t>(16 * n, 4096));
-        if (prober_->steps() < allowed)
+        const uint64_t allowed = std::max<uint64_t>(uint64_t(visited) / kNodesPerProbeStep, 16 * n);
+        if (prober_ && prober_->steps() < allowed)
             prober_->run(std::min(shared_.nextPart.load(), n), allowed - prober_->steps());
-        for (size_t p = 0; p < n; ++p) model.estimated[p] = prober_->nodes(p);
+        for (size_t p = 0; p < n && prober_; ++p) model.estimated[p] = prober_->nodes(p);
         Progress out{shared_.total() * labellings_, double(shared_.partsDone.load()) / double(std::max<size_t>(n, 1)),
                      now};
         const auto [done, toGo] = model.share();
@@ -133,26 +136,29 @@ private:
 }  // namespace
 
 std::pair<double, double> ShareModel::share() const {
-    double doneNodes = 0, expected = 0, finishedEstimate = 0, finishedReal = 0, allEstimate = 0;
-    size_t known = 0;
+    double doneNodes = 0, expected = 0, finishedEstimate = 0, finishedProbed = 0, finishedReal = 0, allEstimate = 0;
+    size_t known = 0, finishedParts = 0;
     for (size_t p = 0; p < estimated.size(); ++p) {
         doneNodes += visited[p];
         if (estimated[p] >= 0) allEstimate += estimated[p], ++known;
-        if (finished[p] && estimated[p] >= 0) finishedEstimate += estimated[p], finishedReal += visited[p];
+        if (!finished[p]) continue;
+        finishedReal += visited[p], ++finishedParts;
+        if (estimated[p] >= 0) finishedEstimate += estimated[p], finishedProbed += visited[p];
     }
-    if (known == 0) return {-1, -1};
-    // A part not probed yet is taken for an average one.
-    const double average = allEstimate / double(known);
-    // How the finished parts bore their estimates out, weighed against a prior
+    if (known == 0 && finishedParts == 0) return {-1, -1};
+    // A part not probed is taken for as big as those finished, for an average
+    // probed one before any is.
+    const double average = finishedParts > 0 ? finishedReal / double(finishedParts) : allEstimate / double(known);
+    // How the finished parts bore their probes out, weighed against a prior
     // of one until a fair share of the estimate is behind.
     const double prior = 0.05 * allEstimate;
-    const double ratio = prior + finishedEstimate > 0 ? (prior + finishedReal) / (prior + finishedEstimate) : 1;
+    const double ratio = prior + finishedEstimate > 0 ? (prior + finishedProbed) / (prior + finishedEstimate) : 1;
     for (size_t p = 0; p < estimated.size(); ++p) {
         if (finished[p]) {
             expected += visited[p];
             continue;
         }
-        const double guess = std::max(visited[p], ratio * (estimated[p] >= 0 ? estimated[p] : average));
+        const double guess = std::max(visited[p], estimated[p] >= 0 ? ratio * estimated[p] : average);
         // A running part's place in its tree tells its size better than the
         // probes once a tenth of it is behind.
         const double trust = path.empty() || path[p] <= 0 ? 0 : std::min(1.0, 10 * path[p]);
