@@ -2,13 +2,13 @@
 
 #include "analysis/CoverSearch.h"
 #include "analysis/PieceSearch.h"
+#include "analysis/WorkerThreads.h"
 
 #include <algorithm>
 #include <bit>
 #include <chrono>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 namespace tessaro::analysis {
 
@@ -182,12 +182,7 @@ AssemblyCounts countAssemblies(const Puzzle& p, bool fromBox, int threads, const
         std::lock_guard lock(mutex);
         classes += myClasses, built += myBuilt, dropped += myDropped, walked += myWalked;
     };
-    const int want = threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    const int n = std::max(1, std::min(want, int(parts.size())));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < n; ++t) pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool) t.join();
+    runWorkers(std::max(1, std::min(workerThreads(threads), int(parts.size()))), [&](int) { work(); });
 
     const uint64_t order = group.size();
     out.distinct = classes / order;
