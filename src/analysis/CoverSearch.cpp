@@ -165,6 +165,68 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
     return Step::Done;
 }
 
+double CoverSearch::probeNodes(const SearchState& s, uint64_t& random, uint64_t& levels) const {
+    if (s.filled == kFull) return 0;
+    const int types = set_.types();
+    std::array<uint8_t, kMaxTypes> left = s.left;
+    std::array<bool, kMaxTypes> loner{};
+    int loners = 0;
+    for (int t = 0; t < types; ++t) {
+        loner[size_t(t)] = set_.typeSize(t) == 1 || !set_.connected(t);
+        loners += loner[size_t(t)] ? left[size_t(t)] : 0;
+    }
+    uint64_t filled = s.filled;
+    int empties = s.empties;
+    double nodes = 1, weight = 1;
+    for (;; ++levels) {
+        const int cell = std::countr_zero(~filled);
+        const auto lives = [&](const Item& it) {
+            if ((it.mask & filled) != 0 || it.units > left[it.type]) return false;
+            const uint64_t next = filled | it.mask;
+            return next == kFull || shutInFits(loners - (loner[it.type] ? it.units : 0) > 0, next, empties);
+        };
+        // The children are kept as they are found, the first few hundred; past
+        // that, rare, the one drawn is found again.
+        std::array<const Item*, 256> kept;
+        size_t n = 0;
+        for (int t = 0; t < types; ++t)
+            for (const Item* it = set_.begin(cell, t); left[size_t(t)] > 0 && it != set_.end(cell, t); ++it)
+                if (lives(*it)) {
+                    if (n < kept.size()) kept[n] = it;
+                    ++n;
+                }
+        const uint64_t emptied = filled | (uint64_t(1) << cell);
+        const bool emptyChild = empties > 0 && (emptied == kFull || shutInFits(loners > 0, emptied, empties - 1));
+        if (n + (emptyChild ? 1 : 0) == 0) return nodes;
+        uint64_t z = (random += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        size_t pick = size_t((static_cast<unsigned __int128>(z ^ (z >> 31)) * (n + (emptyChild ? 1 : 0))) >> 64);
+        weight *= double(n + (emptyChild ? 1 : 0));
+        const Item* chosen = nullptr;
+        if (pick < n && pick < kept.size()) {
+            chosen = kept[pick];
+        } else if (pick < n) {
+            for (int t = 0; t < types && chosen == nullptr; ++t)
+                for (const Item* it = set_.begin(cell, t); left[size_t(t)] > 0 && it != set_.end(cell, t); ++it)
+                    if (lives(*it) && pick-- == 0) {
+                        chosen = it;
+                        break;
+                    }
+        }
+        if (chosen != nullptr) {
+            filled |= chosen->mask;
+            left[chosen->type] = uint8_t(left[chosen->type] - chosen->units);
+            loners -= loner[chosen->type] ? chosen->units : 0;
+        } else {
+            filled = emptied;
+            --empties;
+        }
+        if (filled == kFull) return nodes;
+        nodes += weight;
+    }
+}
+
 std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {
     const auto loneCellCoverable = [&](const std::array<uint8_t, kMaxTypes>& left) {
         for (int t = 0; t < set_.types(); ++t)
