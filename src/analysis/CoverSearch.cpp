@@ -29,20 +29,23 @@ bool shutInFits(bool loneCellCoverable, uint64_t filled, int empties) {
 
 ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const std::array<bool, kMaxTypes>& connected,
                  std::vector<Item> items)
-    : types_(types), size_(typeSize), connected_(connected), items_(std::move(items)) {
-    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
-        const int ca = std::countr_zero(a.mask), cb = std::countr_zero(b.mask);
-        return ca != cb ? ca < cb : a.type < b.type;
-    });
+    : types_(types), size_(typeSize), connected_(connected) {
+    // A counting sort by lowest cell, then type, stable: each (cell, type) its run.
     // start_[c][t]: the first item of cell c with type t or above; [c][kMaxTypes] ends the cell.
-    size_t i = 0;
-    for (int c = 0; c < 64; ++c)
-        for (int t = 0; t <= kMaxTypes; ++t) {
-            while (i < items_.size() && (std::countr_zero(items_[i].mask) < c ||
-                                         (std::countr_zero(items_[i].mask) == c && items_[i].type < t)))
-                ++i;
-            start_[size_t(c)][size_t(t)] = uint32_t(i);
+    std::array<std::array<uint32_t, kMaxTypes + 1>, 64> counts{};
+    // An item without cells covers no first empty cell: it is left out.
+    for (const Item& it : items)
+        if (it.mask != 0) ++counts[size_t(std::countr_zero(it.mask))][it.type];
+    uint32_t at = 0;
+    for (size_t c = 0; c < 64; ++c)
+        for (size_t t = 0; t <= kMaxTypes; ++t) {
+            start_[c][t] = at;
+            at += counts[c][t];
         }
+    std::array<std::array<uint32_t, kMaxTypes + 1>, 64> next = start_;
+    items_.resize(at);
+    for (const Item& it : items)
+        if (it.mask != 0) items_[next[size_t(std::countr_zero(it.mask))][it.type]++] = it;
 }
 
 void CoverSearch::start(const SearchState& s) {

@@ -166,6 +166,29 @@ struct PackingAnalysis::Data {
     // its own shape is fixed at one place of each orbit of its places under the
     // rotations left, and the part stands for the orbit's size.
     std::vector<SearchState> symmetryParts() const { return symmetryParts(chain); }
+    // The lowest place of each orbit of kind t's places under the rotations `g`
+    // (bits of `group`), with the rotations that fix it; places that meet
+    // `filled` left out. The places ascend, so the first met of an orbit is its
+    // lowest, and its images are marked off: a place's rotations are computed once per orbit.
+    std::vector<std::pair<uint64_t, uint32_t>> orbitHeads(size_t t, uint32_t g, uint64_t filled) const {
+        const std::vector<uint64_t>& places = types[t].placements;
+        std::vector<bool> seen(places.size());
+        std::vector<std::pair<uint64_t, uint32_t>> out;
+        for (size_t i = 0; i < places.size(); ++i) {
+            if (seen[i] || (places[i] & filled) != 0) continue;
+            uint32_t stabilizer = 0;
+            for (uint32_t m = g; m != 0; m &= m - 1) {
+                const int k = std::countr_zero(m);
+                const uint64_t image = group[size_t(k)].apply(places[i]);
+                if (image == places[i]) stabilizer |= uint32_t(1) << k;
+                const auto j = std::lower_bound(places.begin() + std::ptrdiff_t(i), places.end(), image);
+                if (j != places.end() && *j == image) seen[size_t(j - places.begin())] = true;
+            }
+            out.push_back({places[i], stabilizer});
+        }
+        return out;
+    }
+
     std::vector<SearchState> symmetryParts(const std::vector<int>& order) const {
         std::vector<SearchState> states{root};
         for (int t : order) {
@@ -175,17 +198,7 @@ struct PackingAnalysis::Data {
                     next.push_back(s);
                     continue;
                 }
-                for (uint64_t p : types[t].placements) {
-                    if ((p & s.filled) != 0) continue;
-                    uint32_t stabilizer = 0;
-                    bool lowest = true;
-                    for (uint32_t m = s.group; m != 0 && lowest; m &= m - 1) {
-                        const int g = std::countr_zero(m);
-                        const uint64_t image = group[g].apply(p);
-                        if (image < p) lowest = false;
-                        if (image == p) stabilizer |= uint32_t(1) << g;
-                    }
-                    if (!lowest) continue;
+                for (const auto& [p, stabilizer] : orbitHeads(size_t(t), s.group, s.filled)) {
                     SearchState c = s;
                     c.filled |= p;
                     c.left[t] = 0;
@@ -447,12 +460,7 @@ PackingAnalysis::PackingAnalysis(const BlockCells& in) {
         std::vector<Candidate> candidates;
         for (size_t t = 0; t < d->types.size(); ++t) {
             if (d->types[t].blocks.size() != 1) continue;
-            size_t orbits = 0;
-            for (uint64_t p : d->types[t].placements) {
-                bool lowest = true;
-                for (const BoxSymmetry& g : d->group) lowest = lowest && g.apply(p) >= p;
-                orbits += lowest ? 1 : 0;
-            }
+            const size_t orbits = d->orbitHeads(t, d->root.group, d->root.filled).size();
             candidates.push_back({int(t), double(d->types[t].placements.size()) / double(std::max<size_t>(orbits, 1))});
         }
         std::stable_sort(candidates.begin(), candidates.end(),
