@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <mutex>
 
 namespace tessaro::design {
@@ -64,16 +65,6 @@ private:
     size_t size_ = 0;
 };
 
-uint64_t keyOf(const Blocks& b) {
-    uint64_t h = 0x243F6A8885A308D3ull;
-    for (uint64_t m : b) {
-        h ^= m;
-        h *= 0x9E3779B97F4A7C15ull;
-        h ^= h >> 29;
-    }
-    return h;
-}
-
 std::vector<CellMove> movesBetween(const Blocks& from, const Blocks& to) {
     std::vector<CellMove> out;
     for (int c = 0; c < kCells; ++c) {
@@ -126,6 +117,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     // Judges a batch in parallel, keeping the hardest; true when the run must end (time, cancel).
     std::vector<Design> found;
     std::mutex rejectedMutex;
+    std::atomic<uint64_t> bounded{0};
     int depth = 0;
     const auto judgeBatch = [&](const std::vector<Blocks>& batch) {
         const double left = request.seconds > 0 ? request.seconds - elapsed() : 0;
@@ -137,19 +129,34 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
         std::vector<char> finished(batch.size(), 0);  // judged to the end
         std::atomic<size_t> next{0};
         std::atomic<bool> stopped{false};
+        // Nodes per packing of the count hardest kept so far, this batch's too: once
+        // the list is full, a variant rated below its last cannot enter and is not
+        // proved unique (an equal one might, by coming earlier).
+        std::vector<double> top;
+        for (const Design& d : found) top.push_back(d.difficulty.nodesPerPacking);
+        const auto bound = [&] { return top.size() >= size_t(request.count) ? top.back() : -1.0; };
+        std::atomic<double> above{bound()};
         WorkerPool pool(request.threads, left, control);
         pool.run(
             [&](const std::atomic<bool>& stop) {
                 for (size_t i; (i = next.fetch_add(1)) < batch.size();) {
                     if (!offerable(batch[i])) continue;
                     Design d;
-                    const Judge::Outcome o = judge.judge(batch[i], request.minRating, &stop, d);
+                    const Judge::Outcome o = judge.judge(batch[i], request.minRating, &stop, d, above.load());
                     if (o == Judge::Outcome::Stopped) {
                         stopped = true;
                         return;
                     }
                     finished[i] = 1;
-                    if (o == Judge::Outcome::Accepted) judged[i] = d;
+                    if (o == Judge::Outcome::Bounded) bounded.fetch_add(1);
+                    if (o == Judge::Outcome::Accepted) {
+                        judged[i] = d;
+                        std::lock_guard lock(rejectedMutex);
+                        top.insert(std::upper_bound(top.begin(), top.end(), d.difficulty.nodesPerPacking, std::greater<>()),
+                                   d.difficulty.nodesPerPacking);
+                        if (top.size() > size_t(request.count)) top.pop_back();
+                        above = bound();
+                    }
                     if (o == Judge::Outcome::TooEasy) {
                         std::lock_guard lock(rejectedMutex);
                         result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
@@ -183,7 +190,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     };
 
     KeySet seen;
-    seen.insert(keyOf(result.start));
+    seen.insert(blocksHash(result.start));
     std::vector<Blocks> frontier{result.start};
     bool ended = judgeBatch(frontier);
     std::vector<Blocks> batch;
@@ -202,7 +209,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
                         Blocks v = s;
                         v[from] = rest;
                         v[to] |= bit;
-                        if (!seen.insert(keyOf(v))) continue;
+                        if (!seen.insert(blocksHash(v))) continue;
                         if (depth < request.maxMoves) nextFrontier.push_back(v);
                         batch.push_back(v);
                         if (batch.size() == kChunk) {
@@ -232,6 +239,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     if (control.found)
         for (const Design& d : result.designs) control.found(d);
     result.seconds = elapsed();
+    result.bounded = bounded.load();
     return result;
 }
 
