@@ -4,6 +4,7 @@
 // most once. Each such box and choice of pieces is judged as the designer
 // judges a cut; those that pack exactly one way are kept, hardest first.
 
+#include "design/DesignControl.h"
 #include "design/DesignRequest.h"
 
 #include <optional>
