@@ -179,7 +179,9 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
         o.countBelow = 0;
         return estimateParts(items, placementsByType, given, o).nodes.value;
     };
-    if (options.progress && !options.limit && (options.finerFrom == 0 || foretold() >= double(options.finerFrom))) {
+    const bool byPiece = std::any_of(given.begin(), given.end(), [](const SearchState& s) { return s.empties > 0; });
+    if (options.progress && !options.limit && byPiece &&
+        (options.finerFrom == 0 || foretold() >= double(options.finerFrom))) {
         for (const SearchState& part : given)
             for (const SearchState& c : splitByPiece(placementsByType, part)) finer.push_back(c);
     }
