@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,12 @@ struct CountOptions {
     bool split = true;
     // Off: the search without its shortcuts, only to check that they change no count.
     bool shortcuts = true;
+    // Sorts the packings into two classes, a bit each: made once per counting
+    // thread, it is handed the cells of the blocks of every packing found (in an
+    // order of the search's, the same first blocks as often as it can), and
+    // CountResult::judged counts the distinct packings of each class. The count
+    // then finds its packings one at a time, at some cost.
+    std::function<std::function<unsigned(std::span<const uint64_t>)>()> judge;
 };
 
 struct SearchEstimate {
@@ -98,6 +105,9 @@ struct CountResult {
     int symmetry = 1;       // box rotations used
     double seconds = 0;
     std::optional<Packing> first;  // the first packing in search order
+    // With CountOptions::judge and a whole count: of the distinct packings (as
+    // distinctUnlabelled), those the judge gave bit 0 and those it gave bit 1.
+    std::optional<std::array<uint64_t, 2>> judged;
 };
 
 // The blocks as cell sets: shapes[b] block b's cells anywhere (0: no block);

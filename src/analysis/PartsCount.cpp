@@ -150,7 +150,8 @@ std::pair<double, double> ShareModel::share() const {
 }
 
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
-                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options) {
+                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options,
+                       const std::function<PackingVisitor()>& visitors) {
     int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     Shared shared(parts, threads);
@@ -169,18 +170,25 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
     const auto work = [&](WorkerCount& mine) {
         CoverSearch search(items);
         std::optional<PieceSearch> pieces;  // its tables are made only for a box with cells to spare
+        const PackingVisitor visit = visitors ? visitors() : PackingVisitor{};
+        const SearchState* current = nullptr;
+        std::vector<Item> firstHere;  // one at a time, the search keeps only the last packing
         uint64_t finished = 0;
         for (;;) {
             const size_t i = shared.nextPart.fetch_add(1);
             if (i >= parts.size() || shared.stop.load(std::memory_order_relaxed)) break;
             const SearchState& part = parts[i];
+            current = &part;
             mine.nodes.store(0, std::memory_order_relaxed);
             mine.part.store(i, std::memory_order_relaxed);
             uint64_t nodes = 0, leaves = 0;
             bool ended = true;
             const std::vector<Item>* packing = nullptr;
             if (part.empties > 0 && part.filled != kFull) {
-                if (!pieces) pieces.emplace(placementsByType, options.shortcuts);
+                if (!pieces) {
+                    pieces.emplace(placementsByType, options.shortcuts);
+                    if (visit) pieces->onEachPacking([&](const std::vector<Item>& found) { visit(found, *current); });
+                }
                 ended = pieces->count(part, [&](uint64_t sofar) {
                     mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
                     mine.nodes.store(pieces->nodes(), std::memory_order_relaxed);
@@ -191,15 +199,22 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
                 packing = &pieces->firstPacking();
             } else {
                 search.start(part);
-                for (;;) {
-                    ended = search.run(batch, true) == CoverSearch::Step::Done;
+                for (uint64_t seen = 0;;) {
+                    const CoverSearch::Step step = search.run(batch, !visit);
+                    if (step == CoverSearch::Step::Found) {
+                        if (search.leaves() == 1) firstHere = search.packing();
+                        visit(search.packing(), part);
+                        // The stop and the progress are looked at now and then, as between batches.
+                        if (++seen % 1024 != 0) continue;
+                    }
+                    ended = step == CoverSearch::Step::Done;
                     mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
                     mine.nodes.store(search.nodes(), std::memory_order_relaxed);
                     if (ended || shouldStop()) break;
                 }
                 leaves = search.leaves();
                 nodes = search.nodes();
-                packing = &search.packing();
+                packing = visit ? &firstHere : &search.packing();
             }
             mine.found.store(finished + leaves * part.weight, std::memory_order_relaxed);
             if (leaves > 0) {

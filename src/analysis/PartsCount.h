@@ -6,6 +6,7 @@
 #include "analysis/CoverSearch.h"
 #include "analysis/PackingAnalysis.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,7 +30,13 @@ struct ShareModel {
     std::pair<double, double> share() const;
 };
 
+// Sees every packing a worker finds, one at a time (the state's pieces first),
+// with the part it belongs to; each worker makes its own.
+using PackingVisitor = std::function<void(const std::vector<Item>& pieces, const SearchState& part)>;
+
+// With `visitors`, the packings are found one at a time, which costs more than counting them.
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
-                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options);
+                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options,
+                       const std::function<PackingVisitor()>& visitors = {});
 
 }  // namespace tessaro::analysis

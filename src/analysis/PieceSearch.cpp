@@ -121,7 +121,7 @@ bool PieceSearch::descend(int level, uint64_t filled) {
         if (each_) handLeaf(-1, 0);
         return true;
     }
-    if (shortcuts_ && pieces == 2 && leaves_ > 0 && !each_) {
+    if (shortcuts_ && pieces == 2 && leaves_ > 0) {
         // The last two pieces: every pair of places that miss each other is a packing.
         int other = best;
         for (int t = 0; t < types_; ++t)
@@ -132,11 +132,18 @@ bool PieceSearch::descend(int level, uint64_t filled) {
                 const uint32_t i = 64 * w + uint32_t(std::countr_zero(word));
                 const uint64_t* overlaps = overlaps_.data() + size_t(i) * words_;
                 uint32_t v = here.lo[size_t(other)];
+                const auto pairUp = [&](uint32_t at, uint64_t places) {
+                    pairs += uint64_t(std::popcount(places));
+                    if (!each_ || places == 0) return;
+                    chosen_[size_t(chosenCount_++)] = {masks_[i], uint8_t(best), 1};
+                    for (; places != 0; places &= places - 1) handLeaf(other, 64 * at + uint32_t(std::countr_zero(places)));
+                    --chosenCount_;
+                };
                 if (other == best) {
-                    pairs += uint64_t(std::popcount(alive[w] & ~overlaps[w] & ~((uint64_t(2) << (i % 64)) - 1)));
+                    pairUp(w, alive[w] & ~overlaps[w] & ~((uint64_t(2) << (i % 64)) - 1));
                     v = w + 1;
                 }
-                for (; v < here.hi[size_t(other)]; ++v) pairs += uint64_t(std::popcount(alive[v] & ~overlaps[v]));
+                for (; v < here.hi[size_t(other)]; ++v) pairUp(v, alive[v] & ~overlaps[v]);
             }
         leaves_ += pairs;
         return true;

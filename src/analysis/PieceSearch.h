@@ -31,7 +31,7 @@ public:
     // The first packing found by the last count, the state's pieces first; empty if none.
     const std::vector<Item>& firstPacking() const { return first_; }
     // Hands every packing the counts find to `each` (the state's pieces first), at
-    // the cost of finding the last two pieces one pair at a time.
+    // the cost of taking the last two pieces one pair at a time.
     void onEachPacking(std::function<void(const std::vector<Item>&)> each) { each_ = std::move(each); }
 
 private:
