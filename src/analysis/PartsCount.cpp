@@ -2,12 +2,11 @@
 
 #include "analysis/PieceSearch.h"
 #include "analysis/TreeEstimate.h"
+#include "analysis/WorkerThreads.h"
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
 namespace tessaro::analysis {
 
@@ -152,8 +151,8 @@ std::pair<double, double> ShareModel::share() const {
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
                        const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options,
                        const std::function<PackingVisitor()>& visitors) {
-    int threads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::max(1, std::min({threads, kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
+    const int threads =
+        std::max(1, std::min({workerThreads(options.threads), kMaxThreads, int(std::max<size_t>(parts.size(), 1))}));
     Shared shared(parts, threads);
     const bool alone = threads == 1;
     Reporter reporter(items, placementsByType, shared, labellings, options, alone);
@@ -233,29 +232,9 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
     if (alone) {
         work(shared.counts[0]);
     } else {
-        std::condition_variable wake;
-        int running = threads;
-        std::vector<std::thread> pool;
-        for (int t = 0; t < threads; ++t)
-            pool.emplace_back([&, t] {
-                work(shared.counts[size_t(t)]);
-                std::lock_guard lock(shared.mutex);
-                --running;
-                wake.notify_all();
-            });
-        {
-            std::unique_lock lock(shared.mutex);
-            const auto interval = std::chrono::duration<double>(std::max(0.01, options.progressInterval));
-            while (running > 0) {
-                wake.wait_for(lock, interval);
-                if (running > 0 && reporter.due(0)) {
-                    lock.unlock();
-                    reporter.report();
-                    lock.lock();
-                }
-            }
-        }
-        for (std::thread& t : pool) t.join();
+        runWorkers(threads, [&](int t) { work(shared.counts[size_t(t)]); }, std::max(0.01, options.progressInterval), [&] {
+            if (reporter.due(0)) reporter.report();
+        });
     }
 
     PartsTotal out;

@@ -1,15 +1,13 @@
 #include "design/WorkerPool.h"
 
+#include "analysis/WorkerThreads.h"
+
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 namespace tessaro::design {
 
 WorkerPool::WorkerPool(int threads, double seconds, const DesignControl& control)
-    : threads_(threads > 0 ? std::min(threads, 64) : int(std::max(1u, std::thread::hardware_concurrency()))),
+    : threads_(threads > 0 ? std::min(threads, 64) : analysis::workerThreads(0)),
       limit_(seconds), control_(control), start_(std::chrono::steady_clock::now()) {}
 
 double WorkerPool::seconds() const {
@@ -32,38 +30,20 @@ void WorkerPool::run(const std::function<void(int thread, const std::atomic<bool
         stop = true;
         for (int t = 0; t < threads_; ++t) stops_[size_t(t)] = true;
     };
-    std::mutex mutex;
-    std::condition_variable wake;
-    int running = threads_;
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads_; ++t)
-        pool.emplace_back([&, t] {
-            work(t, stops_[size_t(t)]);
-            std::lock_guard lock(mutex);
-            --running;
-            wake.notify_all();
-        });
     const double interval = std::max(0.01, control_.progressInterval);
     double lastShown = 0;
-    {
-        std::unique_lock lock(mutex);
-        while (running > 0) {
-            wake.wait_for(lock, std::chrono::duration<double>(std::min(interval, 0.05)));
-            if (running == 0) break;
+    analysis::runWorkers(
+        threads_, [&](int t) { work(t, stops_[size_t(t)]); }, std::min(interval, 0.05), [&] {
             const double now = seconds();
             if (!stop && control_.cancel != nullptr && control_.cancel->load()) cancelled_ = true, stopAll();
             if (!stop && limit_ > 0 && now >= limit_) timedOut_ = true, stopAll();
             if (control_.progress && now - lastShown >= interval) {
                 lastShown = now;
-                lock.unlock();
                 DesignProgress p = snapshot();
                 p.seconds = now;
                 control_.progress(p);
-                lock.lock();
             }
-        }
-    }
-    for (std::thread& t : pool) t.join();
+        });
 }
 
 }  // namespace tessaro::design

@@ -1,5 +1,5 @@
 #pragma once
-// Worker threads for the designer's loops, watched from the calling thread:
+// The designer's loops on worker threads (analysis/WorkerThreads.h), watched from the calling thread:
 // it stops them at the deadline or when the caller cancels, and passes progress
 // on. Workers see one stop flag, which they also hand to every search.
 

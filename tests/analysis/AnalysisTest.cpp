@@ -2,14 +2,17 @@
 #include "AnalysisTestUtil.h"
 #include "analysis/CoverSearch.h"
 #include "analysis/PackingAnalysis.h"
+#include "analysis/WorkerThreads.h"
 #include "model/BlockMasks.h"
 #include "solver/RandomCut.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace tessaro;
@@ -262,4 +265,25 @@ TEST(Analysis, RenumberedBlocksAreSearchedAlike) {
                         EXPECT_EQ(got, want);
                     }
                 }
+}
+
+// Every worker index runs once; with a watch, it runs while the workers do, so a
+// stop it raises reaches them (the count's progress, the designer's cancel and deadline).
+TEST(WorkerThreads, EachIndexRunsOnceAndTheWatchReachesRunningWorkers) {
+    std::vector<std::atomic<int>> ran(3);
+    runWorkers(3, [&](int t) { ++ran[size_t(t)]; });
+    for (const std::atomic<int>& r : ran) EXPECT_EQ(r.load(), 1);
+
+    std::atomic<bool> stop{false};
+    std::vector<std::atomic<int>> waited(3);
+    int watched = 0;
+    runWorkers(
+        3,
+        [&](int t) {
+            ++waited[size_t(t)];
+            while (!stop.load()) std::this_thread::yield();
+        },
+        0.001, [&] { ++watched, stop = true; });
+    for (const std::atomic<int>& r : waited) EXPECT_EQ(r.load(), 1);
+    EXPECT_GE(watched, 1);
 }
