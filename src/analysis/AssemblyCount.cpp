@@ -7,9 +7,8 @@ namespace tessaro::analysis {
 void judgeAssembly(CountOptions& options, BoxSize box) {
     options.judge = [box] {
         auto judge = std::make_shared<AssemblyJudge>(box);
-        return [judge](std::span<const uint64_t> blocks) {
-            const AssemblyVerdict v = (*judge)(blocks);
-            return (v.assemblable ? 1u : 0u) | (v.dropOnly ? 2u : 0u);
+        return [judge](std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits) {
+            judge->each(first, lasts, bits);
         };
     };
 }

@@ -64,54 +64,90 @@ AssemblyJudge::AssemblyJudge(BoxSize box) : box_(box), inside_(boxCells(box)) {
 }
 
 AssemblyVerdict AssemblyJudge::operator()(std::span<const uint64_t> blocks) {
-    const int n = int(std::min(blocks.size(), size_t(kBlocks)));
+    uint8_t bits = 0;
+    each(blocks, {}, &bits);
+    return {(bits & kBuilt) != 0, (bits & kDropped) != 0};
+}
+
+void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits) {
+    const int n = int(std::min(first.size(), size_t(kBlocks)));
     int same = 0;
-    while (same < n && same < count_ && blocks_[size_t(same)] == (blocks[size_t(same)] & inside_)) ++same;
-    for (int k = same; k < n; ++k) blocks_[size_t(k)] = blocks[size_t(k)] & inside_;
+    while (same < n && same < count_ && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
+    for (int k = same; k < n; ++k) blocks_[size_t(k)] = first[size_t(k)] & inside_;
     count_ = n;
     for (Axis& a : axes_) {
         a.taken = std::min(a.taken, same);
         if (a.cycleAt >= same) a.cycleAt = kBlocks;
     }
-    if (dropsAlong(2) || dropsAlong(0) || dropsAlong(1)) return {true, true};
+    if (lasts.empty()) {
+        bits[0] = dropsAlong(2) || dropsAlong(0) || dropsAlong(1) ? kBuilt | kDropped : builds() ? kBuilt : 0;
+        return;
+    }
+    // Most packings drop in with their own top up: that test is made ready once.
+    const bool upright = dropsAlong(2);
+    for (size_t i = 0; i < lasts.size(); ++i) {
+        const uint64_t last = lasts[i] & inside_;
+        if (n == kBlocks) {
+            bits[i] = 0;  // no room for a ninth block
+        } else if ((upright && !closes(2, last)) || dropsWith(0, last) || dropsWith(1, last)) {
+            bits[i] = kBuilt | kDropped;
+        } else {
+            blocks_[size_t(n)] = last;
+            count_ = n + 1;
+            bits[i] = builds() ? kBuilt : 0;
+            count_ = n;
+        }
+    }
+}
+
+bool AssemblyJudge::builds() {
     for (int i = 0; i < kFaces; ++i) {
         const int f = (lastFace_ + i) % kFaces;
         if (buildsWith(f)) {
             lastFace_ = f;
-            return {true, false};
+            return true;
         }
     }
-    return {};
+    return false;
 }
 
 // Straight drops load the blocks in some order exactly when "lies beyond" has no
-// cycle; a new block closes one when a block beyond it is, at any remove, before
-// one it lies beyond.
+// cycle. A new block closes one when some block beyond it, or one that must go
+// in after that one, lies short of it; and a block that must go in before the
+// new one must go in before all that must follow it too.
 bool AssemblyJudge::dropsAlong(int axis) {
     Axis& a = axes_[size_t(axis)];
     for (; a.taken < count_ && a.cycleAt == kBlocks; ++a.taken) {
         const int k = a.taken;
         const uint64_t m = blocks_[size_t(k)];
         const uint64_t high = beyond(m, axis, true), low = beyond(m, axis, false);
-        uint8_t after = 0, before = 0;
+        const std::array<uint64_t, kBlocks>& was = a.after[size_t(k)];
+        std::array<uint64_t, kBlocks>& now = a.after[size_t(k + 1)];
+        uint64_t mine = m;
+        bool cycle = false;
         for (int j = 0; j < k; ++j) {
-            after = uint8_t(after | ((blocks_[size_t(j)] & high) != 0) << j);
-            before = uint8_t(before | ((blocks_[size_t(j)] & low) != 0) << j);
+            const bool over = (blocks_[size_t(j)] & high) != 0;
+            cycle |= over & ((was[size_t(j)] & low) != 0);
+            mine |= over ? was[size_t(j)] : 0;
         }
-        const std::array<uint8_t, kBlocks>& was = a.beyond[size_t(k)];
-        uint8_t later = after;
-        for (unsigned s = after; s != 0; s &= s - 1) later = uint8_t(later | was[size_t(std::countr_zero(s))]);
-        if ((later & before) != 0) {
+        if (cycle) {
             a.cycleAt = k;
             break;
         }
-        std::array<uint8_t, kBlocks>& now = a.beyond[size_t(k + 1)];
-        now = was;
-        now[size_t(k)] = later;
-        for (int j = 0; j < k; ++j)
-            if ((before >> j & 1) != 0 || (was[size_t(j)] & before) != 0) now[size_t(j)] = uint8_t(was[size_t(j)] | later | 1u << k);
+        for (int j = 0; j < k; ++j) now[size_t(j)] = was[size_t(j)] | ((was[size_t(j)] & low) != 0 ? mine : 0);
+        now[size_t(k)] = mine;
     }
     return a.cycleAt == kBlocks;
+}
+
+bool AssemblyJudge::dropsWith(int axis, uint64_t last) { return dropsAlong(axis) && !closes(axis, last); }
+
+bool AssemblyJudge::closes(int axis, uint64_t last) const {
+    const std::array<uint64_t, kBlocks>& after = axes_[size_t(axis)].after[size_t(count_)];
+    const uint64_t high = beyond(last, axis, true), low = beyond(last, axis, false);
+    bool cycle = false;
+    for (int j = 0; j < count_; ++j) cycle |= ((blocks_[size_t(j)] & high) != 0) & ((after[size_t(j)] & low) != 0);
+    return cycle;
 }
 
 bool AssemblyJudge::buildsWith(int face) {

@@ -21,17 +21,26 @@ public:
     // The cells of each block, at most eight, in any order; blocks that start
     // the list as they started it last time are not looked at again.
     AssemblyVerdict operator()(std::span<const uint64_t> blocks);
+    // The packings of the blocks `first` with each of `lasts`, one block more
+    // (with no `lasts`, `first` alone): each one's bits to bits[i].
+    static constexpr uint8_t kBuilt = 1, kDropped = 2;
+    void each(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits);
 
 private:
     // Straight drops along one axis, over the blocks taken in so far: with the
-    // first k blocks taken, beyond[k][b] holds the blocks that must go in after
-    // block b, directly or not.
+    // first k blocks taken, after[k][b] holds the cells of block b and of every
+    // block that must go in after it, directly or not.
     struct Axis {
         int taken = 0;
         int cycleAt = kBlocks;  // the block that closed a cycle among those before it; kBlocks: none
-        std::array<std::array<uint8_t, kBlocks>, kBlocks + 1> beyond{};
+        std::array<std::array<uint64_t, kBlocks>, kBlocks + 1> after{};
     };
     bool dropsAlong(int axis);
+    // Whether one block more, beyond those taken, leaves a packing that drops in.
+    bool dropsWith(int axis, uint64_t last);
+    // With the blocks taken free of cycles: whether one more closes one.
+    bool closes(int axis, uint64_t last) const;
+    bool builds();
     // The blocks that no straight lift takes out with `face` up, and whether the
     // rest of the way out is there for them.
     bool buildsWith(int face);

@@ -519,15 +519,28 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
                 int keptCount = 0;
                 for (uint64_t k : d.kept)
                     if (k != 0) cells[size_t(keptCount++)] = k;
-                return [&d, judge = options.judge(), mine, cells, keptCount](const std::vector<Item>& pieces,
-                                                                              const SearchState& part) mutable {
+                return [&d, judge = options.judge(), mine, cells, keptCount, bits = std::vector<uint8_t>(1),
+                        pieces = std::vector<Item>()](std::span<const Item> first, int lastType,
+                                                      std::span<const uint64_t> lasts, const SearchState& part) mutable {
                     size_t n = size_t(keptCount);
-                    for (const Item& it : pieces)
+                    for (const Item& it : first)
                         if (n < cells.size()) cells[n++] = it.mask;
-                    const unsigned bits = judge(std::span<const uint64_t>(cells.data(), n));
-                    if ((bits & 3) == 0) return;
-                    const uint64_t share = part.weight * d.ownSymmetries(pieces, part.group);
-                    for (size_t k = 0; k < 2; ++k) (*mine)[k] += (bits >> k & 1) != 0 ? share : 0;
+                    const size_t count = std::max<size_t>(lasts.size(), 1);
+                    if (bits.size() < count) bits.resize(count);
+                    judge(std::span<const uint64_t>(cells.data(), n), lasts, bits.data());
+                    const bool turns = (part.group & ~uint32_t(1)) != 0;
+                    for (size_t i = 0; i < count; ++i) {
+                        const unsigned b = bits[i] & 3;
+                        if (b == 0) continue;
+                        uint64_t share = part.weight;
+                        if (turns) {
+                            pieces.assign(first.begin(), first.end());
+                            if (!lasts.empty()) pieces.push_back({lasts[i], uint8_t(lastType), 1});
+                            share *= d.ownSymmetries(pieces, part.group);
+                        }
+                        (*mine)[0] += (b & 1) * share;
+                        (*mine)[1] += (b >> 1) * share;
+                    }
                 };
             };
         const PartsTotal found = searchParts(*d.items, d.placementsByType,

@@ -60,6 +60,12 @@ struct Progress {
     uint64_t nodes = 0;      // nodes the search has visited
 };
 
+// Handed the packings a count finds in batches: the cells of the blocks `first`
+// (in an order of the search's, the same first blocks as often as it can) with
+// each of `lasts`, the cells of one more block; writes each packing's bits to
+// bits[i]. With no `lasts`, `first` alone is the packing, its bits in bits[0].
+using PackingJudge = std::function<void(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits)>;
+
 struct CountOptions {
     std::optional<uint64_t> limit;  // stop once this many packings are found
     int threads = 0;                // 0: every core
@@ -74,12 +80,10 @@ struct CountOptions {
     bool split = true;
     // Off: the search without its shortcuts, only to check that they change no count.
     bool shortcuts = true;
-    // Sorts the packings into two classes, a bit each: made once per counting
-    // thread, it is handed the cells of the blocks of every packing found (in an
-    // order of the search's, the same first blocks as often as it can), and
-    // CountResult::judged counts the distinct packings of each class. The count
-    // then finds its packings one at a time, at some cost.
-    std::function<std::function<unsigned(std::span<const uint64_t>)>()> judge;
+    // Sorts the packings into two classes, a bit each (PackingJudge), made once
+    // per counting thread; CountResult::judged counts the distinct packings of
+    // each class. The count then finds its packings one at a time, at some cost.
+    std::function<PackingJudge()> judge;
 };
 
 struct SearchEstimate {

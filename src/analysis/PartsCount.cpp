@@ -186,7 +186,10 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
             if (part.empties > 0 && part.filled != kFull) {
                 if (!pieces) {
                     pieces.emplace(placementsByType, options.shortcuts);
-                    if (visit) pieces->onEachPacking([&](const std::vector<Item>& found) { visit(found, *current); });
+                    if (visit)
+                        pieces->onEachPacking([&](std::span<const Item> first, int lastType, std::span<const uint64_t> lasts) {
+                            visit(first, lastType, lasts, *current);
+                        });
                 }
                 ended = pieces->count(part, [&](uint64_t sofar) {
                     mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
@@ -202,7 +205,7 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
                     const CoverSearch::Step step = search.run(batch, !visit);
                     if (step == CoverSearch::Step::Found) {
                         if (search.leaves() == 1) firstHere = search.packing();
-                        visit(search.packing(), part);
+                        visit(search.packing(), -1, {}, part);
                         // The stop and the progress are looked at now and then, as between batches.
                         if (++seen % 1024 != 0) continue;
                     }

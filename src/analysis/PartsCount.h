@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tessaro::analysis {
@@ -30,9 +31,10 @@ struct ShareModel {
     std::pair<double, double> share() const;
 };
 
-// Sees every packing a worker finds, one at a time (the state's pieces first),
-// with the part it belongs to; each worker makes its own.
-using PackingVisitor = std::function<void(const std::vector<Item>& pieces, const SearchState& part)>;
+// Sees every packing a worker finds, with the part it belongs to, in batches as
+// PieceSearch::onEachPacking hands them over; each worker makes its own.
+using PackingVisitor = std::function<void(std::span<const Item> first, int lastType, std::span<const uint64_t> lasts,
+                                          const SearchState& part)>;
 
 // With `visitors`, the packings are found one at a time, which costs more than counting them.
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,

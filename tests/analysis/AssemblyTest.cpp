@@ -388,7 +388,11 @@ TEST(Assembly, CountsAgreeWithTheDistinctWalk) {
         }
         // Every packing in both classes: the classes are the count's own.
         CountOptions all;
-        all.judge = [] { return [](std::span<const uint64_t>) { return 3u; }; };
+        all.judge = [] {
+            return [](std::span<const uint64_t>, std::span<const uint64_t> lasts, uint8_t* bits) {
+                std::fill(bits, bits + std::max<size_t>(lasts.size(), 1), 3);
+            };
+        };
         const CountResult every = a.count(all);
         ASSERT_TRUE(every.judged);
         EXPECT_EQ((*every.judged)[0], count.distinctUnlabelled);
