@@ -11,7 +11,8 @@ namespace tessaro::bench {
 // whose folder holds tessaro-cli and the reader. Returns the exit code.
 int heavyBench(const std::string& dir, const char* self);
 // One count of one file on `threads` threads, its blocks renumbered by `order`
-// (new block i is the file's block order[i], digits 1..8): for instruction counts.
-int countOne(const std::string& file, const std::string& order, int threads);
+// (new block i is the file's block order[i], digits 1..8): for instruction counts;
+// `progress`: with progress reports, as the command line always asks for.
+int countOne(const std::string& file, const std::string& order, int threads, bool progress = false);
 
 }  // namespace tessaro::bench

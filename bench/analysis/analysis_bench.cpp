@@ -4,7 +4,7 @@
 // heavy puzzles (set-up included, 1 and 2 threads) and the start-up figure.
 //
 //   analysis_bench [--quick] [--heavy-only] [HEAVY_DIR]
-//   analysis_bench --count FILE [ORDER] [THREADS]   (one count, for callgrind)
+//   analysis_bench --count FILE [ORDER] [THREADS] [progress]   (one count, for callgrind)
 //   (--quick: skip the yardstick on the slow cases; HEAVY_DIR: the heavy
 //   puzzles' folder, by default the one next to the source tree)
 #include "DancingLinks.h"
@@ -85,7 +85,8 @@ std::vector<Case> cases() {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--count") == 0)
-        return bench::countOne(argv[2], argc > 3 ? argv[3] : "12345678", argc > 4 ? std::atoi(argv[4]) : 1);
+        return bench::countOne(argv[2], argc > 3 ? argv[3] : "12345678", argc > 4 ? std::atoi(argv[4]) : 1,
+                               argc > 5 && std::strcmp(argv[5], "progress") == 0);
     bool quick = false, heavyOnly = false;
     std::string heavyDir = TESSARO_HEAVY_DIR;
     for (int i = 1; i < argc; ++i) {

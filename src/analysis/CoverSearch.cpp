@@ -29,20 +29,23 @@ bool shutInFits(bool loneCellCoverable, uint64_t filled, int empties) {
 
 ItemSet::ItemSet(int types, const std::array<int, kMaxTypes>& typeSize, const std::array<bool, kMaxTypes>& connected,
                  std::vector<Item> items)
-    : types_(types), size_(typeSize), connected_(connected), items_(std::move(items)) {
-    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
-        const int ca = std::countr_zero(a.mask), cb = std::countr_zero(b.mask);
-        return ca != cb ? ca < cb : a.type < b.type;
-    });
+    : types_(types), size_(typeSize), connected_(connected) {
+    // A counting sort by lowest cell, then type, stable: each (cell, type) its run.
     // start_[c][t]: the first item of cell c with type t or above; [c][kMaxTypes] ends the cell.
-    size_t i = 0;
-    for (int c = 0; c < 64; ++c)
-        for (int t = 0; t <= kMaxTypes; ++t) {
-            while (i < items_.size() && (std::countr_zero(items_[i].mask) < c ||
-                                         (std::countr_zero(items_[i].mask) == c && items_[i].type < t)))
-                ++i;
-            start_[size_t(c)][size_t(t)] = uint32_t(i);
+    std::array<std::array<uint32_t, kMaxTypes + 1>, 64> counts{};
+    // An item without cells covers no first empty cell: it is left out.
+    for (const Item& it : items)
+        if (it.mask != 0) ++counts[size_t(std::countr_zero(it.mask))][it.type];
+    uint32_t at = 0;
+    for (size_t c = 0; c < 64; ++c)
+        for (size_t t = 0; t <= kMaxTypes; ++t) {
+            start_[c][t] = at;
+            at += counts[c][t];
         }
+    std::array<std::array<uint32_t, kMaxTypes + 1>, 64> next = start_;
+    items_.resize(at);
+    for (const Item& it : items)
+        if (it.mask != 0) items_[next[size_t(std::countr_zero(it.mask))][it.type]++] = it;
 }
 
 void CoverSearch::start(const SearchState& s) {
@@ -163,6 +166,68 @@ CoverSearch::Step CoverSearch::run(uint64_t nodes, bool counting) {
         if (--nodes == 0) return Step::Paused;
     }
     return Step::Done;
+}
+
+double CoverSearch::probeNodes(const SearchState& s, uint64_t& random, uint64_t& levels) const {
+    if (s.filled == kFull) return 0;
+    const int types = set_.types();
+    std::array<uint8_t, kMaxTypes> left = s.left;
+    std::array<bool, kMaxTypes> loner{};
+    int loners = 0;
+    for (int t = 0; t < types; ++t) {
+        loner[size_t(t)] = set_.typeSize(t) == 1 || !set_.connected(t);
+        loners += loner[size_t(t)] ? left[size_t(t)] : 0;
+    }
+    uint64_t filled = s.filled;
+    int empties = s.empties;
+    double nodes = 1, weight = 1;
+    for (;; ++levels) {
+        const int cell = std::countr_zero(~filled);
+        const auto lives = [&](const Item& it) {
+            if ((it.mask & filled) != 0 || it.units > left[it.type]) return false;
+            const uint64_t next = filled | it.mask;
+            return next == kFull || shutInFits(loners - (loner[it.type] ? it.units : 0) > 0, next, empties);
+        };
+        // The children are kept as they are found, the first few hundred; past
+        // that, rare, the one drawn is found again.
+        std::array<const Item*, 256> kept;
+        size_t n = 0;
+        for (int t = 0; t < types; ++t)
+            for (const Item* it = set_.begin(cell, t); left[size_t(t)] > 0 && it != set_.end(cell, t); ++it)
+                if (lives(*it)) {
+                    if (n < kept.size()) kept[n] = it;
+                    ++n;
+                }
+        const uint64_t emptied = filled | (uint64_t(1) << cell);
+        const bool emptyChild = empties > 0 && (emptied == kFull || shutInFits(loners > 0, emptied, empties - 1));
+        if (n + (emptyChild ? 1 : 0) == 0) return nodes;
+        uint64_t z = (random += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        size_t pick = size_t((static_cast<unsigned __int128>(z ^ (z >> 31)) * (n + (emptyChild ? 1 : 0))) >> 64);
+        weight *= double(n + (emptyChild ? 1 : 0));
+        const Item* chosen = nullptr;
+        if (pick < n && pick < kept.size()) {
+            chosen = kept[pick];
+        } else if (pick < n) {
+            for (int t = 0; t < types && chosen == nullptr; ++t)
+                for (const Item* it = set_.begin(cell, t); left[size_t(t)] > 0 && it != set_.end(cell, t); ++it)
+                    if (lives(*it) && pick-- == 0) {
+                        chosen = it;
+                        break;
+                    }
+        }
+        if (chosen != nullptr) {
+            filled |= chosen->mask;
+            left[chosen->type] = uint8_t(left[chosen->type] - chosen->units);
+            loners -= loner[chosen->type] ? chosen->units : 0;
+        } else {
+            filled = emptied;
+            --empties;
+        }
+        if (filled == kFull) return nodes;
+        nodes += weight;
+    }
 }
 
 std::vector<SearchState> CoverSearch::expand(const SearchState& s) const {

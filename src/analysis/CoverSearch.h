@@ -74,6 +74,10 @@ public:
     bool metPacking() const { return met_; }
     // Children of the start state, one search level down, in search order.
     std::vector<SearchState> expand(const SearchState& s) const;
+    // One random walk from `s` down the tree run() searches: Knuth's estimate of
+    // its nodes (s included), without building any child state. `random` is the
+    // walk's generator state, advanced; `levels` grows by the levels walked.
+    double probeNodes(const SearchState& s, uint64_t& random, uint64_t& levels) const;
 
 private:
     struct Frame {

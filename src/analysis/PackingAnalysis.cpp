@@ -183,6 +183,29 @@ struct PackingAnalysis::Data {
     // its own shape is fixed at one place of each orbit of its places under the
     // rotations left, and the part stands for the orbit's size.
     std::vector<SearchState> symmetryParts() const { return symmetryParts(chain); }
+    // The lowest place of each orbit of kind t's places under the rotations `g`
+    // (bits of `group`), with the rotations that fix it; places that meet
+    // `filled` left out. The places ascend, so the first met of an orbit is its
+    // lowest, and its images are marked off: a place's rotations are computed once per orbit.
+    std::vector<std::pair<uint64_t, uint32_t>> orbitHeads(size_t t, uint32_t g, uint64_t filled) const {
+        const std::vector<uint64_t>& places = types[t].placements;
+        std::vector<bool> seen(places.size());
+        std::vector<std::pair<uint64_t, uint32_t>> out;
+        for (size_t i = 0; i < places.size(); ++i) {
+            if (seen[i] || (places[i] & filled) != 0) continue;
+            uint32_t stabilizer = 0;
+            for (uint32_t m = g; m != 0; m &= m - 1) {
+                const int k = std::countr_zero(m);
+                const uint64_t image = group[size_t(k)].apply(places[i]);
+                if (image == places[i]) stabilizer |= uint32_t(1) << k;
+                const auto j = std::lower_bound(places.begin() + std::ptrdiff_t(i), places.end(), image);
+                if (j != places.end() && *j == image) seen[size_t(j - places.begin())] = true;
+            }
+            out.push_back({places[i], stabilizer});
+        }
+        return out;
+    }
+
     std::vector<SearchState> symmetryParts(const std::vector<int>& order) const {
         std::vector<SearchState> states{root};
         for (int t : order) {
@@ -192,17 +215,7 @@ struct PackingAnalysis::Data {
                     next.push_back(s);
                     continue;
                 }
-                for (uint64_t p : types[t].placements) {
-                    if ((p & s.filled) != 0) continue;
-                    uint32_t stabilizer = 0;
-                    bool lowest = true;
-                    for (uint32_t m = s.group; m != 0 && lowest; m &= m - 1) {
-                        const int g = std::countr_zero(m);
-                        const uint64_t image = group[g].apply(p);
-                        if (image < p) lowest = false;
-                        if (image == p) stabilizer |= uint32_t(1) << g;
-                    }
-                    if (!lowest) continue;
+                for (const auto& [p, stabilizer] : orbitHeads(size_t(t), s.group, s.filled)) {
                     SearchState c = s;
                     c.filled |= p;
                     c.left[t] = 0;
@@ -244,32 +257,57 @@ struct PackingAnalysis::Data {
     }
 
     // The block fixed first shapes the whole cell-by-cell search of a full box:
-    // its cost differs up to tenfold from one block to another. Each single
-    // block's chain is estimated by probes when the search is big enough to
-    // repay them (a sixth of its cost at most); else the rule's order stands.
-    // Boxes with cells to spare differ less, and their probes foretell the
-    // count's shortcuts poorly: there the rule's order stands too.
+    // its cost differs up to thirtyfold from one block to another, so each
+    // single block is tried first by probes of its parts. Boxes with cells to
+    // spare differ less, and their probes foretell the count's shortcuts
+    // poorly: there the rule's order stands.
     std::vector<int> fastestChain() const {
         if (chain.size() < 2 || root.empties > 0) return chain;
-        const auto nodesOf = [&](const std::vector<int>& order, uint64_t probes) {
-            EstimateOptions o;
-            o.probes = probes;
-            return estimateParts(*items, placementsByType, symmetryParts(order), o).nodes.value;
+        struct Candidate {
+            std::vector<int> order;
+            std::vector<SearchState> parts;
+            double sum = 0;  // of the probes, each of a part drawn at random
+            int probes = 0;
+            double nodes() const { return double(parts.size()) * sum / std::max(probes, 1); }
         };
-        // A probe costs about as much as twenty nodes of the search, and a candidate
-        // is told from the others after some dozens.
-        const double nodes = nodesOf(chain, 40);
-        const auto probes = uint64_t(std::min(300.0, nodes / (50.0 * double(chain.size()))));
-        if (probes < 24) return chain;
-        std::vector<int> best = chain;
-        double fewest = nodesOf(chain, probes);
-        for (size_t h = 1; h < chain.size(); ++h) {
-            std::vector<int> order = chain;
-            std::rotate(order.begin(), order.begin() + std::ptrdiff_t(h), order.begin() + std::ptrdiff_t(h + 1));
-            const double n = nodesOf(order, probes);
-            if (n < fewest) best = std::move(order), fewest = n;
+        std::vector<Candidate> race;
+        for (size_t h = 0; h < chain.size(); ++h) {
+            Candidate c;
+            c.order = chain;
+            std::rotate(c.order.begin(), c.order.begin() + std::ptrdiff_t(h), c.order.begin() + std::ptrdiff_t(h + 1));
+            c.parts = symmetryParts(c.order);
+            race.push_back(std::move(c));
         }
-        return best;
+        const CoverSearch search(*items);
+        uint64_t random = 1, levels = 0;
+        const auto probe = [&](Candidate& c, int times) {
+            for (int k = 0; k < times && !c.parts.empty(); ++k, ++c.probes) {
+                random += 0x9E3779B97F4A7C15ull;
+                const size_t p = size_t((static_cast<unsigned __int128>(random * 0xBF58476D1CE4E5B9ull) * c.parts.size()) >> 64);
+                c.sum += search.probeNodes(c.parts[p], random, levels);
+            }
+        };
+        // A probe level costs about a node of the search. Each candidate gets a
+        // few probes; while the probes stay within an eighth of what the best
+        // estimate so far would cost, the better half gets more, shared between
+        // the rounds left. The rule's choice goes first: when its estimate
+        // cannot pay for the first round, the rule stands. The draws, like the
+        // candidates' order, owe nothing to the blocks' numbers.
+        constexpr int kFirst = 8;
+        probe(race[0], kFirst);
+        const double perProbe = double(levels + 1) / kFirst;
+        if (double(race.size()) * kFirst * perProbe > race[0].nodes() / 8) return chain;
+        for (size_t k = 1; k < race.size(); ++k) probe(race[k], kFirst);
+        for (;;) {
+            std::stable_sort(race.begin(), race.end(), [](const Candidate& a, const Candidate& b) { return a.nodes() < b.nodes(); });
+            const double allowed = std::min(race[0].nodes() / 8, 32768.0);
+            race.resize((race.size() + 1) / 2);
+            const int rounds = std::bit_width(race.size() - 1);
+            const double more = (allowed - double(levels)) / perProbe / double(race.size()) / std::max(rounds, 1);
+            if (race.size() == 1 || more < kFirst) break;
+            for (Candidate& c : race) probe(c, int(more));
+        }
+        return race.front().order;
     }
 
     // Whether the search over symmetryParts() reaches this packing (pieces by type).
@@ -439,12 +477,7 @@ PackingAnalysis::PackingAnalysis(const BlockCells& in) {
         std::vector<Candidate> candidates;
         for (size_t t = 0; t < d->types.size(); ++t) {
             if (d->types[t].blocks.size() != 1) continue;
-            size_t orbits = 0;
-            for (uint64_t p : d->types[t].placements) {
-                bool lowest = true;
-                for (const BoxSymmetry& g : d->group) lowest = lowest && g.apply(p) >= p;
-                orbits += lowest ? 1 : 0;
-            }
+            const size_t orbits = d->orbitHeads(t, d->root.group, d->root.filled).size();
             candidates.push_back({int(t), double(d->types[t].placements.size()) / double(std::max<size_t>(orbits, 1))});
         }
         std::stable_sort(candidates.begin(), candidates.end(),

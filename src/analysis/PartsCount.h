@@ -27,6 +27,8 @@ struct ShareModel {
     std::vector<double> estimated;  // nodes of each part; < 0 when unknown
     std::vector<double> visited;    // nodes of each part so far
     std::vector<bool> finished;
+    std::vector<double> path;       // a running part's share behind it by its place in the tree; < 0 unknown
+    std::vector<double> size;       // a running part's nodes foretold from those behind it
     // The share done (0..1) and the nodes still to go; < 0 when it cannot be told.
     std::pair<double, double> share() const;
 };

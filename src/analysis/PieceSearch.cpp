@@ -69,6 +69,40 @@ bool PieceSearch::count(const SearchState& s, const std::function<bool(uint64_t)
     return !stopped_;
 }
 
+PieceSearch::Standing PieceSearch::standing() const {
+    // keepGoing is asked on entering a level: one piece chosen on each level above.
+    const int depth = chosenCount_;
+    std::array<double, 2 * kMaxTypes + 2> rank{}, children{};
+    for (int l = 0; l < depth; ++l) {
+        const Item& c = chosen_[size_t(l)];
+        const size_t t = c.type;
+        const Level& here = levels_[size_t(l)];
+        const uint64_t* alive = pool_.data() + words_ * size_t(l);
+        size_t places = 0;
+        for (uint32_t w = wordStart_[t]; w < wordStart_[t + 1]; ++w) places += size_t(std::popcount(valid_[w]));
+        const auto first = masks_.begin() + std::ptrdiff_t(64 * size_t(wordStart_[t]));
+        const auto i = size_t(std::lower_bound(first, first + std::ptrdiff_t(places), c.mask) - masks_.begin());
+        uint64_t r = uint64_t(std::popcount(alive[i / 64] & ((uint64_t(1) << (i % 64)) - 1)));
+        for (uint32_t w = here.lo[t]; w < i / 64; ++w) r += uint64_t(std::popcount(alive[w]));
+        rank[size_t(l)] = double(r);
+        children[size_t(l)] = std::max(1.0, double(here.count[t]));
+    }
+    Standing out;
+    double scale = 1;
+    for (int l = 0; l < depth; ++l) {
+        out.share += scale * rank[size_t(l)] / children[size_t(l)];
+        scale /= children[size_t(l)];
+    }
+    out.share = std::min(out.share, 1.0);
+    out.nodes = double(nodes_ - entered_[size_t(depth)]) + 1;
+    for (int l = depth - 1; l >= 0; --l) {
+        const double finished = double(entered_[size_t(l + 1)] - entered_[size_t(l)]) - 1;
+        const double each = rank[size_t(l)] > 0 ? finished / rank[size_t(l)] : out.nodes;
+        out.nodes = 1 + finished + out.nodes + (children[size_t(l)] - rank[size_t(l)] - 1) * each;
+    }
+    return out;
+}
+
 void PieceSearch::recordFirst(int lastType, uint32_t lastIndex) {
     first_.assign(origin_->placed.begin(), origin_->placed.begin() + origin_->placedCount);
     first_.insert(first_.end(), chosen_.begin(), chosen_.begin() + chosenCount_);
@@ -87,7 +121,8 @@ void PieceSearch::addLasts(uint32_t word, uint64_t places) {
 }
 
 bool PieceSearch::descend(int level, uint64_t filled) {
-    if ((++nodes_ & 4095) == 0 && !(*keepGoing_)(leaves_)) stopped_ = true;
+    entered_[size_t(level)] = ++nodes_;
+    if ((nodes_ & 4095) == 0 && !(*keepGoing_)(leaves_)) stopped_ = true;
     if (stopped_) return false;
     const Level& here = levels_[size_t(level)];
     const uint64_t* alive = bits(level);

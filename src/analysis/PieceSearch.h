@@ -29,6 +29,15 @@ public:
     uint64_t leaves() const { return leaves_; }
     // Nodes of the last count, its start included.
     uint64_t nodes() const { return nodes_; }
+    // Where the running count stands, for the share of a long count done; to be
+    // asked from `keepGoing`. share: how far it is, 0..1, from its place among
+    // the children on each level; nodes: the nodes its tree will have, the
+    // children still to come on each level taken for as big as those finished.
+    struct Standing {
+        double share = 0;
+        double nodes = 0;
+    };
+    Standing standing() const;
     // The first packing found by the last count, the state's pieces first; empty if none.
     const std::vector<Item>& firstPacking() const { return first_; }
     // Hands every packing the counts find to `each`, in batches: the pieces `first`
@@ -58,6 +67,7 @@ private:
     std::vector<uint64_t> overlaps_;          // per place: the places that share a cell with it, itself included
     std::vector<uint64_t> pool_;              // the places left at each level
     std::vector<Level> levels_;
+    std::array<uint64_t, 2 * kMaxTypes + 2> entered_{};  // nodes_ on entering the node of each level
     std::array<uint8_t, kMaxTypes> left_{};
     int empties_ = 0;
     std::array<Item, 2 * kMaxTypes> chosen_{};

@@ -96,6 +96,28 @@ public:
         }
     }
 
+    // The root's children when the kind placed first has one piece left; nothing else.
+    std::vector<SearchState> split(const SearchState& s) {
+        std::vector<SearchState> out;
+        if (!root(s)) return out;
+        size_t fewest = 0;
+        const int best = choose(0, fewest);
+        if (best < 0 || pieces_ <= 2 || left_[size_t(best)] != 1) return {s};
+        const size_t b = size_t(best);
+        for (size_t i = 0; i < fewest; ++i) {
+            const uint64_t place = levels_[0][b][i];
+            if (child(0, b, i)) {
+                SearchState c = s;
+                c.filled |= place;
+                c.left[b] = 0;
+                c.placed[size_t(c.placedCount++)] = {place, uint8_t(b), 1};
+                out.push_back(c);
+            }
+            ++left_[b];
+        }
+        return out;
+    }
+
     // The tree's nodes and packings when it has at most `cap` nodes.
     std::optional<Sample> count(const SearchState& s, uint64_t cap) {
         Sample out;
@@ -328,6 +350,12 @@ PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<
     out.leaves = withRange(leaves, leavesVar, options.spread);
     out.nodes = withRange(nodes, nodesVar, options.spread);
     return out;
+}
+
+std::vector<SearchState> splitByPiece(const std::vector<std::vector<uint64_t>>& placementsByType, const SearchState& part) {
+    if (!searchedByPiece(part)) return {part};
+    PieceTree tree(placementsByType);
+    return tree.split(part);
 }
 
 struct PartsProber::Impl {

@@ -51,6 +51,11 @@ struct PartsEstimate {
 PartsEstimate estimateParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
                             const std::vector<SearchState>& parts, const EstimateOptions& options);
 
+// The part split by the first piece its piece-by-piece search places, when
+// that search's tree is the same split as whole (the piece is the one of its
+// kind): one state per place that lives, in search order; else the part alone.
+std::vector<SearchState> splitByPiece(const std::vector<std::vector<uint64_t>>& placementsByType, const SearchState& part);
+
 // The parts of a running count probed a few at a time, round after round, so
 // that what it spends follows what the count has done (PartsCount's share done).
 class PartsProber {

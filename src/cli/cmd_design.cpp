@@ -11,6 +11,7 @@
 #include "design/HardestSearch.h"
 #include "design/Designer.h"
 #include "design/NearestUnique.h"
+#include "design/StockSearch.h"
 #include "files/FileError.h"
 #include "files/PuzzleFile.h"
 #include "files/ShiftJis.h"
@@ -55,6 +56,8 @@ struct DesignOptions {
     uint64_t threads = 1;
     std::string from;
     bool sample = false;
+    bool pieces = false;  // the source's blocks are a stock of pieces
+    std::string piecesFile;
     int maxMoves = 4;
     std::string out;
     std::optional<std::string> comment;
@@ -119,6 +122,25 @@ const char* stopName(DesignStop s) {
     return "";
 }
 
+// Why fewer puzzles than asked came out of a stock, in plain words.
+std::string stockShortfall(const StockResult& r, const DesignOptions& o) {
+    std::ostringstream out;
+    if (r.choices == 0)
+        return (o.box.empty() ? std::string("2 個以上のブロックのセル数の和が、どの箱（各辺 2〜4）のセル数とも合いません。")
+                              : "2 個以上のブロックで、" + o.box + " の箱に入ってセル数の和が合う組はありません。") +
+               "\n";
+    if (r.stop == DesignStop::Cancelled)
+        out << "中断しました。";
+    else if (r.stop == DesignStop::Time)
+        out << o.seconds << " 秒で打ち切りました。";
+    out << "箱とセル数の合うブロックの組 " << r.choices << " 通りのうち、調べた " << r.tried << " 通りは、詰められない "
+        << r.noPacking << "、詰め方が二つ以上 " << r.notUnique;
+    if (r.tooEasy > 0) out << "、難易度が足りない " << r.tooEasy << "（最高 " << r.bestRejectedRating << "）";
+    out << "、見つけた " << r.designs.size() << " 通りです。";
+    if (r.stop == DesignStop::Exhausted && r.designs.empty()) out << "詰め方がただ一つになる組はありません。";
+    return out.str() + "\n";
+}
+
 // Why fewer puzzles than asked came out, in plain words.
 std::string shortfall(const DesignResult& r, const DesignOptions& o, const NearestResult* near) {
     std::ostringstream out;
@@ -155,6 +177,17 @@ std::string shortfall(const DesignResult& r, const DesignOptions& o, const Neare
     return out.str() + "\n";
 }
 
+std::string boxText(analysis::BoxSize b) {
+    return std::to_string(b.x) + "x" + std::to_string(b.y) + "x" + std::to_string(b.z);
+}
+
+// The stock's pieces a design uses, numbered as the file's blocks.
+std::string piecesText(const Design& d) {
+    std::string out;
+    for (int i : d.pieces) out += (out.empty() ? "" : "・") + std::to_string(i + 1);
+    return out;
+}
+
 nlohmann::json designJson(const Design& d, const std::string& file, bool nearest) {
     nlohmann::json cells = nlohmann::json::array();
     for (uint64_t m : d.blocks)
@@ -167,7 +200,12 @@ nlohmann::json designJson(const Design& d, const std::string& file, bool nearest
                         {"solutions", d.solutions},
                         {"cells", cells},
                         {"assembly_level", d.assemblyLevel >= 0 ? nlohmann::json(d.assemblyLevel) : nlohmann::json(nullptr)}};
-    if (!nearest) {
+    if (!d.pieces.empty()) {
+        nlohmann::json used = nlohmann::json::array();
+        for (int i : d.pieces) used.push_back(i + 1);
+        j["box"] = boxText(d.box);
+        j["pieces"] = used;
+    } else if (!nearest) {
         j["seed"] = d.seed;
         j["attempt"] = d.attempt;
     } else {
@@ -215,7 +253,9 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
     std::optional<std::string> comment;
     if (o.comment && !trimSpaces(*o.comment).empty()) comment = std::string(trimSpaces(*o.comment));
     std::string password = o.password ? std::string(trimSpaces(*o.password)) : std::string();
-    if (source && !o.password) password = source->G_sPassword;
+    // A variant keeps its puzzle's password; puzzles of a stock are new ones.
+    const bool nearest = source && !o.pieces;
+    if (nearest && !o.password) password = source->G_sPassword;
 
     // Each design is written as soon as it is found, so a stop, a kill or a
     // full disk later loses nothing already found.
@@ -226,7 +266,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
     DesignProgressLine line(!o.quiet, o.progress);
     DesignControl control;
     control.cancel = &StopSignals::stopped();
-    control.progress = [&line, nearest = source.has_value()](const DesignProgress& p) { line.show(p, nearest); };
+    control.progress = [&line, nearest](const DesignProgress& p) { line.show(p, nearest); };
     control.found = [&](const Design& found) {
         Design d = found;
         if (source) d.seed = o.seed;
@@ -244,7 +284,18 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
     DesignResult result;
     NearestResult near;
     HardestResult hardest;
-    if (source) {
+    StockResult stock;
+    if (o.pieces) {
+        StockRequest request;
+        request.pieces = stockOf(*source);
+        if (!o.box.empty()) request.box = parseBox(o.box);
+        request.count = o.count;
+        request.seconds = o.seconds;
+        request.minRating = o.minRating;
+        request.threads = int(o.threads);
+        stock = stockPuzzles(request, control);
+        result = stock;
+    } else if (source) {
         NearestRequest request;
         request.source = *source;
         request.maxMoves = o.maxMoves;
@@ -292,7 +343,8 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
     for (const Unwritten& u : unwritten) {
         std::cerr << "tessaro-cli: " << u.path << ": 保存できませんでした（" << u.why << "）。この形（難易度 "
                   << u.design.difficulty.rating;
-        if (!source) std::cerr << "、--seed " << u.design.seed << " の " << u.design.attempt + 1 << " 番目の試行";
+        if (!source && !o.hardest)
+            std::cerr << "、--seed " << u.design.seed << " の " << u.design.attempt + 1 << " 番目の試行";
         std::cerr << "）は保存されていません\n";
     }
     if (written.empty() && madeDir) rmdir(o.out.c_str());
@@ -300,10 +352,10 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
 
     if (o.json) {
         nlohmann::json puzzles = nlohmann::json::array();
-        for (const auto& [d, path] : written) puzzles.push_back(designJson(d, path, source.has_value()));
+        for (const auto& [d, path] : written) puzzles.push_back(designJson(d, path, nearest));
         nlohmann::json lost = nlohmann::json::array();
         for (const Unwritten& u : unwritten) {
-            nlohmann::json j = designJson(u.design, u.path, source.has_value());
+            nlohmann::json j = designJson(u.design, u.path, nearest);
             j["error"] = u.why;
             lost.push_back(j);
         }
@@ -313,7 +365,8 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
                             {"stopped", stopName(result.stop)},
                             {"puzzles", puzzles},
                             {"unwritten", lost}};
-        if (source) {
+        if (o.pieces) j["choices"] = stock.choices;
+        if (nearest) {
             j["start"] = near.noPacking ? "none" : near.fromMade ? "made" : "first_packing";
             j["moves_searched"] = near.movesSearched;
         }
@@ -327,19 +380,22 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         std::cout << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         std::ostringstream out;
-        if (source && !near.noPacking)
+        if (nearest && !near.noPacking)
             out << "出発点: " << (near.fromMade ? "作成時の置き場所" : "最初に見つかった詰め方") << "\n";
         out << "見つけた数: " << found << "（試した形 " << result.tried << "、" << std::setprecision(3)
             << result.seconds << " 秒）\n";
         if (!unwritten.empty()) out << "保存できなかった数: " << unwritten.size() << "\n";
         for (const auto& [d, path] : written) {
             out << path << "  難易度 " << d.difficulty.rating << "（探索ノード " << (d.difficulty.estimated ? "約 " : "")
-                << std::llround(d.difficulty.searchNodes) << "）\n";
+                << std::llround(d.difficulty.searchNodes) << "）";
+            if (!d.pieces.empty()) out << "  箱 " << boxText(d.box) << "、ブロック " << piecesText(d);
+            out << "\n";
             for (const CellMove& m : d.moves)
                 out << "    セル " << cellText(m.cell) << ": ブロック " << m.from + 1 << " → ブロック " << m.to + 1 << "\n";
-            if (source && d.moves.empty()) out << "    （そのままで詰め方はただ一つです）\n";
+            if (nearest && d.moves.empty()) out << "    （そのままで詰め方はただ一つです）\n";
         }
-        if (found < size_t(o.count)) out << shortfall(result, o, source ? &near : nullptr);
+        if (found < size_t(o.count))
+            out << (o.pieces ? stockShortfall(stock, o) : shortfall(result, o, nearest ? &near : nullptr));
         std::cout << out.str();
     }
     ctx.exitCode = unwritten.empty() ? StopSignals::exitCode(kExitOk) : kExitUnreadable;
@@ -352,7 +408,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     CLI::App* cmd = app.add_subcommand("design", "詰め方がただ一つのパズルを作る");
     auto* box = cmd->add_option("--box", o->box, "箱の大きさ（例 3x3x3、各辺 2〜4）")->type_name("XxYxZ");
     auto* blocks = addCountOption(*cmd, "--blocks", o->blocks, "ブロックの数（1〜8）", 1, kBlocks);
-    addCountOption(*cmd, "--min-cells", o->minCells,
+    auto* minCellsOpt = addCountOption(*cmd, "--min-cells", o->minCells,
                    "ブロックのセル数の下限（既定 3。3 以上ではまっすぐな 3 セルも除く。--from では既定 2）", 1, kCells);
     auto* hardestFlag = cmd->add_flag("--hardest", o->hardest, "時間いっぱい、より難しい形へ切り方を変えて探す（難しい順に保存）");
     auto* noFlat = cmd->add_flag("--no-flat", o->noFlat, "どのブロックも三方向に広がる形にする");
@@ -361,7 +417,11 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     auto* empty = addCountOption(*cmd, "--empty", o->empty, "空けておくセルの数", 0, kCells - 1);
     auto* identical = cmd->add_flag("--allow-identical", o->allowIdentical, "同じ形のブロックを許す");
     auto* from = cmd->add_option("--from", o->from, "このパズルに近い、詰め方がただ一つの形を探す")->type_name("FILE");
-    auto* sample = cmd->add_flag("--sample", o->sample, "組み込みのサンプルに近い形を探す（--from の代わり）");
+    auto* sample = cmd->add_flag("--sample", o->sample, "組み込みのサンプルを使う（--from や --pieces のファイルの代わり）");
+    auto* pieces = cmd->add_option("--pieces", o->piecesFile,
+                                   "このパズルのブロックから選んで、詰め方がただ一つになる箱と組を探す（--sample ならサンプルのブロック）")
+                       ->type_name("FILE")
+                       ->expected(0, 1);
     auto* moves = addCountOption(*cmd, "--max-moves", o->maxMoves, "動かすセルの数の上限（--from、既定 4）", 0, kCells);
     addCountOption(*cmd, "--count", o->count, "求める数（1〜99、既定 5）", 1, 99);
     addDecimalOption(*cmd, "--seconds", o->seconds, "探す時間の上限（秒、既定 60）", 0, kMaxSeconds, "SECONDS", true);
@@ -378,20 +438,44 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
     auto* assemblable = cmd->add_flag("--assemblable", o->assemblable, "開いた箱に上から組み立てられるものだけを残す");
     auto* minLevel = addCountOption(*cmd, "--min-level", o->minLevel,
                                     "組み立てで、まっすぐ落とす以外に要る手数の下限（0〜64、--assemblable を含む）", 0, 64);
-    box->needs(blocks);
     blocks->needs(box);
-    for (CLI::Option* opt : {box, blocks, maxCells, empty, identical, noFlat, hardestFlag, assemblable, minLevel}) {
+    for (CLI::Option* opt : {blocks, maxCells, empty, identical, noFlat, hardestFlag, assemblable, minLevel}) {
         opt->excludes(from);
         opt->excludes(sample);
+        opt->excludes(pieces);
     }
+    box->excludes(from);
     from->excludes(sample);
+    from->excludes(pieces);
     moves->excludes(box);
-    cmd->callback([o, &ctx] {
-        if (o->box.empty() && o->from.empty() && !o->sample)
-            throw CLI::ValidationError("--box と --blocks、または --from のどちらかを指定してください");
+    moves->excludes(pieces);
+    minCellsOpt->excludes(pieces);
+    cmd->callback([o, &ctx, pieces] {
+        o->pieces = pieces->count() > 0;
+        if (o->box.empty() && o->from.empty() && !o->sample && !o->pieces)
+            throw CLI::ValidationError("--box と --blocks、--from、--pieces のどれかを指定してください");
+        if (!o->box.empty() && o->blocks == 0 && !o->pieces) throw CLI::ValidationError("--box には --blocks も指定してください");
+        if (!o->box.empty() && o->sample && !o->pieces) throw CLI::ValidationError("--box と --sample は同時に指定できません");
+        if (o->pieces && o->piecesFile.empty() && !o->sample)
+            throw CLI::ValidationError("--pieces にはパズルのファイルを指定してください（組み込みのサンプルなら --sample）");
+        if (o->pieces && !o->piecesFile.empty() && o->sample)
+            throw CLI::ValidationError("--pieces のファイルと --sample は同時に指定できません");
         checkRecordTexts(o->comment, o->password);
         std::optional<Puzzle> source;
-        if (!o->box.empty()) {
+        if (o->pieces) {
+            if (!o->box.empty()) parseBox(o->box);
+            auto loaded = readCommandPuzzle(PuzzleSourceOptions{o->piecesFile, o->sample}, ctx);
+            if (!loaded) return;
+            int blocks = 0;
+            for (uint64_t m : stockOf(loaded->puzzle)) blocks += m != 0 ? 1 : 0;
+            if (blocks < 2) {
+                std::cerr << "tessaro-cli: " << (o->sample ? std::string("サンプル") : o->piecesFile)
+                          << ": ブロックが " << blocks << " 個しかなく、組を作れません（2 個以上要ります）\n";
+                ctx.exitCode = kExitUnreadable;
+                return;
+            }
+            source = loaded->puzzle;
+        } else if (!o->box.empty()) {
             DesignRequest request;
             request.box = parseBox(o->box);
             request.blocks = o->blocks;

@@ -1,6 +1,7 @@
 #pragma once
 // Cell sets of the 4x4x4 grid as 64-bit masks (bit x + 4y + 16z).
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -14,5 +15,17 @@ inline uint64_t faceNeighbours(uint64_t m) {
 }
 
 inline uint64_t cellBit(int c) { return uint64_t(1) << c; }
+
+// A hash of blocks in their places (block order counts: sort first to ignore it).
+template <size_t N>
+uint64_t blocksHash(const std::array<uint64_t, N>& blocks) {
+    uint64_t h = 0x243F6A8885A308D3ull;
+    for (uint64_t m : blocks) {
+        h ^= m;
+        h *= 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+    }
+    return h;
+}
 
 }  // namespace tessaro::design

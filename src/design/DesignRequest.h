@@ -59,6 +59,7 @@ struct Design {
     uint64_t attempt = 0;
     int assemblyLevel = -1;  // the packing's level in the open box, -1 when it cannot be built
     std::vector<CellMove> moves;  // from the starting puzzle (nearest unique variants only)
+    std::vector<int> pieces;      // the stock's pieces, block by block (a maker's own pieces only)
 };
 
 struct DesignProgress {

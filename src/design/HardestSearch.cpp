@@ -8,6 +8,7 @@
 #include "design/SplitMix.h"
 #include "design/CandidateJudge.h"
 #include "design/WorkerPool.h"
+#include "analysis/Assembly.h"
 
 #include <algorithm>
 #include <bit>
@@ -98,16 +99,9 @@ bool step(const DesignRequest& r, Blocks& b, SplitMix& rng) {
     return rulesHold(r, b);
 }
 
-uint64_t keyOf(const Blocks& b) {
-    Blocks sorted = b;
-    std::sort(sorted.begin(), sorted.end());
-    uint64_t h = 0x243F6A8885A308D3ull;
-    for (uint64_t m : sorted) {
-        h ^= m;
-        h *= 0x9E3779B97F4A7C15ull;
-        h ^= h >> 29;
-    }
-    return h;
+uint64_t keyOf(Blocks b) {
+    std::sort(b.begin(), b.end());
+    return blocksHash(b);
 }
 
 }  // namespace
@@ -130,11 +124,37 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - clockStart).count();
     };
 
-    const auto offer = [&](const Design& d) {
-        std::lock_guard lock(mutex);
+    // Only what is asked for is kept: the rating, and the build in the open box.
+    const analysis::AssemblyCheck assembly(request.box);
+    const bool buildAsked = request.assemblable || request.minLevel > 0;
+    // A unique cut judged for the first time: kept when it is among the count hardest of its kind.
+    const auto offer = [&](Design d) {
+        {
+            std::lock_guard lock(mutex);
+            if (best.size() >= size_t(request.count) &&
+                d.difficulty.nodesPerPacking <= best.back().difficulty.nodesPerPacking)
+                return;
+        }
+        if (d.difficulty.rating < request.minRating) {
+            std::lock_guard lock(mutex);
+            ++result.tooEasy;
+            result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
+            return;
+        }
+        const analysis::AssemblyResult built = assembly.check(d.blocks);
+        d.assemblyLevel = built.assemblable ? built.level : -1;
+        if (buildAsked && d.assemblyLevel < request.minLevel) {
+            std::lock_guard lock(mutex);
+            ++result.notAssemblable;
+            return;
+        }
         const auto key = judge.canonicalKey(d.blocks);
+        std::lock_guard lock(mutex);
         for (const Design& e : best)
-            if (judge.canonicalKey(e.blocks) == key) return;
+            if (judge.canonicalKey(e.blocks) == key) {
+                ++result.duplicates;
+                return;
+            }
         const bool better = best.empty() || d.difficulty.nodesPerPacking > best.front().difficulty.nodesPerPacking;
         best.push_back(d);
         sortHardestFirst(best);
@@ -145,10 +165,16 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
             if (improved) improved(s);
         }
     };
+    std::atomic<uint64_t> notUnique{0};
 
     pool.run(
         [&](int thread, const std::atomic<bool>& stop) {
             SplitMix rng(attemptSeed(request.seed, uint64_t(thread) << 40));
+            uint64_t judged = 0;  // by this chain: names each design it finds
+            const auto named = [&](Design& d) {
+                d.seed = request.seed;
+                d.attempt = (uint64_t(thread) << 40) + judged++;
+            };
             // A unique start: random cuts brought down to one packing, as the sampler does.
             Design current;
             for (uint64_t attempt = 0;; ++attempt) {
@@ -157,17 +183,21 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                 SplitMix draw(attemptSeed(request.seed, (uint64_t(thread) << 40) + attempt + 1));
                 if (randomCut(request, lists, draw, cut) != CutOutcome::Made) continue;
                 Judge::Outcome o = judge.judge(cut.blocks, 1, &stop, current);
-                tried.fetch_add(1);
                 if (o == Judge::Outcome::NotUnique) {
                     RefineStats refined;
-                    if (refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined))
-                        o = judge.judge(cut.blocks, 1, &stop, current);
-                    tried.fetch_add(refined.judged);
+                    const bool one = refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined);
+                    // Its first count is the cut's again; the variants passed on the way pack many ways.
+                    const uint64_t variants = refined.judged > 0 ? refined.judged - 1 : 0;
+                    tried.fetch_add(variants);
+                    notUnique.fetch_add(variants);
+                    if (one) o = judge.judge(cut.blocks, 1, &stop, current);
                 }
+                if (o == Judge::Outcome::Stopped) return;
+                tried.fetch_add(1);
                 if (o == Judge::Outcome::Accepted) break;
+                notUnique.fetch_add(1);
             }
-            current.seed = request.seed;
-            current.attempt = uint64_t(thread);
+            named(current);
             offer(current);
             Design chainBest = current;
             // Every cut judged by this chain: its design when unique.
@@ -182,11 +212,15 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                 auto known = seen.find(key);
                 if (known == seen.end()) {
                     Design d;
-                    d.seed = request.seed;
-                    d.attempt = uint64_t(thread);
                     const Judge::Outcome o = judge.judge(next, 1, &stop, d);
                     if (o == Judge::Outcome::Stopped) break;
                     tried.fetch_add(1);
+                    if (o == Judge::Outcome::Accepted) {
+                        named(d);
+                        offer(d);
+                    } else {
+                        notUnique.fetch_add(1);
+                    }
                     known = seen.emplace(key, o == Judge::Outcome::Accepted ? std::optional<Design>(d) : std::nullopt).first;
                 }
                 if (!known->second) continue;
@@ -202,7 +236,6 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                 if (d.difficulty.nodesPerPacking > chainBest.difficulty.nodesPerPacking) {
                     chainBest = d;
                     sinceBetter = 0;
-                    offer(d);
                 } else if (++sinceBetter > kPatience) {
                     current = chainBest, sinceBetter = 0;
                 }
@@ -221,6 +254,7 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
     if (control.found)
         for (const Design& d : result.designs) control.found(d);
     result.tried = tried.load();
+    result.notUnique = notUnique.load();
     result.accepted = accepted.load();
     result.seconds = pool.seconds();
     result.stop = pool.cancelled() ? DesignStop::Cancelled : DesignStop::Time;

@@ -64,16 +64,6 @@ private:
     size_t size_ = 0;
 };
 
-uint64_t keyOf(const Blocks& b) {
-    uint64_t h = 0x243F6A8885A308D3ull;
-    for (uint64_t m : b) {
-        h ^= m;
-        h *= 0x9E3779B97F4A7C15ull;
-        h ^= h >> 29;
-    }
-    return h;
-}
-
 std::vector<CellMove> movesBetween(const Blocks& from, const Blocks& to) {
     std::vector<CellMove> out;
     for (int c = 0; c < kCells; ++c) {
@@ -183,7 +173,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     };
 
     KeySet seen;
-    seen.insert(keyOf(result.start));
+    seen.insert(blocksHash(result.start));
     std::vector<Blocks> frontier{result.start};
     bool ended = judgeBatch(frontier);
     std::vector<Blocks> batch;
@@ -202,7 +192,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
                         Blocks v = s;
                         v[from] = rest;
                         v[to] |= bit;
-                        if (!seen.insert(keyOf(v))) continue;
+                        if (!seen.insert(blocksHash(v))) continue;
                         if (depth < request.maxMoves) nextFrontier.push_back(v);
                         batch.push_back(v);
                         if (batch.size() == kChunk) {

@@ -2,6 +2,7 @@
 
 #include "design/DesignFiles.h"
 #include "design/Designer.h"
+#include "design/HardestSearch.h"
 #include "analysis/RatingText.h"
 #include "design/CandidateJudge.h"
 #include "app/Ini.h"
@@ -126,6 +127,8 @@ void loadDesignFields(DesignFields& f, bool nearest, const std::string& file) {
         readInt(file, sec, "EMPTY", r.empty, 0, kCells - 1);
         readBool(file, sec, "IDENTICAL", r.allowIdentical);
         readBool(file, sec, "NO_FLAT", r.noFlat);
+        readBool(file, sec, "ASSEMBLABLE", r.assemblable);
+        readBool(file, sec, "HARDEST", f.hardest);
         readBool(file, sec, "FIXED_SEED", f.fixedSeed);
         const std::string seed = fncIni_get(sec, "SEED", file);
         uint64_t s = 0;
@@ -151,7 +154,8 @@ bool saveDesignFields(const DesignFields& f, bool nearest, const std::string& fi
                   {"BOX_Z", std::to_string(r.box.z)},  {"BLOCKS", std::to_string(r.blocks)},
                   {"MIN_CELLS", std::to_string(r.minCells)}, {"MAX_CELLS", std::to_string(r.maxCells)},
                   {"EMPTY", std::to_string(r.empty)},  {"IDENTICAL", flag(r.allowIdentical)},
-                  {"NO_FLAT", flag(r.noFlat)},         {"FIXED_SEED", flag(f.fixedSeed)},
+                  {"NO_FLAT", flag(r.noFlat)},         {"ASSEMBLABLE", flag(r.assemblable)},
+                  {"HARDEST", flag(f.hardest)},        {"FIXED_SEED", flag(f.fixedSeed)},
                   {"SEED", f.fixedSeed ? std::to_string(r.seed) : std::string()}};
     } else {
         values = {{"MAX_MOVES", std::to_string(f.maxMoves)}};
@@ -164,7 +168,7 @@ bool saveDesignFields(const DesignFields& f, bool nearest, const std::string& fi
     return ok;
 }
 
-std::string designCommand(const DesignRequest& r) {
+std::string designCommand(const DesignRequest& r, bool hardest) {
     std::string out = "tessaro-cli design --box " + std::to_string(r.box.x) + "x" + std::to_string(r.box.y) + "x" +
                       std::to_string(r.box.z) + " --blocks " + std::to_string(r.blocks) + " --min-cells " +
                       std::to_string(r.minCells);
@@ -172,6 +176,8 @@ std::string designCommand(const DesignRequest& r) {
     if (r.empty > 0) out += " --empty " + std::to_string(r.empty);
     if (r.allowIdentical) out += " --allow-identical";
     if (r.noFlat) out += " --no-flat";
+    if (r.assemblable) out += " --assemblable";
+    if (hardest) out += " --hardest";
     out += " --min-rating " + std::to_string(r.minRating) + " --count " + std::to_string(r.count) + " --seconds " +
            std::to_string(std::lround(r.seconds)) + " --seed " + std::to_string(r.seed) + " --out designs";
     return out;
@@ -249,6 +255,8 @@ DesignDialog::DesignDialog(QWidget* parent, const DesignFields& fields) : QDialo
     spnEmpty_->setValue(s.empty);
     chkIdentical_->setChecked(s.allowIdentical);
     chkNoFlat_->setChecked(s.noFlat);
+    chkAssemblable_->setChecked(s.assemblable);
+    chkHardest_->setChecked(fields.hardest);
     spnMinRating_->setValue(s.minRating);
     spnCount_->setValue(s.count);
     spnSeconds_->setValue(int(std::lround(s.seconds)));
@@ -312,6 +320,13 @@ void DesignDialog::build() {
         chkNoFlat_ = new QCheckBox(QStringLiteral("どのブロックも三方向に広がる形にする"), this);
         chkNoFlat_->setObjectName(QStringLiteral("chkNoFlat"));
         form->addRow(QString(), chkNoFlat_);
+        chkAssemblable_ = new QCheckBox(QStringLiteral("開いた箱に上から組み立てられるものだけ"), this);
+        chkAssemblable_->setObjectName(QStringLiteral("chkAssemblable"));
+        form->addRow(QString(), chkAssemblable_);
+        chkHardest_ = new QCheckBox(QStringLiteral("時間いっぱい、より難しい形を探す"), this);
+        chkHardest_->setObjectName(QStringLiteral("chkHardest"));
+        chkHardest_->setToolTip(QStringLiteral("切り方を少しずつ変えながら、最後まで難しい形を探し続けます"));
+        form->addRow(QString(), chkHardest_);
     } else {
         spnMaxMoves_ = spin("spnMaxMoves", 0, 8);
         spnMaxMoves_->setSuffix(QStringLiteral(" セルまで"));
@@ -444,6 +459,8 @@ DesignFields DesignDialog::fields() const {
         s.empty = spnEmpty_->value();
         s.allowIdentical = chkIdentical_->isChecked();
         s.noFlat = chkNoFlat_->isChecked();
+        s.assemblable = chkAssemblable_->isChecked();
+        f.hardest = chkHardest_->isChecked();
     } else {
         f.maxMoves = spnMaxMoves_->value();
     }
@@ -465,7 +482,8 @@ void DesignDialog::setSearching(bool on) {
                         spnMinRating_, spnCount_, spnSeconds_})
         if (s) s->setEnabled(!on);
     if (chkIdentical_) chkIdentical_->setEnabled(!on);
-    if (chkNoFlat_) chkNoFlat_->setEnabled(!on);
+    for (QCheckBox* c : {chkNoFlat_, chkAssemblable_, chkHardest_})
+        if (c) c->setEnabled(!on);
     if (txtSeed_) txtSeed_->setEnabled(!on);
     if (on) timer_->start(); else timer_->stop();
     showChosen();
@@ -498,7 +516,8 @@ void DesignDialog::cmdDesignSearch_Click() {
     DesignRequest request = f.request;
     if (!f.fixedSeed) request.seed = std::random_device{}();
     searched_ = request;
-    worker_ = std::thread([this, request, maxMoves = f.maxMoves, source = source_] {
+    searchedHardest_ = f.hardest && !nearest();
+    worker_ = std::thread([this, request, maxMoves = f.maxMoves, hardest = searchedHardest_, source = source_] {
         DesignControl control;
         control.cancel = &cancel_;
         control.progressInterval = 0.1;
@@ -520,7 +539,8 @@ void DesignDialog::cmdDesignSearch_Click() {
             auto near = std::make_shared<NearestResult>(nearestUnique(ns, control));
             QMetaObject::invokeMethod(this, [this, near] { finished(*near, near.get()); }, Qt::QueuedConnection);
         } else {
-            auto result = std::make_shared<DesignResult>(designPuzzles(request, control));
+            auto result = std::make_shared<DesignResult>(hardest ? hardestPuzzles(request, control)
+                                                                 : designPuzzles(request, control));
             QMetaObject::invokeMethod(this, [this, result] { finished(*result, nullptr); }, Qt::QueuedConnection);
         }
     });
@@ -562,6 +582,8 @@ void DesignDialog::finished(const DesignResult& r, const NearestResult* near) {
                                   : "\n" + std::to_string(spnMaxMoves_->value()) + " セル以内の移動では、これで全部です。";
     if (!near && r.designs.empty() && r.tooEasy > 0)
         text += "\n難易度が足りない形 " + countText(r.tooEasy) + " 個（最高 " + std::to_string(r.bestRejectedRating) + "）。";
+    if (!near && r.designs.empty() && r.notAssemblable > 0)
+        text += "\n開いた箱に組み立てられない形 " + countText(r.notAssemblable) + " 個。";
     lblProgress_->setText(qs(text));
     for (size_t i = 0; i < designs_.size(); ++i) lstDesigns_->addItem(entryText(i, designs_[i], nearest()));
     if (!designs_.empty()) {
@@ -606,7 +628,7 @@ void DesignDialog::showChosen() {
         text += "\n乱数の種 " + std::to_string(d.seed);
         DesignRequest again = searched_;
         again.seed = d.seed;
-        txtCommand_->setText(qs(designCommand(again)));
+        txtCommand_->setText(qs(designCommand(again, searchedHardest_)));
         txtCommand_->setCursorPosition(0);
     }
     lblChosen_->setText(qs(text));

@@ -34,6 +34,7 @@ struct DesignFields {
     design::DesignRequest request;
     int maxMoves = 4;  // nearest variants only
     bool fixedSeed = false;  // request.seed is the user's; else a fresh one each search
+    bool hardest = false;    // the whole time spent climbing to harder cuts
     DesignFields() {
         request.blocks = 6;
         request.minCells = 3;
@@ -50,8 +51,8 @@ std::string moveText(const design::CellMove& m);
 // leave what `f` holds.
 void loadDesignFields(DesignFields& f, bool nearest, const std::string& iniFile);
 bool saveDesignFields(const DesignFields& f, bool nearest, const std::string& iniFile);
-// The command line that makes the designs of `request` again.
-std::string designCommand(const design::DesignRequest& request);
+// The command line that makes the designs of `request` again (or searches again, for the hardest).
+std::string designCommand(const design::DesignRequest& request, bool hardest = false);
 // Each block (cells in place) drawn on its own in a frame of its size, all at
 // one scale: the largest that fits every one into `room` (a null image for
 // a block without cells).
@@ -94,6 +95,7 @@ private:
 
     std::optional<Puzzle> source_;
     design::DesignRequest searched_;  // the last search's request, its seed drawn
+    bool searchedHardest_ = false;
     std::vector<design::Design> designs_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
@@ -106,6 +108,8 @@ private:
     QSpinBox *spnMinRating_ = nullptr, *spnCount_ = nullptr, *spnSeconds_ = nullptr;
     QCheckBox* chkIdentical_ = nullptr;
     QCheckBox* chkNoFlat_ = nullptr;
+    QCheckBox* chkAssemblable_ = nullptr;
+    QCheckBox* chkHardest_ = nullptr;
     QLineEdit* txtSeed_ = nullptr;
     QLineEdit* txtCommand_ = nullptr;
     QLabel* lblProgress_ = nullptr;

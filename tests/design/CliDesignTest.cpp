@@ -185,3 +185,35 @@ TEST(CliDesign, WhatWasFoundIsKeptThroughASecondSignalAndAFullDisk) {
     EXPECT_FALSE(j["unwritten"][0]["error"].get<std::string>().empty());
     EXPECT_FALSE(std::filesystem::exists(out)) << "an empty folder made for nothing";
 }
+
+TEST(CliDesign, BoxesForTheSamplesBlocksAndPlainRefusals) {
+    TempDir dir;
+    const CliResult r = runCli(dir, "design --pieces --sample --json --out '" + dir.file("p") + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["stopped"], "exhausted");
+    ASSERT_FALSE(j["puzzles"].empty());
+    for (const auto& p : j["puzzles"]) {
+        const nlohmann::json solved =
+            nlohmann::json::parse(runCli(dir, "solve '" + p["file"].get<std::string>() + "' --json").out);
+        EXPECT_EQ(solved["distinct_unlabelled"], 1);
+        EXPECT_GE(p["pieces"].size(), 2u);
+        EXPECT_TRUE(p["box"].is_string());
+    }
+    // No choice of them fills 2x3x4: said plainly, nothing written.
+    const CliResult none = runCli(dir, "design --pieces --sample --box 2x3x4 --out '" + dir.file("q") + "'");
+    EXPECT_EQ(none.code, 0) << none.err;
+    EXPECT_NE(none.out.find("2x3x4 の箱に入ってセル数の和が合う組はありません"), std::string::npos) << none.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("q")));
+    // A file that is no puzzle, and a puzzle of one block: refused with the reason.
+    writeBytes(dir.file("bad.bin"), "not a puzzle");
+    const CliResult bad = runCli(dir, "design --pieces '" + dir.file("bad.bin") + "' --out '" + dir.file("r") + "'");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("bad.bin"), std::string::npos) << bad.err;
+    ASSERT_TRUE(tessaro::subFile_put(makePuzzle(2, 2, 2, {{{0, 0, 0}, {1, 0, 0}}}), dir.file("one.bin")));
+    const CliResult one = runCli(dir, "design --pieces '" + dir.file("one.bin") + "' --out '" + dir.file("r") + "'");
+    EXPECT_EQ(one.code, 1);
+    EXPECT_NE(one.err.find("ブロックが 1 個しかなく"), std::string::npos) << one.err;
+    EXPECT_EQ(runCli(dir, "design --pieces --out x").code, 2);
+    EXPECT_EQ(runCli(dir, "design --pieces --sample --blocks 3 --out x").code, 2);
+}

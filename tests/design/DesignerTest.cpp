@@ -7,7 +7,10 @@
 #include "analysis/PackingPlace.h"
 #include "design/DesignFiles.h"
 #include "design/Designer.h"
+#include "design/HardestSearch.h"
 #include "design/NearestUnique.h"
+#include "design/StockSearch.h"
+#include "design/CandidateJudge.h"
 #include "design/BoxCut.h"
 #include "design/PieceRules.h"
 #include "files/PuzzleFile.h"
@@ -250,6 +253,101 @@ TEST(Designer, AssemblyAskedFor) {
     const DesignResult none = designPuzzles(request);
     EXPECT_TRUE(none.designs.empty());
     EXPECT_GT(none.notAssemblable, 0u);
+    // The hardest search keeps to it too.
+    request.seconds = 5;
+    const HardestResult hard = hardestPuzzles(request);
+    EXPECT_TRUE(hard.designs.empty());
+    EXPECT_GT(hard.notAssemblable, 0u);
     request.minLevel = -1;
     EXPECT_FALSE(requestProblem(request).empty());
+}
+
+TEST(HardestSearch, ClimbsFromItsStartAndWritesDistinctPuzzlesOfOnePacking) {
+    DesignRequest request;
+    request.box = {3, 3, 3};
+    request.blocks = 5;
+    request.count = 4;
+    request.seconds = 4;
+    request.seed = 3;
+    const HardestResult r = hardestPuzzles(request);
+    ASSERT_GE(r.history.size(), 2u);
+    // The first best reported is the chain's start; every later one is harder, and the best is written first.
+    for (size_t i = 1; i < r.history.size(); ++i)
+        EXPECT_GT(r.history[i].nodesPerPacking, r.history[i - 1].nodesPerPacking);
+    ASSERT_EQ(r.designs.size(), 4u);
+    EXPECT_EQ(r.designs.front().difficulty.nodesPerPacking, r.history.back().nodesPerPacking);
+    EXPECT_GT(r.designs.front().difficulty.nodesPerPacking, r.history.front().nodesPerPacking);
+
+    TempDir dir;
+    std::set<std::vector<uint64_t>> pieceSets;
+    const auto files = writeDesigns(r.designs, dir.path(), std::nullopt, "");
+    for (size_t i = 0; i < files.size(); ++i) {
+        ASSERT_TRUE(files[i].ok);
+        if (i > 0) {
+            EXPECT_GE(r.designs[i - 1].difficulty.nodesPerPacking, r.designs[i].difficulty.nodesPerPacking);
+        }
+        Puzzle p;
+        ASSERT_FALSE(fncFile_get(p, files[i].path).empty());
+        EXPECT_EQ(bruteForce(p, false).distinctUnlabelled, 1u) << files[i].path;
+        // Blocks of one packing each: the same blocks would be the same puzzle.
+        std::vector<uint64_t> shapes;
+        for (int b = 0; b < kBlocks; ++b)
+            if (cubeOf(p, b) != 0) shapes.push_back(analysis::canonicalShape(cubeOf(p, b)));
+        std::sort(shapes.begin(), shapes.end());
+        EXPECT_TRUE(pieceSets.insert(shapes).second) << files[i].path;
+    }
+}
+
+TEST(StockSearch, KeepsExactlyTheBoxesAndChoicesOfOnePacking) {
+    // The sample's blocks but the last (so no box is as large as the brute force's slow case),
+    // every box and choice of two or more of them counted by brute force.
+    const Puzzle sample = buildSamplePuzzle();
+    StockRequest request;
+    request.pieces = stockOf(sample);
+    request.pieces[6] = 0;
+    request.count = 99;
+    request.seconds = 0;
+    const StockResult r = stockPuzzles(request);
+    EXPECT_EQ(r.stop, DesignStop::Exhausted);
+    using Found = std::pair<int, std::vector<uint64_t>>;  // box as xyz, shapes sorted
+    const auto shapesOf = [](const std::vector<uint64_t>& pieces) {
+        std::vector<uint64_t> out;
+        for (uint64_t m : pieces) out.push_back(analysis::canonicalShape(m));
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    std::set<Found> want, got;
+    for (int x = 2; x <= 4; ++x)
+        for (int y = x; y <= 4; ++y)
+            for (int z = y; z <= 4; ++z)
+                for (uint32_t set = 0; set < 256; ++set) {
+                    std::vector<uint64_t> pieces;
+                    int cells = 0;
+                    for (int i = 0; i < kBlocks; ++i)
+                        if ((set >> i & 1) && request.pieces[size_t(i)] != 0) {
+                            pieces.push_back(request.pieces[size_t(i)]);
+                            cells += std::popcount(request.pieces[size_t(i)]);
+                        }
+                    if (pieces.size() < 2 || std::popcount(set) != int(pieces.size()) || cells != x * y * z) continue;
+                    Blocks blocks{};
+                    std::copy(pieces.begin(), pieces.end(), blocks.begin());
+                    if (bruteForce(puzzleFromBlocks({x, y, z}, blocks), false).distinctUnlabelled == 1)
+                        want.insert({x * 100 + y * 10 + z, shapesOf(pieces)});
+                }
+    ASSERT_FALSE(want.empty());
+    for (const Design& d : r.designs) {
+        std::vector<uint64_t> pieces;
+        for (size_t b = 0; b < d.pieces.size(); ++b) {
+            EXPECT_EQ(analysis::canonicalShape(d.blocks[b]), analysis::canonicalShape(request.pieces[size_t(d.pieces[b])]));
+            pieces.push_back(request.pieces[size_t(d.pieces[b])]);
+        }
+        EXPECT_TRUE(got.insert({d.box.x * 100 + d.box.y * 10 + d.box.z, shapesOf(pieces)}).second);
+    }
+    EXPECT_EQ(got, want);
+
+    // A box fixed that no choice fills: nothing to judge, and the result says so.
+    request.box = analysis::BoxSize{2, 3, 4};
+    const StockResult none = stockPuzzles(request);
+    EXPECT_EQ(none.choices, 0u);
+    EXPECT_TRUE(none.designs.empty());
 }

@@ -13,6 +13,7 @@
 #include "app/Ini.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
@@ -178,6 +179,28 @@ TEST_F(DesignTest, CancelStopsTheSearchAtOnceAndEntriesFollowTheWindow) {
     EXPECT_EQ(dialog(), nullptr);
 }
 
+TEST_F(DesignTest, HardestSearchUsesTheWholeTimeAndBothChoicesAreKept) {
+    action("mnuToolDesign")->trigger();
+    ASSERT_NE(dialog(), nullptr);
+    set("spnBoxX", 3); set("spnBoxY", 3); set("spnBoxZ", 2); set("spnBlocks", 4);
+    set("spnCount", 2); set("spnSeconds", 2);
+    in<QCheckBox>("chkHardest")->setChecked(true);
+    in<QCheckBox>("chkAssemblable")->setChecked(true);
+    press("cmdDesignSearch");
+    EXPECT_FALSE(in<QCheckBox>("chkHardest")->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return dialog()->idle(); }));
+    ASSERT_FALSE(dialog()->designs().empty()) << in<QLabel>("lblDesignProgress")->text().toStdString();
+    for (const design::Design& d : dialog()->designs()) EXPECT_GE(d.assemblyLevel, 0);
+    EXPECT_TRUE(in<QLineEdit>("txtDesignCommand")->text().endsWith(QStringLiteral(" --out designs")));
+    EXPECT_TRUE(in<QLineEdit>("txtDesignCommand")->text().contains(QStringLiteral(" --assemblable --hardest ")));
+    dialog()->close();
+    ASSERT_TRUE(waitFor([&] { return dialog() == nullptr; }));
+    action("mnuToolDesign")->trigger();
+    ASSERT_NE(dialog(), nullptr);
+    EXPECT_TRUE(in<QCheckBox>("chkHardest")->isChecked());
+    EXPECT_TRUE(in<QCheckBox>("chkAssemblable")->isChecked());
+}
+
 TEST_F(DesignTest, CountShowsTheRatingAndOffersTheNearestUniqueVariant) {
     // The sample: no password, so its count offers the variants; the rating follows the verdict.
     action("mnuAnalysisCount")->trigger();
@@ -247,6 +270,8 @@ TEST(DesignFieldsIni, KeptBetweenRunsAndBadValuesIgnored) {
     f.request.blocks = 5;
     f.request.minCells = 4;
     f.request.noFlat = true;
+    f.request.assemblable = true;
+    f.hardest = true;
     f.request.seconds = 90;
     f.request.seed = 12345678901234ull;
     f.fixedSeed = true;
@@ -261,6 +286,8 @@ TEST(DesignFieldsIni, KeptBetweenRunsAndBadValuesIgnored) {
     EXPECT_EQ(back.request.blocks, 5);
     EXPECT_EQ(back.request.minCells, 4);
     EXPECT_TRUE(back.request.noFlat);
+    EXPECT_TRUE(back.request.assemblable);
+    EXPECT_TRUE(back.hardest);
     EXPECT_EQ(back.request.seconds, 90);
     EXPECT_TRUE(back.fixedSeed);
     EXPECT_EQ(back.request.seed, 12345678901234ull);
