@@ -12,7 +12,7 @@ constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
 constexpr uint64_t kLayer0 = 0xFFFF;
 constexpr uint64_t kColumn0 = 0x0101010101010101ull;
 constexpr uint64_t kColumn7 = kColumn0 << 7;
-constexpr int kMemoBits = 15;
+constexpr int kMemoBits = 10;
 
 // The cells beyond a set along an axis (0 x, 1 y, 2 z), toward higher
 // coordinates or lower, the set's own cells left out.
