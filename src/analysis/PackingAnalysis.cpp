@@ -68,6 +68,8 @@ struct PackingAnalysis::Data {
     std::vector<int> mirrorType;       // per type, its mirror image's
     bool mirrorClosed = true;          // every type's mirror image among the types, as many times
     std::vector<int> chain;          // single-block types fixed, in turn, to break the symmetry
+    // Of each chain type, orbitHeads() under every rotation: what each candidate's first level fixes.
+    std::vector<std::vector<std::pair<uint64_t, uint32_t>>> rootHeads;
     uint64_t labellings = 1;         // orders of equal blocks: product of their counts' factorials
     SearchState root;
     std::unique_ptr<ItemSet> items;
@@ -215,7 +217,11 @@ struct PackingAnalysis::Data {
                     next.push_back(s);
                     continue;
                 }
-                for (const auto& [p, stabilizer] : orbitHeads(size_t(t), s.group, s.filled)) {
+                const bool atRoot = s.group == root.group && s.filled == root.filled && size_t(t) < rootHeads.size() &&
+                                    !rootHeads[size_t(t)].empty();
+                std::vector<std::pair<uint64_t, uint32_t>> computed;
+                const auto& heads = atRoot ? rootHeads[size_t(t)] : (computed = orbitHeads(size_t(t), s.group, s.filled));
+                for (const auto& [p, stabilizer] : heads) {
                     SearchState c = s;
                     c.filled |= p;
                     c.left[t] = 0;
@@ -477,7 +483,9 @@ PackingAnalysis::PackingAnalysis(const BlockCells& in) {
         std::vector<Candidate> candidates;
         for (size_t t = 0; t < d->types.size(); ++t) {
             if (d->types[t].blocks.size() != 1) continue;
-            const size_t orbits = d->orbitHeads(t, d->root.group, d->root.filled).size();
+            d->rootHeads.resize(d->types.size());
+            d->rootHeads[t] = d->orbitHeads(t, d->root.group, d->root.filled);
+            const size_t orbits = d->rootHeads[t].size();
             candidates.push_back({int(t), double(d->types[t].placements.size()) / double(std::max<size_t>(orbits, 1))});
         }
         std::stable_sort(candidates.begin(), candidates.end(),

@@ -76,6 +76,9 @@ struct CountOptions {
     // With one thread, a report every this many nodes instead (0: by time): a
     // trace that is the same on any machine.
     uint64_t progressNodes = 0;
+    // Reported, a count with cells to spare foretold at this many nodes or more
+    // splits its parts finer, so that the share done follows the work.
+    uint64_t finerFrom = 2000000;
     // false: no finer parts for threads to share; for small searches run many times over.
     bool split = true;
     // Off: the search without its shortcuts, only to check that they change no count.

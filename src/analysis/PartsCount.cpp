@@ -170,10 +170,19 @@ std::pair<double, double> ShareModel::share() const {
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
                        const std::vector<SearchState>& given, uint64_t labellings, const CountOptions& options,
                        const std::function<PackingVisitor()>& visitors) {
-    // Reported, a count with cells to spare splits its parts once more, by their
-    // first piece: the same trees, but none so big that the share done hangs on it.
+    // Reported, a long count with cells to spare splits its parts once more, by
+    // their first piece: the same trees, but none so big that the share done
+    // hangs on it. Each part's start costs, so a short count is left as it is.
     std::vector<SearchState> finer;
-    if (options.progress && !options.limit) {
+    const auto foretold = [&] {
+        EstimateOptions o;
+        o.probes = 4 * given.size();
+        o.countBelow = 0;
+        return estimateParts(items, placementsByType, given, o).nodes.value;
+    };
+    const bool byPiece = std::any_of(given.begin(), given.end(), [](const SearchState& s) { return s.empties > 0; });
+    if (options.progress && !options.limit && byPiece &&
+        (options.finerFrom == 0 || foretold() >= double(options.finerFrom))) {
         for (const SearchState& part : given)
             for (const SearchState& c : splitByPiece(placementsByType, part)) finer.push_back(c);
     }

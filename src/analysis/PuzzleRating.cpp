@@ -25,9 +25,8 @@ int ratingOfNodes(double nodesPerPacking) {
     return std::clamp(1 + step, 1, 10);
 }
 
-std::optional<PuzzleRating> rateCounted(const PackingAnalysis& analysis, const CountResult& count,
-                                        const RatingOptions& options) {
-    if (!count.complete || count.distinctUnlabelled == 0 || !analysis.problems().empty()) return std::nullopt;
+PuzzleRating rateWithPackings(const PackingAnalysis& analysis, uint64_t distinctPackings,
+                              const RatingOptions& options) {
     DifficultySearch search(analysis.placementsByType(), analysis.symmetryParts());
     TreeSize size;
     if (options.exactNodes == 0) {
@@ -43,9 +42,15 @@ std::optional<PuzzleRating> rateCounted(const PackingAnalysis& analysis, const C
     r.low = size.low;
     r.high = size.high;
     r.estimated = size.estimated;
-    r.nodesPerPacking = size.nodes / double(count.distinctUnlabelled);
+    r.nodesPerPacking = size.nodes / double(distinctPackings);
     r.rating = ratingOfNodes(r.nodesPerPacking);
     return r;
+}
+
+std::optional<PuzzleRating> rateCounted(const PackingAnalysis& analysis, const CountResult& count,
+                                        const RatingOptions& options) {
+    if (!count.complete || count.distinctUnlabelled == 0 || !analysis.problems().empty()) return std::nullopt;
+    return rateWithPackings(analysis, count.distinctUnlabelled, options);
 }
 
 std::optional<PuzzleRating> rateIfQuick(const Puzzle& puzzle) {

@@ -37,6 +37,11 @@ int ratingOfNodes(double nodesPerPacking);
 std::optional<PuzzleRating> rateCounted(const PackingAnalysis& analysis, const CountResult& count,
                                         const RatingOptions& options = {});
 
+// The same for a puzzle known to have `distinctPackings` distinct packings, without
+// counting them: a designer can rate a candidate before it proves it unique.
+PuzzleRating rateWithPackings(const PackingAnalysis& analysis, uint64_t distinctPackings,
+                              const RatingOptions& options = {});
+
 // Count and rating together for a place that must not wait long (the printable
 // sheet): nothing when the count's search is foreseen to be large, the same
 // answer whatever the machine's load.

@@ -85,8 +85,7 @@ bool Judge::obviousSecondPacking(const Blocks& blocks) const {
     return false;
 }
 
-Uniqueness Judge::uniqueness(const Blocks& blocks, const std::atomic<bool>* cancel) const {
-    const analysis::PackingAnalysis a(puzzleFromBlocks(box_, blocks));
+Uniqueness Judge::uniqueness(const analysis::PackingAnalysis& a, const std::atomic<bool>* cancel) const {
     if (!a.problems().empty()) return Uniqueness::NoPacking;
     analysis::DistinctPackings walk(a);
     if (walk.at(1, cancel)) return Uniqueness::NotUnique;
@@ -94,22 +93,34 @@ Uniqueness Judge::uniqueness(const Blocks& blocks, const std::atomic<bool>* canc
     return walk.found() == 1 ? Uniqueness::Unique : Uniqueness::NoPacking;
 }
 
+Uniqueness Judge::uniqueness(const Blocks& blocks, const std::atomic<bool>* cancel) const {
+    return uniqueness(analysis::PackingAnalysis(puzzleFromBlocks(box_, blocks)), cancel);
+}
+
 Judge::Outcome Judge::judge(const Blocks& blocks, int minRating, const std::atomic<bool>* cancel,
-                            Design& design) const {
+                            Design& design, double above) const {
     design.box = box_;
     design.blocks = blocks;
     if (obviousSecondPacking(blocks)) return Outcome::NotUnique;
-    switch (uniqueness(blocks, cancel)) {
+    const analysis::PackingAnalysis a(puzzleFromBlocks(box_, blocks));
+    if (!a.problems().empty()) return Outcome::NotUnique;
+    std::optional<analysis::PuzzleRating> rating;
+    if (above >= 0) {
+        // One packing would be the rating's divisor: below the bound it cannot matter.
+        rating = analysis::rateWithPackings(a, 1);
+        design.difficulty = *rating;
+        if (rating->nodesPerPacking < above) return Outcome::Bounded;
+    }
+    switch (uniqueness(a, cancel)) {
     case Uniqueness::Unique: break;
     case Uniqueness::Stopped: return Outcome::Stopped;
     default: return Outcome::NotUnique;
     }
-    const analysis::PackingAnalysis a(puzzleFromBlocks(box_, blocks));
     analysis::CountOptions once;
     once.threads = 1;
     once.split = false;
     const analysis::CountResult count = a.count(once);
-    const auto rating = analysis::rateCounted(a, count);
+    if (!rating) rating = analysis::rateCounted(a, count);
     if (!rating) return Outcome::NotUnique;
     design.difficulty = *rating;
     design.solutions = count.solutions;

@@ -6,6 +6,8 @@
 
 #include "design/DesignRequest.h"
 
+#include "analysis/PackingAnalysis.h"
+
 #include <memory>
 #include <optional>
 
@@ -34,14 +36,18 @@ public:
     // exchanging blocks of one shape turn one into the other.
     std::vector<std::pair<uint64_t, uint64_t>> canonicalKey(const Blocks& blocks) const;
 
-    enum class Outcome { Accepted, NotUnique, TooEasy, Stopped };
+    enum class Outcome { Accepted, NotUnique, TooEasy, Stopped, Bounded };
     // The whole judgement: uniqueness, then (when unique) the rating, kept when
     // at least minRating. `design` gets the figures either way. The rating takes
     // milliseconds and is not cancelled: a unique puzzle found in time is rated.
-    Outcome judge(const Blocks& blocks, int minRating, const std::atomic<bool>* cancel, Design& design) const;
+    // With `above` >= 0 the rating comes first (as it would be if unique), and a
+    // candidate rated below `above` nodes per packing is Bounded, never proved unique.
+    Outcome judge(const Blocks& blocks, int minRating, const std::atomic<bool>* cancel, Design& design,
+                  double above = -1) const;
 
 private:
     bool sameUnderRotation(const Blocks& a, const Blocks& b) const;
+    Uniqueness uniqueness(const analysis::PackingAnalysis& a, const std::atomic<bool>* cancel) const;
     analysis::BoxSize box_;
     std::vector<analysis::BoxSymmetry> symmetries_;
 };

@@ -27,8 +27,11 @@ int ratingOf(const Design& d) { return d.difficulty.rating; }
 
 // Annealing temperature in score units: from a rating step's worth of leeway down to almost none.
 constexpr double kHot = 1.3, kCold = 0.05;
-// Steps without a better cut before a chain goes back to its best.
+// Steps without a better cut before a chain goes back to its best, and returns
+// to it without a better one before it starts afresh: a climb from a new unique
+// cut finds more than one stuck where every neighbour was judged.
 constexpr int kPatience = 400;
+constexpr int kReturns = 3;
 
 int size(uint64_t m) { return std::popcount(m); }
 
@@ -175,69 +178,88 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                 d.seed = request.seed;
                 d.attempt = (uint64_t(thread) << 40) + judged++;
             };
-            // A unique start: random cuts brought down to one packing, as the sampler does.
-            Design current;
-            for (uint64_t attempt = 0;; ++attempt) {
-                if (stop.load()) return;
-                Cut cut;
-                SplitMix draw(attemptSeed(request.seed, (uint64_t(thread) << 40) + attempt + 1));
-                if (randomCut(request, lists, draw, cut) != CutOutcome::Made) continue;
-                Judge::Outcome o = judge.judge(cut.blocks, 1, &stop, current);
-                if (o == Judge::Outcome::NotUnique) {
-                    RefineStats refined;
-                    const bool one = refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined);
-                    // Its first count is the cut's again; the variants passed on the way pack many ways.
-                    const uint64_t variants = refined.judged > 0 ? refined.judged - 1 : 0;
-                    tried.fetch_add(variants);
-                    notUnique.fetch_add(variants);
-                    if (one) o = judge.judge(cut.blocks, 1, &stop, current);
-                }
-                if (o == Judge::Outcome::Stopped) return;
-                tried.fetch_add(1);
-                if (o == Judge::Outcome::Accepted) break;
-                notUnique.fetch_add(1);
-            }
-            named(current);
-            offer(current);
-            Design chainBest = current;
-            // Every cut judged by this chain: its design when unique.
-            std::unordered_map<uint64_t, std::optional<Design>> seen{{keyOf(current.blocks), current}};
-            int sinceBetter = 0;
+            uint64_t attempt = 0;
             while (!stop.load()) {
-                const double t = request.seconds > 0 ? std::min(1.0, elapsed() / request.seconds) : 0.5;
-                const double temperature = kHot * std::pow(kCold / kHot, t);
-                Blocks next = current.blocks;
-                if (!step(request, next, rng)) continue;
-                const uint64_t key = keyOf(next);
-                auto known = seen.find(key);
-                if (known == seen.end()) {
-                    Design d;
-                    const Judge::Outcome o = judge.judge(next, 1, &stop, d);
-                    if (o == Judge::Outcome::Stopped) break;
+                // A unique start: random cuts brought down to one packing, as the sampler does.
+                Design current;
+                for (;; ++attempt) {
+                    if (stop.load()) return;
+                    Cut cut;
+                    SplitMix draw(attemptSeed(request.seed, (uint64_t(thread) << 40) + attempt + 1));
+                    if (randomCut(request, lists, draw, cut) != CutOutcome::Made) continue;
+                    Judge::Outcome o = judge.judge(cut.blocks, 1, &stop, current);
+                    if (o == Judge::Outcome::NotUnique) {
+                        RefineStats refined;
+                        const bool one = refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined);
+                        // Its first count is the cut's again; the variants passed on the way pack many ways.
+                        const uint64_t variants = refined.judged > 0 ? refined.judged - 1 : 0;
+                        tried.fetch_add(variants);
+                        notUnique.fetch_add(variants);
+                        if (one) o = judge.judge(cut.blocks, 1, &stop, current);
+                    }
+                    if (o == Judge::Outcome::Stopped) return;
                     tried.fetch_add(1);
                     if (o == Judge::Outcome::Accepted) {
-                        named(d);
-                        offer(d);
-                    } else {
-                        notUnique.fetch_add(1);
+                        ++attempt;
+                        break;
                     }
-                    known = seen.emplace(key, o == Judge::Outcome::Accepted ? std::optional<Design>(d) : std::nullopt).first;
+                    notUnique.fetch_add(1);
                 }
-                if (!known->second) continue;
-                const Design& d = *known->second;
-                const double s = score(d);
-                const double gain = s - score(current);
-                if (gain < 0 && rng.below(1 << 20) >= int(std::exp(gain / temperature) * double(1 << 20))) {
-                    if (++sinceBetter > kPatience) current = chainBest, sinceBetter = 0;
-                    continue;
-                }
-                current = d;
-                accepted.fetch_add(1);
-                if (d.difficulty.nodesPerPacking > chainBest.difficulty.nodesPerPacking) {
-                    chainBest = d;
+                named(current);
+                offer(current);
+                Design chainBest = current;
+                // Every cut judged by this chain: its design when unique.
+                std::unordered_map<uint64_t, std::optional<Design>> seen{{keyOf(current.blocks), current}};
+                int sinceBetter = 0, returns = 0;
+                // A step that found nothing better: past the patience back to the best, or afresh.
+                const auto stale = [&] {
+                    if (++sinceBetter <= kPatience) return true;
+                    current = chainBest;
                     sinceBetter = 0;
-                } else if (++sinceBetter > kPatience) {
-                    current = chainBest, sinceBetter = 0;
+                    return ++returns <= kReturns;
+                };
+                while (!stop.load()) {
+                    const double t = request.seconds > 0 ? std::min(1.0, elapsed() / request.seconds) : 0.5;
+                    const double temperature = kHot * std::pow(kCold / kHot, t);
+                    Blocks next = current.blocks;
+                    if (!step(request, next, rng)) {
+                        if (!stale()) break;
+                        continue;
+                    }
+                    const uint64_t key = keyOf(next);
+                    auto known = seen.find(key);
+                    if (known == seen.end()) {
+                        Design d;
+                        const Judge::Outcome o = judge.judge(next, 1, &stop, d);
+                        if (o == Judge::Outcome::Stopped) break;
+                        tried.fetch_add(1);
+                        if (o == Judge::Outcome::Accepted) {
+                            named(d);
+                            offer(d);
+                        } else {
+                            notUnique.fetch_add(1);
+                        }
+                        known = seen.emplace(key, o == Judge::Outcome::Accepted ? std::optional<Design>(d) : std::nullopt).first;
+                    }
+                    if (!known->second) {
+                        if (!stale()) break;
+                        continue;
+                    }
+                    const Design& d = *known->second;
+                    const double s = score(d);
+                    const double gain = s - score(current);
+                    if (gain < 0 && rng.below(1 << 20) >= int(std::exp(gain / temperature) * double(1 << 20))) {
+                        if (!stale()) break;
+                        continue;
+                    }
+                    current = d;
+                    accepted.fetch_add(1);
+                    if (d.difficulty.nodesPerPacking > chainBest.difficulty.nodesPerPacking) {
+                        chainBest = d;
+                        sinceBetter = returns = 0;
+                    } else if (!stale()) {
+                        break;
+                    }
                 }
             }
         },

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <mutex>
 
 namespace tessaro::design {
@@ -116,6 +117,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     // Judges a batch in parallel, keeping the hardest; true when the run must end (time, cancel).
     std::vector<Design> found;
     std::mutex rejectedMutex;
+    std::atomic<uint64_t> bounded{0};
     int depth = 0;
     const auto judgeBatch = [&](const std::vector<Blocks>& batch) {
         const double left = request.seconds > 0 ? request.seconds - elapsed() : 0;
@@ -127,19 +129,34 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
         std::vector<char> finished(batch.size(), 0);  // judged to the end
         std::atomic<size_t> next{0};
         std::atomic<bool> stopped{false};
+        // Nodes per packing of the count hardest kept so far, this batch's too: once
+        // the list is full, a variant rated below its last cannot enter and is not
+        // proved unique (an equal one might, by coming earlier).
+        std::vector<double> top;
+        for (const Design& d : found) top.push_back(d.difficulty.nodesPerPacking);
+        const auto bound = [&] { return top.size() >= size_t(request.count) ? top.back() : -1.0; };
+        std::atomic<double> above{bound()};
         WorkerPool pool(request.threads, left, control);
         pool.run(
             [&](const std::atomic<bool>& stop) {
                 for (size_t i; (i = next.fetch_add(1)) < batch.size();) {
                     if (!offerable(batch[i])) continue;
                     Design d;
-                    const Judge::Outcome o = judge.judge(batch[i], request.minRating, &stop, d);
+                    const Judge::Outcome o = judge.judge(batch[i], request.minRating, &stop, d, above.load());
                     if (o == Judge::Outcome::Stopped) {
                         stopped = true;
                         return;
                     }
                     finished[i] = 1;
-                    if (o == Judge::Outcome::Accepted) judged[i] = d;
+                    if (o == Judge::Outcome::Bounded) bounded.fetch_add(1);
+                    if (o == Judge::Outcome::Accepted) {
+                        judged[i] = d;
+                        std::lock_guard lock(rejectedMutex);
+                        top.insert(std::upper_bound(top.begin(), top.end(), d.difficulty.nodesPerPacking, std::greater<>()),
+                                   d.difficulty.nodesPerPacking);
+                        if (top.size() > size_t(request.count)) top.pop_back();
+                        above = bound();
+                    }
                     if (o == Judge::Outcome::TooEasy) {
                         std::lock_guard lock(rejectedMutex);
                         result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
@@ -222,6 +239,7 @@ NearestResult nearestUnique(const NearestRequest& request, const DesignControl& 
     if (control.found)
         for (const Design& d : result.designs) control.found(d);
     result.seconds = elapsed();
+    result.bounded = bounded.load();
     return result;
 }
 

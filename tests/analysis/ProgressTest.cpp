@@ -57,6 +57,8 @@ TEST(Progress, ShareAndEndFollowTheWorkAndCountsStayTheSame) {
         std::vector<Report> reports;
         CountOptions reported = plain;
         reported.progressNodes = exact.nodes / 400;
+        // Split finer as a count of a minute would be.
+        reported.finerFrom = 0;
         reported.progress = [&](const Progress& p) {
             reports.push_back({double(p.nodes), p.done, p.remaining, p.seconds});
         };

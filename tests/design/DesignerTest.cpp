@@ -155,6 +155,23 @@ TEST(Designer, NearestVariantsAreExactlyTheUniqueSingleMoves) {
     }
     EXPECT_EQ(got, want);
 
+    // Asked for the two hardest within two moves: the first two of all, the rest rated and
+    // left unproved once two were kept.
+    request.maxMoves = 2;
+    const NearestResult all = nearestUnique(request);
+    request.count = 2;
+    const NearestResult two = nearestUnique(request);
+    ASSERT_EQ(two.designs.size(), 2u);
+    ASSERT_GT(all.designs.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) EXPECT_EQ(two.designs[i].blocks, all.designs[i].blocks) << i;
+    EXPECT_GT(two.bounded, 0u);
+    EXPECT_EQ(all.bounded, 0u);
+    request.maxMoves = 1;
+    // No block under the smallest size asked: every move here leaves a bar of two.
+    request.minCells = 3;
+    EXPECT_TRUE(nearestUnique(request).designs.empty());
+    request.minCells = 2;
+
     // With no move allowed there is nothing to find, and the result says so.
     request.maxMoves = 0;
     const NearestResult none = nearestUnique(request);
