@@ -179,7 +179,7 @@ int startUp(const fs::path& bin) {
 
 }  // namespace
 
-int countOne(const std::string& file, const std::string& order, int threads, bool progress) {
+int countOne(const std::string& file, const std::string& order, int threads, double progress) {
     const std::optional<Puzzle> p = readPuzzle(file);
     if (!p) return 1;
     std::array<int, kBlocks> perm{};
@@ -188,7 +188,7 @@ int countOne(const std::string& file, const std::string& order, int threads, boo
     analysis::CountOptions o;
     o.threads = threads;
     // Reports taken and dropped: what the progress's estimate costs the count.
-    if (progress) o.progress = [](const analysis::Progress&) {};
+    if (progress > 0) o.progress = [](const analysis::Progress&) {}, o.progressInterval = progress;
     const analysis::CountResult r = a.count(o);
     std::printf("%llu packings, %llu distinct, %llu nodes, %.4f s\n", (unsigned long long)r.solutions,
                 (unsigned long long)r.distinct, (unsigned long long)r.nodes, r.seconds);

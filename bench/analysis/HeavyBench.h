@@ -12,7 +12,8 @@ namespace tessaro::bench {
 int heavyBench(const std::string& dir, const char* self);
 // One count of one file on `threads` threads, its blocks renumbered by `order`
 // (new block i is the file's block order[i], digits 1..8): for instruction counts;
-// `progress`: with progress reports, as the command line always asks for.
-int countOne(const std::string& file, const std::string& order, int threads, bool progress = false);
+// `progress` > 0: with progress reports every so many seconds, as the command line
+// always asks for them (under callgrind, scaled by its slowdown).
+int countOne(const std::string& file, const std::string& order, int threads, double progress = 0);
 
 }  // namespace tessaro::bench

@@ -4,7 +4,8 @@
 // heavy puzzles (set-up included, 1 and 2 threads) and the start-up figure.
 //
 //   analysis_bench [--quick] [--heavy-only] [HEAVY_DIR]
-//   analysis_bench --count FILE [ORDER] [THREADS] [progress]   (one count, for callgrind)
+//   analysis_bench --count FILE [ORDER] [THREADS] [progress[:SECONDS]]   (one count, for callgrind;
+//   progress: with reports every 0.25 s or every SECONDS)
 //   (--quick: skip the yardstick on the slow cases; HEAVY_DIR: the heavy
 //   puzzles' folder, by default the one next to the source tree)
 #include "DancingLinks.h"
@@ -86,7 +87,9 @@ std::vector<Case> cases() {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--count") == 0)
         return bench::countOne(argv[2], argc > 3 ? argv[3] : "12345678", argc > 4 ? std::atoi(argv[4]) : 1,
-                               argc > 5 && std::strcmp(argv[5], "progress") == 0);
+                               argc > 5 && std::strncmp(argv[5], "progress", 8) == 0
+                                   ? (argv[5][8] == ':' ? std::atof(argv[5] + 9) : 0.25)
+                                   : 0);
     bool quick = false, heavyOnly = false;
     std::string heavyDir = TESSARO_HEAVY_DIR;
     for (int i = 1; i < argc; ++i) {
