@@ -1,17 +1,20 @@
-// The assembly check on the shared heavy puzzles: the time of one check per
-// packing, the packings that can be built and those built by drops alone, and the
-// walk's cost against the count it goes with (one thread each).
+// The assembly check on the shared heavy puzzles: the packings that can be built
+// and those built by drops alone, the time of one check per packing (the check
+// alone and the count's judge), and what judging every packing adds to the count
+// (one thread, the best of three runs each, in the thread's processor time: a
+// busy machine changes it less than the clock on the wall).
 //   assembly_bench [HEAVY_DIR]
 #include "analysis/AssemblyCount.h"
 #include "analysis/PackingAnalysis.h"
 #include "files/PuzzleFile.h"
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 using namespace tessaro;
@@ -19,9 +22,24 @@ using namespace tessaro::analysis;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
 
-double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+// Seconds per call of `one` over the sample, repeated for a fair time; `begin` starts each round afresh.
+template <class B, class F>
+double perPacking(const std::vector<Packing>& sample, B&& begin, F&& one) {
+    int rounds = 0;
+    const double t0 = cpuSeconds();
+    do {
+        begin();
+        for (const Packing& pk : sample) one(pk);
+        ++rounds;
+    } while (cpuSeconds() - t0 < 0.3);
+    return (cpuSeconds() - t0) / double(std::max<size_t>(1, sample.size() * size_t(rounds)));
+}
 
 }  // namespace
 
@@ -35,20 +53,31 @@ int main(int argc, char** argv) {
     for (const auto& e : std::filesystem::directory_iterator(dir))
         if (e.path().extension() == ".bin") files.push_back(e.path());
     std::sort(files.begin(), files.end());
-    std::printf("%-26s %10s %10s %10s %9s %9s %9s %8s %8s\n", "puzzle", "distinct", "assembl.", "drop only",
-                "count s", "walk s", "check us", "walk/cnt", "chk/cnt");
+    std::printf("%-26s %10s %10s %10s %9s %9s %9s %9s %8s\n", "puzzle", "distinct", "assembl.", "drop only",
+                "count s", "judged s", "check us", "judge us", "cost");
     for (const auto& f : files) {
         std::ifstream in(f, std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};
         Puzzle p;
         if (decodeRecord(bytes, p).kind != DecodeResult::Kind::Read) continue;
         const PackingAnalysis analysis(p);
-        CountOptions one;
-        one.threads = 1;
-        const CountResult count = analysis.count(one);
-        const AssemblyCounts walk = countAssemblies(p, false, 1);
+        CountOptions plain;
+        plain.threads = 1;
+        CountOptions judged = plain;
+        judgeAssembly(judged, analysis.box());
+        CountResult count, withJudge;
+        double countSeconds = 1e9, judgedSeconds = 1e9;
+        for (int run = 0; run < 3; ++run) {
+            double t = cpuSeconds();
+            count = analysis.count(plain);
+            countSeconds = std::min(countSeconds, cpuSeconds() - t);
+            t = cpuSeconds();
+            withJudge = analysis.count(judged);
+            judgedSeconds = std::min(judgedSeconds, cpuSeconds() - t);
+        }
+        const std::optional<AssemblyCounts> built = assemblyCounts(withJudge);
 
-        // The check alone, on the first packings the browser would show.
+        // One check alone, on the first packings the browser would show.
         DistinctPackings some(analysis);
         std::vector<Packing> sample;
         for (size_t i = 0; i < 2000; ++i) {
@@ -57,21 +86,23 @@ int main(int argc, char** argv) {
             sample.push_back(*pk);
         }
         const AssemblyCheck check(analysis.box());
-        uint64_t built = 0;
-        int rounds = 0;
-        const auto t0 = Clock::now();
-        do {
-            for (const Packing& pk : sample) built += check.verdict(pk).assemblable;
-            ++rounds;
-        } while (since(t0) < 0.3);
-        const double perCheck = since(t0) / double(std::max<size_t>(1, sample.size() * size_t(rounds)));
-        const double checks = perCheck * double(walk.packings);
-        std::printf("%-26s %10llu %10llu %10llu %9.3f %9.3f %9.2f %7.0f%% %7.0f%%%s\n", f.stem().c_str(),
-                    (unsigned long long)walk.distinct, (unsigned long long)walk.assemblable,
-                    (unsigned long long)walk.dropOnly, count.seconds, walk.seconds, perCheck * 1e6,
-                    100 * walk.seconds / count.seconds, 100 * checks / count.seconds,
-                    walk.distinct == count.distinctUnlabelled ? "" : "  (distinct differs from the count!)");
-        if (built == 0 && !sample.empty()) std::printf("  (no sampled packing can be built)\n");
+        std::optional<AssemblyJudge> judge;
+        uint64_t yes = 0;
+        const double checkSeconds =
+            perPacking(sample, [] {}, [&](const Packing& pk) { yes += check.verdict(pk).assemblable; });
+        // Afresh each round: what the judge kept from the round before would flatter it.
+        const double judgeSeconds = perPacking(
+            sample, [&] { judge.emplace(analysis.box()); }, [&](const Packing& pk) { yes += (*judge)(pk).assemblable; });
+        const bool agreed = std::all_of(sample.begin(), sample.end(), [&](const Packing& pk) {
+            const AssemblyVerdict a = check.verdict(pk), b = (*judge)(pk);
+            return a.assemblable == b.assemblable && a.dropOnly == b.dropOnly;
+        });
+        std::printf("%-26s %10llu %10llu %10llu %9.3f %9.3f %9.2f %9.2f %7.0f%%%s%s\n", f.stem().c_str(),
+                    (unsigned long long)count.distinctUnlabelled, built ? (unsigned long long)built->assemblable : 0ull,
+                    built ? (unsigned long long)built->dropOnly : 0ull, countSeconds, judgedSeconds,
+                    checkSeconds * 1e6, judgeSeconds * 1e6, 100 * (judgedSeconds - countSeconds) / countSeconds,
+                    built ? "" : "  (no counts!)", withJudge.distinctUnlabelled == count.distinctUnlabelled ? "" : "  (the count differs!)");
+        if (!agreed) std::printf("  (the judge and the check disagree on the sample!)\n");
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <mutex>
 #include <tuple>
 
 namespace tessaro::analysis {
@@ -150,6 +151,22 @@ struct PackingAnalysis::Data {
     }
 
     bool classes(uint64_t typePackings, const std::atomic<bool>* cancel, CountResult& r) const;
+
+    // The rotations among `group` (bit per index) that map the packing onto itself, the identity included.
+    uint64_t ownSymmetries(const std::vector<Item>& pieces, uint32_t within) const {
+        uint64_t own = 1;
+        for (uint32_t m = within & ~uint32_t(1); m != 0; m &= m - 1) {
+            const BoxSymmetry& g = group[size_t(std::countr_zero(m))];
+            bool same = true;
+            for (size_t i = 0; i < pieces.size() && same; ++i) {
+                const uint64_t image = g.apply(pieces[i].mask);
+                same = std::any_of(pieces.begin(), pieces.end(),
+                                   [&](const Item& o) { return o.mask == image && o.type == pieces[i].type; });
+            }
+            own += same ? 1 : 0;
+        }
+        return own;
+    }
 
     Packing toPacking(const std::vector<Item>& pieces) const {
         Packing out = kept;
@@ -527,12 +544,58 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
     if (d.mirrorClosed) r.distinctMirror = 0;
     r.complete = !d.problems.empty();
     if (d.problems.empty() && !(options.limit && *options.limit == 0)) {
+        // Judged, a packing weighs as many as it stands for times its own rotations
+        // within its part's: summed over every part, the rotations' count per class.
+        std::mutex mutex;
+        std::vector<std::shared_ptr<std::array<uint64_t, 2>>> shares;
+        std::function<PackingVisitor()> visitors;
+        if (options.judge)
+            visitors = [&]() -> PackingVisitor {
+                auto mine = std::make_shared<std::array<uint64_t, 2>>();
+                {
+                    std::lock_guard lock(mutex);
+                    shares.push_back(mine);
+                }
+                std::array<uint64_t, kBlocks> cells{};
+                int keptCount = 0;
+                for (uint64_t k : d.kept)
+                    if (k != 0) cells[size_t(keptCount++)] = k;
+                return [&d, judge = options.judge(), mine, cells, keptCount, bits = std::vector<uint8_t>(1),
+                        pieces = std::vector<Item>()](std::span<const Item> first, int lastType,
+                                                      std::span<const uint64_t> lasts, const SearchState& part) mutable {
+                    size_t n = size_t(keptCount);
+                    for (const Item& it : first)
+                        if (n < cells.size()) cells[n++] = it.mask;
+                    const size_t count = std::max<size_t>(lasts.size(), 1);
+                    if (bits.size() < count) bits.resize(count);
+                    judge(std::span<const uint64_t>(cells.data(), n), lasts, bits.data());
+                    const bool turns = (part.group & ~uint32_t(1)) != 0;
+                    for (size_t i = 0; i < count; ++i) {
+                        const unsigned b = bits[i] & 3;
+                        if (b == 0) continue;
+                        uint64_t share = part.weight;
+                        if (turns) {
+                            pieces.assign(first.begin(), first.end());
+                            if (!lasts.empty()) pieces.push_back({lasts[i], uint8_t(lastType), 1});
+                            share *= d.ownSymmetries(pieces, part.group);
+                        }
+                        (*mine)[0] += (b & 1) * share;
+                        (*mine)[1] += (b >> 1) * share;
+                    }
+                };
+            };
         const PartsTotal found = searchParts(*d.items, d.placementsByType,
                                              d.countParts(options.split ? d.fastestChain() : d.chain, options.split),
-                                             d.labellings, options);
+                                             d.labellings, options, visitors);
         r.nodes = found.nodes;
         if (found.first) r.first = d.toPacking(*found.first);
         r.complete = found.complete && d.classes(found.packings, options.cancel, r);
+        if (r.complete && options.judge) {
+            std::array<uint64_t, 2> sum{};
+            for (const auto& mine : shares)
+                for (size_t k = 0; k < 2; ++k) sum[k] += (*mine)[k];
+            r.judged = std::array<uint64_t, 2>{sum[0] / d.group.size(), sum[1] / d.group.size()};
+        }
         if (!r.complete) {
             // Lower bounds: a class holds at most as many packings as there are rotations.
             const uint64_t order = d.group.size();

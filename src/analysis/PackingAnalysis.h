@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,12 @@ struct Progress {
     uint64_t nodes = 0;      // nodes the search has visited
 };
 
+// Handed the packings a count finds in batches: the cells of the blocks `first`
+// (in an order of the search's, the same first blocks as often as it can) with
+// each of `lasts`, the cells of one more block; writes each packing's bits to
+// bits[i]. With no `lasts`, `first` alone is the packing, its bits in bits[0].
+using PackingJudge = std::function<void(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits)>;
+
 struct CountOptions {
     std::optional<uint64_t> limit;  // stop once this many packings are found
     int threads = 0;                // 0: every core
@@ -76,6 +83,10 @@ struct CountOptions {
     bool split = true;
     // Off: the search without its shortcuts, only to check that they change no count.
     bool shortcuts = true;
+    // Sorts the packings into two classes, a bit each (PackingJudge), made once
+    // per counting thread; CountResult::judged counts the distinct packings of
+    // each class. The count then finds its packings one at a time, at some cost.
+    std::function<PackingJudge()> judge;
 };
 
 struct SearchEstimate {
@@ -101,6 +112,9 @@ struct CountResult {
     int symmetry = 1;       // box rotations used
     double seconds = 0;
     std::optional<Packing> first;  // the first packing in search order
+    // With CountOptions::judge and a whole count: of the distinct packings (as
+    // distinctUnlabelled), those the judge gave bit 0 and those it gave bit 1.
+    std::optional<std::array<uint64_t, 2>> judged;
 };
 
 // The blocks as cell sets: shapes[b] block b's cells anywhere (0: no block);

@@ -168,7 +168,8 @@ std::pair<double, double> ShareModel::share() const {
 }
 
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
-                       const std::vector<SearchState>& given, uint64_t labellings, const CountOptions& options) {
+                       const std::vector<SearchState>& given, uint64_t labellings, const CountOptions& options,
+                       const std::function<PackingVisitor()>& visitors) {
     // Reported, a long count with cells to spare splits its parts once more, by
     // their first piece: the same trees, but none so big that the share done
     // hangs on it. Each part's start costs, so a short count is left as it is.
@@ -220,12 +221,16 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
     const auto work = [&](WorkerCount& mine) {
         CoverSearch search(items);
         std::optional<PieceSearch> pieces;  // its tables are made only for a box with cells to spare
+        const PackingVisitor visit = visitors ? visitors() : PackingVisitor{};
+        const SearchState* current = nullptr;
+        std::vector<Item> firstHere;  // one at a time, the search keeps only the last packing
         uint64_t finished = 0;
         for (;;) {
             const size_t k = shared.nextPart.fetch_add(1);
             if (k >= parts.size() || shared.stop.load(std::memory_order_relaxed)) break;
             const SearchState& part = shared.parts[k];
             const size_t i = origin[k];
+            current = &part;
             mine.nodes.store(0, std::memory_order_relaxed);
             mine.path.store(-1, std::memory_order_relaxed);
             mine.size.store(-1, std::memory_order_relaxed);
@@ -234,7 +239,13 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
             bool ended = true;
             const std::vector<Item>* packing = nullptr;
             if (part.empties > 0 && part.filled != kFull) {
-                if (!pieces) pieces.emplace(placementsByType, options.shortcuts);
+                if (!pieces) {
+                    pieces.emplace(placementsByType, options.shortcuts);
+                    if (visit)
+                        pieces->onEachPacking([&](std::span<const Item> first, int lastType, std::span<const uint64_t> lasts) {
+                            visit(first, lastType, lasts, *current);
+                        });
+                }
                 ended = pieces->count(part, [&](uint64_t sofar) {
                     mine.found.store(finished + sofar * part.weight, std::memory_order_relaxed);
                     mine.nodes.store(pieces->nodes(), std::memory_order_relaxed);
@@ -250,15 +261,22 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
                 packing = &pieces->firstPacking();
             } else {
                 search.start(part);
-                for (;;) {
-                    ended = search.run(batch, true) == CoverSearch::Step::Done;
+                for (uint64_t seen = 0;;) {
+                    const CoverSearch::Step step = search.run(batch, !visit);
+                    if (step == CoverSearch::Step::Found) {
+                        if (search.leaves() == 1) firstHere = search.packing();
+                        visit(search.packing(), -1, {}, part);
+                        // The stop and the progress are looked at now and then, as between batches.
+                        if (++seen % 1024 != 0) continue;
+                    }
+                    ended = step == CoverSearch::Step::Done;
                     mine.found.store(finished + search.leaves() * part.weight, std::memory_order_relaxed);
                     mine.nodes.store(search.nodes(), std::memory_order_relaxed);
                     if (ended || shouldStop()) break;
                 }
                 leaves = search.leaves();
                 nodes = search.nodes();
-                packing = &search.packing();
+                packing = visit ? &firstHere : &search.packing();
             }
             mine.found.store(finished + leaves * part.weight, std::memory_order_relaxed);
             if (leaves > 0) {

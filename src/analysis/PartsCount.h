@@ -6,7 +6,9 @@
 #include "analysis/CoverSearch.h"
 #include "analysis/PackingAnalysis.h"
 
+#include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tessaro::analysis {
@@ -31,7 +33,14 @@ struct ShareModel {
     std::pair<double, double> share() const;
 };
 
+// Sees every packing a worker finds, with the part it belongs to, in batches as
+// PieceSearch::onEachPacking hands them over; each worker makes its own.
+using PackingVisitor = std::function<void(std::span<const Item> first, int lastType, std::span<const uint64_t> lasts,
+                                          const SearchState& part)>;
+
+// With `visitors`, the packings are found one at a time, which costs more than counting them.
 PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint64_t>>& placementsByType,
-                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options);
+                       const std::vector<SearchState>& parts, uint64_t labellings, const CountOptions& options,
+                       const std::function<PackingVisitor()>& visitors = {});
 
 }  // namespace tessaro::analysis

@@ -109,11 +109,15 @@ void PieceSearch::recordFirst(int lastType, uint32_t lastIndex) {
     if (lastType >= 0) first_.push_back({masks_[lastIndex], uint8_t(lastType), 1});
 }
 
-void PieceSearch::handLeaf(int lastType, uint32_t lastIndex) {
-    leaf_.assign(origin_->placed.begin(), origin_->placed.begin() + origin_->placedCount);
-    leaf_.insert(leaf_.end(), chosen_.begin(), chosen_.begin() + chosenCount_);
-    if (lastType >= 0) leaf_.push_back({masks_[lastIndex], uint8_t(lastType), 1});
-    each_(leaf_);
+void PieceSearch::beginLeaves() {
+    leafCount_ = 0;
+    for (int k = 0; k < origin_->placedCount && leafCount_ < leaf_.size(); ++k) leaf_[leafCount_++] = origin_->placed[size_t(k)];
+    for (int k = 0; k < chosenCount_ && leafCount_ < leaf_.size(); ++k) leaf_[leafCount_++] = chosen_[size_t(k)];
+    lasts_.clear();
+}
+
+void PieceSearch::addLasts(uint32_t word, uint64_t places) {
+    for (; places != 0; places &= places - 1) lasts_.push_back(masks_[64 * size_t(word) + size_t(std::countr_zero(places))]);
 }
 
 bool PieceSearch::descend(int level, uint64_t filled) {
@@ -147,32 +151,49 @@ bool PieceSearch::descend(int level, uint64_t filled) {
             recordFirst(best, 64 * w + uint32_t(std::countr_zero(alive[w])));
         }
         leaves_ += fewest;
-        for (uint32_t w = here.lo[size_t(best)]; each_ && w < here.hi[size_t(best)]; ++w)
-            for (uint64_t word = alive[w]; word != 0; word &= word - 1)
-                handLeaf(best, 64 * w + uint32_t(std::countr_zero(word)));
+        if (each_ && fewest > 0) {
+            beginLeaves();
+            for (uint32_t w = here.lo[size_t(best)]; w < here.hi[size_t(best)]; ++w) addLasts(w, alive[w]);
+            each_(std::span<const Item>(leaf_.data(), leafCount_), best, lasts_);
+        }
         return true;
     }
     if (best < 0) {
         if (leaves_++ == 0) recordFirst(-1, 0);
-        if (each_) handLeaf(-1, 0);
+        if (each_) {
+            beginLeaves();
+            each_(std::span<const Item>(leaf_.data(), leafCount_), -1, {});
+        }
         return true;
     }
-    if (shortcuts_ && pieces == 2 && leaves_ > 0 && !each_) {
+    if (shortcuts_ && pieces == 2 && leaves_ > 0) {
         // The last two pieces: every pair of places that miss each other is a packing.
         int other = best;
         for (int t = 0; t < types_; ++t)
             if (left_[size_t(t)] > 0 && t != best) other = t;
         uint64_t pairs = 0;
+        size_t base = 0;  // where the first of the two goes among the pieces handed over
+        if (each_) beginLeaves(), base = std::min(leafCount_, leaf_.size() - 1);
         for (uint32_t w = here.lo[size_t(best)]; w < here.hi[size_t(best)]; ++w)
             for (uint64_t word = alive[w]; word != 0; word &= word - 1) {
                 const uint32_t i = 64 * w + uint32_t(std::countr_zero(word));
                 const uint64_t* overlaps = overlaps_.data() + size_t(i) * words_;
                 uint32_t v = here.lo[size_t(other)];
+                if (each_) {
+                    leaf_[base] = {masks_[i], uint8_t(best), 1};
+                    leafCount_ = base + 1;
+                    lasts_.clear();
+                }
+                const auto pairUp = [&](uint32_t at, uint64_t places) {
+                    pairs += uint64_t(std::popcount(places));
+                    if (each_) addLasts(at, places);
+                };
                 if (other == best) {
-                    pairs += uint64_t(std::popcount(alive[w] & ~overlaps[w] & ~((uint64_t(2) << (i % 64)) - 1)));
+                    pairUp(w, alive[w] & ~overlaps[w] & ~((uint64_t(2) << (i % 64)) - 1));
                     v = w + 1;
                 }
-                for (; v < here.hi[size_t(other)]; ++v) pairs += uint64_t(std::popcount(alive[v] & ~overlaps[v]));
+                for (; v < here.hi[size_t(other)]; ++v) pairUp(v, alive[v] & ~overlaps[v]);
+                if (each_ && !lasts_.empty()) each_(std::span<const Item>(leaf_.data(), leafCount_), other, lasts_);
             }
         leaves_ += pairs;
         return true;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace tessaro::analysis {
@@ -39,9 +40,13 @@ public:
     Standing standing() const;
     // The first packing found by the last count, the state's pieces first; empty if none.
     const std::vector<Item>& firstPacking() const { return first_; }
-    // Hands every packing the counts find to `each` (the state's pieces first), at
-    // the cost of finding the last two pieces one pair at a time.
-    void onEachPacking(std::function<void(const std::vector<Item>&)> each) { each_ = std::move(each); }
+    // Hands every packing the counts find to `each`, in batches: the pieces `first`
+    // (the state's first) with each place of `lasts`, one more piece of kind
+    // `lastType`; with no `lasts`, `first` alone. The last two pieces are then
+    // taken one pair at a time, at some cost.
+    using EachPacking =
+        std::function<void(std::span<const Item> first, int lastType, std::span<const uint64_t> lasts)>;
+    void onEachPacking(EachPacking each) { each_ = std::move(each); }
 
 private:
     struct Level {
@@ -73,9 +78,12 @@ private:
     bool stopped_ = false;
     const std::function<bool(uint64_t)>* keepGoing_ = nullptr;
     std::vector<Item> first_;
-    std::function<void(const std::vector<Item>&)> each_;
-    std::vector<Item> leaf_;
-    void handLeaf(int lastType, uint32_t lastIndex);
+    EachPacking each_;
+    std::array<Item, 2 * kMaxTypes> leaf_{};  // the pieces before the last
+    size_t leafCount_ = 0;
+    std::vector<uint64_t> lasts_;  // places of the last piece
+    void beginLeaves();
+    void addLasts(uint32_t word, uint64_t places);
 };
 
 }  // namespace tessaro::analysis

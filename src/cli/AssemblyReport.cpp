@@ -2,16 +2,6 @@
 
 namespace tessaro::cli {
 
-std::optional<analysis::AssemblyCounts> solveAssembly(const Puzzle& puzzle, bool fromBox,
-                                                      const analysis::PackingAnalysis& analysis,
-                                                      const analysis::CountResult& count, int threads,
-                                                      const std::atomic<bool>* cancel) {
-    if (!count.complete || !analysis.problems().empty()) return std::nullopt;
-    const analysis::AssemblyCounts counts = analysis::countAssemblies(puzzle, fromBox, threads, cancel);
-    if (!counts.complete) return std::nullopt;
-    return counts;
-}
-
 void addAssemblyJson(nlohmann::json& j, const std::optional<analysis::AssemblyCounts>& counts) {
     j["assemblable"] = counts ? nlohmann::json(counts->assemblable) : nlohmann::json(nullptr);
     j["drop_only"] = counts ? nlohmann::json(counts->dropOnly) : nlohmann::json(nullptr);

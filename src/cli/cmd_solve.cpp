@@ -227,6 +227,7 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
         options.threads = static_cast<int>(opts->threads.value_or(0));
         options.cancel = &StopSignals::stopped();
         options.progress = [&progress](const Progress& p) { progress.show(p); };
+        if (!opts->noAssembly) judgeAssembly(options, analysis.box());
         CountResult result;
         std::optional<PuzzleRating> rating;
         std::optional<AssemblyCounts> assembly;
@@ -234,8 +235,7 @@ void registerSolveCommand(CLI::App& app, CliContext& ctx) {
             const StopSignals interrupts({SIGINT, SIGTERM});
             result = analysis.count(options);
             progress.finish();
-            if (!opts->noAssembly)
-                assembly = solveAssembly(loaded->puzzle, opts->fromBox, analysis, result, options.threads, options.cancel);
+            assembly = assemblyCounts(result);
             if (!opts->noDifficulty) {
                 RatingOptions ro;
                 ro.exactNodes = opts->difficultyNodes.value_or(kExactRatingNodes);

@@ -194,18 +194,17 @@ void frmMain::mnuAnalysisCount_Click() {
     std::optional<PuzzleRating> rating;
     const auto started = std::chrono::steady_clock::now();
     std::optional<AssemblyCounts> assembly;
-    const Puzzle counted = m_puzzle;
     AnalysisProgress progress(this, QString::fromUtf8(kCountTitle), true);
     progress.run([&](const std::atomic<bool>& cancel, const AnalysisProgress::Report& report) {
         CountOptions options;
         options.cancel = &cancel;
         options.progress = report;
         options.progressInterval = 0.1;
+        judgeAssembly(options, analysis.box());
         result = analysis.count(options);
         if (!result.complete || result.solutions == 0) return;
+        assembly = assemblyCounts(result);
         rating = rateCounted(analysis, result);
-        progress.setNote("開いた箱に組み立てられるかを調べています…");
-        if (const AssemblyCounts a = countAssemblies(counted, false, 0, &cancel); a.complete) assembly = a;
     });
     // The time the user waited, the rating's milliseconds included.
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

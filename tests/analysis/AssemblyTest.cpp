@@ -3,6 +3,7 @@
 #include "AnalysisTestUtil.h"
 #include "analysis/Assembly.h"
 #include "analysis/AssemblyCount.h"
+#include "analysis/AssemblyJudge.h"
 #include "solver/RandomCut.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,9 @@ TEST(Assembly, AgreesWithEveryOrder) {
         const AssemblyVerdict v = check.verdict(p);
         EXPECT_EQ(v.assemblable, any);
         EXPECT_EQ(v.dropOnly, anyDrop);
+        const AssemblyVerdict fast = AssemblyJudge({s[0], s[1], s[2]})(p);
+        EXPECT_EQ(fast.assemblable, any);
+        EXPECT_EQ(fast.dropOnly, anyDrop);
         EXPECT_EQ(best.assemblable, any);
         dropped += anyDrop;
     }
@@ -321,10 +325,16 @@ TEST(Assembly, EachFaceUp) {
     EXPECT_EQ(check.turnedBox(UpFace::MinusY).z, 2);
 }
 
-// The counts' walk weighs each packing by its share of a class; the browser's walk
-// shows each class once. Both must give the same classes and the same verdicts.
+// The count weighs each packing it judges by its share of a class; the browser's
+// walk shows each class once. Both must give the same classes and the same
+// verdicts, and the judge the check's, with blocks kept in the box too.
 TEST(Assembly, CountsAgreeWithTheDistinctWalk) {
-    std::vector<std::pair<std::string, Puzzle>> puzzles;
+    struct Case {
+        std::string name;
+        Puzzle puzzle;
+        bool fromBox = false;
+    };
+    std::vector<Case> puzzles;
     for (int blocks = 3; blocks <= 6; ++blocks)
         for (uint64_t seed = 1; seed <= 3; ++seed) {
             CutSpec cut;
@@ -341,27 +351,54 @@ TEST(Assembly, CountsAgreeWithTheDistinctWalk) {
     };
     puzzles.push_back({"hooks", test::makePuzzle(3, 2, 2, listed(kHooks))});
     puzzles.push_back({"locked", test::makePuzzle(3, 2, 2, listed(kLocked))});
+    // No block alone of its shape: every part keeps the box's rotations, and packings that are their own turn weigh less.
+    const Cells bar = {{0, 0, 0}, {1, 0, 0}};
+    puzzles.push_back({"bars", test::makePuzzle(2, 2, 3, listed({bar, bar, bar, bar, bar}))});
+    Puzzle kept = test::makePuzzle(3, 2, 2, listed(kHooks));
+    test::keepInBox(kept, 0, mask(kHooks[0]));
+    puzzles.push_back({"hook kept", kept, true});
     int refused = 0;
-    for (const auto& [name, p] : puzzles) {
+    for (const auto& [name, p, fromBox] : puzzles) {
         SCOPED_TRACE(name);
-        const PackingAnalysis a(p);
+        const PackingAnalysis a(p, fromBox);
+        ASSERT_TRUE(a.problems().empty());
         const CountResult count = a.count();
         const AssemblyCheck check(a.box());
+        AssemblyJudge judge(a.box());
         uint64_t built = 0, dropped = 0, walked = 0;
         DistinctPackings walk(a);
         for (size_t i = 0; const auto pk = walk.at(i); ++i) {
             const AssemblyVerdict v = check.verdict(*pk);
             built += v.assemblable, dropped += v.dropOnly, ++walked;
             EXPECT_EQ(v.assemblable, check.check(*pk).assemblable);
+            const AssemblyVerdict fast = judge(*pk);
+            EXPECT_EQ(fast.assemblable, v.assemblable);
+            EXPECT_EQ(fast.dropOnly, v.dropOnly);
         }
+        EXPECT_EQ(walked, count.distinctUnlabelled);
         refused += walked > built;
         for (int threads : {1, 2}) {
-            const AssemblyCounts got = countAssemblies(p, false, threads);
-            EXPECT_TRUE(got.complete);
-            EXPECT_EQ(got.distinct, count.distinctUnlabelled);
-            EXPECT_EQ(got.assemblable, built);
-            EXPECT_EQ(got.dropOnly, dropped);
+            CountOptions options;
+            options.threads = threads;
+            judgeAssembly(options, a.box());
+            const std::optional<AssemblyCounts> got = assemblyCounts(a.count(options));
+            ASSERT_TRUE(got);
+            EXPECT_EQ(got->assemblable, built);
+            EXPECT_EQ(got->dropOnly, dropped);
         }
+        // Every packing in both classes: the classes are the count's own.
+        CountOptions all;
+        all.judge = [] {
+            return [](std::span<const uint64_t>, std::span<const uint64_t> lasts, uint8_t* bits) {
+                std::fill(bits, bits + std::max<size_t>(lasts.size(), 1), 3);
+            };
+        };
+        const CountResult every = a.count(all);
+        ASSERT_TRUE(every.judged);
+        EXPECT_EQ((*every.judged)[0], count.distinctUnlabelled);
+        EXPECT_EQ((*every.judged)[1], count.distinctUnlabelled);
+        EXPECT_EQ(every.first, count.first);
+        EXPECT_EQ(every.solutions, count.solutions);
     }
     EXPECT_GT(refused, 0);
 }

@@ -1,0 +1,69 @@
+#pragma once
+// AssemblyCheck::verdict, fast enough for every packing a count finds. Packings
+// found one after another share their first blocks, and what those blocks tell
+// about straight drops is kept; a packing that no drop builds is judged face by
+// face on the blocks that cannot be lifted straight out, and such sets recur
+// from one packing to the next, so their verdicts are kept too.
+
+#include "analysis/Assembly.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tessaro::analysis {
+
+class AssemblyJudge {
+public:
+    explicit AssemblyJudge(BoxSize box);
+
+    // The cells of each block, at most eight, in any order; blocks that start
+    // the list as they started it last time are not looked at again.
+    AssemblyVerdict operator()(std::span<const uint64_t> blocks);
+    // The packings of the blocks `first` with each of `lasts`, one block more
+    // (with no `lasts`, `first` alone): each one's bits to bits[i].
+    static constexpr uint8_t kBuilt = 1, kDropped = 2;
+    void each(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits);
+
+private:
+    // Straight drops along one axis, over the blocks taken in so far: with the
+    // first k blocks taken, after[k][b] holds the cells of block b and of every
+    // block that must go in after it, directly or not.
+    struct Axis {
+        int taken = 0;
+        int cycleAt = kBlocks;  // the block that closed a cycle among those before it; kBlocks: none
+        std::array<std::array<uint64_t, kBlocks>, kBlocks + 1> after{};
+    };
+    bool dropsAlong(int axis);
+    // Whether one block more, beyond those taken, leaves a packing that drops in.
+    bool dropsWith(int axis, uint64_t last);
+    // With the blocks taken free of cycles: whether one more closes one.
+    bool closes(int axis, uint64_t last) const;
+    bool builds();
+    // The blocks that no straight lift takes out with `face` up, and whether the
+    // rest of the way out is there for them.
+    bool buildsWith(int face);
+    bool takesOut(int face, const uint64_t* cells, int count) const;
+    bool escapes(uint64_t block, uint64_t others, int face) const;
+
+    struct Memo {
+        std::array<uint64_t, kBlocks> cells{};
+        uint8_t face = 0, count = 0;  // count 0: unused
+        bool built = false;
+    };
+
+    BoxSize box_;
+    uint64_t inside_ = 0;
+    std::array<BoxSize, kFaces> turnedBox_{};
+    std::array<uint64_t, kFaces> turnedInside_{};
+    std::array<std::array<uint8_t, 64>, kFaces> turnCell_{};  // cell -> cell with the face up
+    std::array<uint64_t, kBlocks> blocks_{};
+    int count_ = 0;
+    std::array<Axis, 3> axes_{};
+    int lastFace_ = 0;  // the face that built the last packing needing more than drops
+    std::array<Memo, kFaces> lastCore_{};  // per face: packings in a row leave the same blocks often
+    std::vector<Memo> memo_;
+};
+
+}  // namespace tessaro::analysis
