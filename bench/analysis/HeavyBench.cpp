@@ -90,14 +90,6 @@ std::vector<std::array<int, kBlocks>> numberings() {
     return out;
 }
 
-std::optional<Puzzle> readPuzzle(const fs::path& f) {
-    std::ifstream in(f, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Puzzle p;
-    if (decodeRecord(bytes, p).kind != DecodeResult::Kind::Read) return std::nullopt;
-    return p;
-}
-
 void heavyPuzzles(const std::string& dir) {
     std::error_code ec;
     std::vector<fs::path> files;

@@ -8,6 +8,7 @@
 //   progress_bench [--quick] [--explore] [HEAVY_DIR]
 //   (--quick: the shared puzzles only; --explore: only the estimated size of
 //   each puzzle trimmed of 0 to 8 more cells, to choose the trims)
+#include "HeavyBench.h"
 #include "analysis/PackingAnalysis.h"
 #include "files/PuzzleFile.h"
 #include "model/BlockMasks.h"
@@ -27,19 +28,12 @@
 #include <vector>
 
 using namespace tessaro;
+using bench::readPuzzle;
 namespace fs = std::filesystem;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::optional<Puzzle> readPuzzle(const fs::path& f) {
-    std::ifstream in(f, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Puzzle p;
-    if (decodeRecord(bytes, p).kind != DecodeResult::Kind::Read) return std::nullopt;
-    return p;
-}
 
 // `cells` more cells taken off, one at a time from the largest block (the
 // lowest number among equals), the highest cell whose loss leaves it in one piece.
