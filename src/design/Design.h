@@ -6,6 +6,7 @@
 #include "analysis/PuzzleRating.h"
 #include "model/Puzzle.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -45,6 +46,11 @@ struct DesignResult {
     uint64_t notAssemblable = 0;  // unique, but not built in the open box as asked
     int bestRejectedRating = 0;  // the hardest unique candidate below the asked rating
     uint64_t everyCut = 0;       // when the body has few cuts: how many (each judged once)
+
+    void rejectTooEasy(int rating) {
+        ++tooEasy;
+        bestRejectedRating = std::max(bestRejectedRating, rating);
+    }
 };
 
 }  // namespace tessaro::design

@@ -123,8 +123,7 @@ DesignResult designPuzzles(const DesignRequest& request, const DesignControl& co
                 } else if (outcome == Judge::Outcome::NotUnique) {
                     ++result.notUnique;
                 } else if (outcome == Judge::Outcome::TooEasy) {
-                    ++result.tooEasy;
-                    result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
+                    result.rejectTooEasy(d.difficulty.rating);
                 } else {
                     // A descent can end where an earlier one did: the lower attempt keeps it.
                     const auto key = judge.canonicalKey(d.blocks);

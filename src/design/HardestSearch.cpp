@@ -140,8 +140,7 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
         }
         if (d.difficulty.rating < request.minRating) {
             std::lock_guard lock(mutex);
-            ++result.tooEasy;
-            result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
+            result.rejectTooEasy(d.difficulty.rating);
             return;
         }
         const analysis::AssemblyResult built = assembly.check(d.blocks);

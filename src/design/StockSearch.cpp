@@ -123,8 +123,7 @@ StockResult stockPuzzles(const StockRequest& request, const DesignControl& contr
                 } else if (outcome == Judge::Outcome::NotUnique) {
                     ++result.notUnique;
                 } else if (outcome == Judge::Outcome::TooEasy) {
-                    ++result.tooEasy;
-                    result.bestRejectedRating = std::max(result.bestRejectedRating, d.difficulty.rating);
+                    result.rejectTooEasy(d.difficulty.rating);
                 } else {
                     d.pieces = used;
                     d.attempt = k;
