@@ -392,14 +392,16 @@ PackingAnalysis::PackingAnalysis(const BlockCells& in) {
         BlockInfo info;
         info.number = b + 1;
         info.cells = std::popcount(shape[b]);
-        info.orientations = int(orientationsOf(shape[b]).size());
+        // Made once: the orientations give the count, the places and the shape's kind.
+        const std::vector<uint64_t> orientations = orientationsOf(shape[b]);
+        info.orientations = int(orientations.size());
         info.kept = d->kept[b] != 0;
         if (info.kept) {
             info.placements = 1;
             d->blocks.push_back(info);
             continue;
         }
-        std::vector<uint64_t> places = boxOk ? placementsOf(shape[b], box, keptCells) : std::vector<uint64_t>{};
+        std::vector<uint64_t> places = boxOk ? placementsOf(orientations, box, keptCells) : std::vector<uint64_t>{};
         info.placements = int(places.size());
         d->blocks.push_back(info);
         if (boxOk && places.empty()) {
@@ -408,7 +410,7 @@ PackingAnalysis::PackingAnalysis(const BlockCells& in) {
                                    blockText(b + 1) + (alone ? "は、どの向きでも箱に入りません。"
                                                              : "は、箱の中のブロックを避けて置ける場所がありません。")});
         }
-        const uint64_t canon = canonicalShape(shape[b]);
+        const uint64_t canon = orientations.front();
         const auto found = std::find(typeShape.begin(), typeShape.end(), canon);
         if (found == typeShape.end()) {
             typeShape.push_back(canon);
