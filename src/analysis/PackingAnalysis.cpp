@@ -198,8 +198,12 @@ struct PackingAnalysis::Data {
             uint32_t stabilizer = 0;
             for (uint32_t m = g; m != 0; m &= m - 1) {
                 const int k = std::countr_zero(m);
-                const uint64_t image = group[size_t(k)].apply(places[i]);
-                if (image == places[i]) stabilizer |= uint32_t(1) << k;
+                // A place that a rotation fixes needs no search for its image.
+                const uint64_t image = group[size_t(k)].isIdentity() ? places[i] : group[size_t(k)].apply(places[i]);
+                if (image == places[i]) {
+                    stabilizer |= uint32_t(1) << k;
+                    continue;
+                }
                 const auto j = std::lower_bound(places.begin() + std::ptrdiff_t(i), places.end(), image);
                 if (j != places.end() && *j == image) seen[size_t(j - places.begin())] = true;
             }
@@ -211,7 +215,11 @@ struct PackingAnalysis::Data {
     std::vector<SearchState> symmetryParts(const std::vector<int>& order) const {
         std::vector<SearchState> states{root};
         for (int t : order) {
+            // Once no state has a rotation left, the rest of the chain changes nothing.
+            if (std::none_of(states.begin(), states.end(), [](const SearchState& s) { return std::popcount(s.group) > 1; }))
+                break;
             std::vector<SearchState> next;
+            next.reserve(states.size());
             for (const SearchState& s : states) {
                 if (std::popcount(s.group) <= 1) {
                     next.push_back(s);
@@ -244,8 +252,10 @@ struct PackingAnalysis::Data {
     std::vector<SearchState> countParts(bool split = true, size_t enough = 160, bool wholeRounds = false) const {
         return countParts(chain, split, enough, wholeRounds);
     }
+    // `splitNodes` gets the nodes the split took apart, which the search of
+    // the parts no longer visits: the count's nodes stay the same however fine its parts.
     std::vector<SearchState> countParts(const std::vector<int>& order, bool split = true, size_t enough = 160,
-                                        bool wholeRounds = false) const {
+                                        bool wholeRounds = false, uint64_t* splitNodes = nullptr) const {
         std::vector<SearchState> parts = symmetryParts(order);
         CoverSearch splitter(*items);
         for (int round = 0; split && round < 4 && parts.size() < enough; ++round) {
@@ -255,6 +265,7 @@ struct PackingAnalysis::Data {
                     next.insert(next.end(), parts.begin() + std::ptrdiff_t(k), parts.end());
                     break;
                 }
+                if (splitNodes != nullptr && parts[k].filled != kFull) ++*splitNodes;
                 for (const SearchState& c : splitter.expand(parts[k])) next.push_back(c);
             }
             parts = std::move(next);
@@ -589,10 +600,12 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
                     }
                 };
             };
-        const PartsTotal found = searchParts(*d.items, d.placementsByType,
-                                             d.countParts(options.split ? d.fastestChain() : d.chain, options.split),
-                                             d.labellings, options, visitors);
-        r.nodes = found.nodes;
+        uint64_t splitNodes = 0;
+        const PartsTotal found = searchParts(
+            *d.items, d.placementsByType,
+            d.countParts(options.split ? d.fastestChain() : d.chain, options.split, 160, false, &splitNodes), d.labellings,
+            options, visitors);
+        r.nodes = found.nodes + splitNodes;
         if (found.first) r.first = d.toPacking(*found.first);
         r.complete = found.complete && d.classes(found.packings, options.cancel, r);
         if (r.complete && options.judge) {
@@ -621,11 +634,13 @@ SearchEstimate PackingAnalysis::estimate(const EstimateOptions& options) const {
     const auto started = Clock::now();
     SearchEstimate out;
     if (d.problems.empty()) {
-        const PartsEstimate e =
-            estimateParts(*d.items, d.placementsByType, d.countParts(d.fastestChain(), true, 512, true), options);
+        uint64_t splitNodes = 0;
+        const PartsEstimate e = estimateParts(*d.items, d.placementsByType,
+                                              d.countParts(d.fastestChain(), true, 512, true, &splitNodes), options);
         const double labellings = double(d.labellings);
         out.solutions = {e.leaves.value * labellings, e.leaves.low * labellings, e.leaves.high * labellings};
-        out.nodes = e.nodes;
+        const double split = double(splitNodes);
+        out.nodes = {e.nodes.value + split, e.nodes.low + split, e.nodes.high + split};
         out.probes = e.probes;
         out.exact = e.exact;
         out.bound = e.bound && !e.exact;
