@@ -4,6 +4,7 @@
 #include "analysis/PartsCount.h"
 #include "analysis/PieceSearch.h"
 #include "analysis/TreeEstimate.h"
+#include "analysis/WorkerThreads.h"
 #include "model/BlockMasks.h"
 
 #include <algorithm>
@@ -527,12 +528,15 @@ const std::vector<std::vector<uint64_t>>& PackingAnalysis::placementsByType() co
 // right. Takes the packings of the piece kinds; false when cancelled.
 bool PackingAnalysis::Data::classes(uint64_t typePackings, const std::atomic<bool>* cancel, CountResult& r) const {
     uint64_t fixedLabelled = typePackings, fixedUnlabelled = typePackings;
+    // With every block of its own shape no rotation can permute blocks: the
+    // packings it fixes are the same told apart or not, and are counted once.
+    const bool allSingle = std::all_of(types.begin(), types.end(), [](const PieceType& t) { return t.blocks.size() == 1; });
     for (size_t g = 1; g < group.size(); ++g) {
         if (!mayFix(group[g])) continue;
         std::vector<Item> fixed, cycles;
         invariantItems(group[g], fixed, cycles);
         const auto a = countAll(makeItems(std::move(fixed)), root, cancel);
-        const auto b = a ? countAll(makeItems(std::move(cycles)), root, cancel) : std::nullopt;
+        const auto b = !a || allSingle ? a : countAll(makeItems(std::move(cycles)), root, cancel);
         if (!b) return false;
         fixedLabelled += *a;
         fixedUnlabelled += *b;
@@ -600,10 +604,14 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
                     }
                 };
             };
+        // Parts are for threads to share and for the share done; one thread
+        // without reports searches the whole tree at once, in the same order,
+        // and spares each part's start (most of a small count's cost).
+        const bool split = options.split && (options.progress || workerThreads(options.threads) > 1);
         uint64_t splitNodes = 0;
         const PartsTotal found = searchParts(
             *d.items, d.placementsByType,
-            d.countParts(options.split ? d.fastestChain() : d.chain, options.split, 160, false, &splitNodes), d.labellings,
+            d.countParts(options.split ? d.fastestChain() : d.chain, split, 160, false, &splitNodes), d.labellings,
             options, visitors);
         r.nodes = found.nodes + splitNodes;
         if (found.first) r.first = d.toPacking(*found.first);
