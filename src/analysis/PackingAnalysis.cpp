@@ -605,9 +605,12 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
                 };
             };
         // Parts are for threads to share and for the share done; one thread
-        // without reports searches the whole tree at once, in the same order,
-        // and spares each part's start (most of a small count's cost).
-        const bool split = options.split && (options.progress || workerThreads(options.threads) > 1);
+        // without reports searches a full box's whole tree at once, in the same
+        // order, and spares each part's start (much of a small count's cost). With
+        // cells to spare the parts are searched piece by piece, another order:
+        // they stay split, so that the first packing is the same on any thread count.
+        const bool split =
+            options.split && (options.progress || workerThreads(options.threads) > 1 || d.root.empties > 0);
         uint64_t splitNodes = 0;
         const PartsTotal found = searchParts(
             *d.items, d.placementsByType,
