@@ -232,6 +232,11 @@ bool AssemblyJudge::escapes(uint64_t block, uint64_t others, int face) const {
                       ((block & lastY) == 0 && ((block << 4) & others) == 0) ||
                       ((block & kPlaneY0) == 0 && ((block >> 4) & others) == 0);
     if (!step) return false;
+    // Most ways out are one step aside and then straight up.
+    const auto outFrom = [&](uint64_t at) { return ((at | beyond(at, 2, true)) & others) == 0; };
+    if (((block & lastX) == 0 && outFrom(block << 1)) || ((block & kPlaneX0) == 0 && outFrom(block >> 1)) ||
+        ((block & lastY) == 0 && outFrom(block << 4)) || ((block & kPlaneY0) == 0 && outFrom(block >> 4)))
+        return true;
 
     // Where the block fits, per height of its lowest cell: bit (x + 3) + 8 (y + 3)
     // for its lowest corner at (x, y), as Loading::extra maps it.
