@@ -74,6 +74,10 @@ void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64
     int same = 0;
     while (same < n && same < count_ && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
     for (int k = same; k < n; ++k) blocks_[size_t(k)] = first[size_t(k)] & inside_;
+    for (int f = 0; f < kFaces; ++f) {
+        overMade_[size_t(f)] &= uint8_t((1u << same) - 1);
+        cellsMade_[size_t(f)] &= uint8_t((1u << same) - 1);
+    }
     count_ = n;
     for (Axis& a : axes_) {
         a.taken = std::min(a.taken, same);
@@ -93,6 +97,10 @@ void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64
             bits[i] = kBuilt | kDropped;
         } else {
             blocks_[size_t(n)] = last;
+            for (int f = 0; f < kFaces; ++f) {
+                overMade_[size_t(f)] &= uint8_t(~(1u << n));
+                cellsMade_[size_t(f)] &= uint8_t(~(1u << n));
+            }
             count_ = n + 1;
             bits[i] = builds() ? kBuilt : 0;
             count_ = n;
@@ -150,15 +158,30 @@ bool AssemblyJudge::closes(int axis, uint64_t last) const {
     return cycle;
 }
 
+bool AssemblyJudge::holds(const Memo& set) const {
+    if (set.count == 0) return false;
+    for (int i = 0; i < set.count; ++i) {
+        bool found = false;
+        for (int b = 0; b < count_; ++b) found |= blocks_[size_t(b)] == set.cells[size_t(i)];
+        if (!found) return false;
+    }
+    return true;
+}
+
 bool AssemblyJudge::buildsWith(int face) {
-    const int axis = kFaceAxis[face];
-    const bool high = kFaceHigh[face];
-    std::array<uint64_t, kBlocks> over{};
+    if (holds(lastStuck_[size_t(face)])) return false;
+    // Each block's cells beyond it and its cells turned, per face, made once while it stays.
+    std::array<Turned, kBlocks>& turnedBlock = turnedBlock_[size_t(face)];
+    uint8_t& overMade = overMade_[size_t(face)];
+    for (unsigned s = ((1u << count_) - 1) & ~unsigned(overMade); s != 0; s &= s - 1) {
+        const int b = std::countr_zero(s);
+        turnedBlock[size_t(b)].over = beyond(blocks_[size_t(b)], kFaceAxis[face], kFaceHigh[face]);
+    }
+    overMade = uint8_t(overMade | ((1u << count_) - 1));
     uint64_t occupied = 0;
     unsigned left = 0;
     for (int b = 0; b < count_; ++b) {
         if (blocks_[size_t(b)] == 0) continue;
-        over[size_t(b)] = beyond(blocks_[size_t(b)], axis, high);
         occupied |= blocks_[size_t(b)];
         left |= 1u << b;
     }
@@ -166,7 +189,7 @@ bool AssemblyJudge::buildsWith(int face) {
         more = false;
         for (unsigned s = left; s != 0; s &= s - 1) {
             const int b = std::countr_zero(s);
-            if ((over[size_t(b)] & occupied) == 0) left &= ~(1u << b), occupied &= ~blocks_[size_t(b)], more = true;
+            if ((turnedBlock[size_t(b)].over & occupied) == 0) left &= ~(1u << b), occupied &= ~blocks_[size_t(b)], more = true;
         }
     }
     if (left == 0) return true;
@@ -174,8 +197,16 @@ bool AssemblyJudge::buildsWith(int face) {
     // What is left is the same set of places in many packings.
     Memo key;
     key.face = uint8_t(face);
-    for (unsigned s = left; s != 0; s &= s - 1) key.cells[key.count++] = blocks_[size_t(std::countr_zero(s))];
-    std::sort(key.cells.begin(), key.cells.begin() + key.count);
+    std::array<int, kBlocks> at{};  // block of each key cell
+    for (unsigned s = left; s != 0; s &= s - 1) {
+        // Kept in order as they come: a few blocks, so an insertion sort.
+        const int b = std::countr_zero(s);
+        int i = key.count++;
+        for (; i > 0 && key.cells[size_t(i - 1)] > blocks_[size_t(b)]; --i)
+            key.cells[size_t(i)] = key.cells[size_t(i - 1)], at[size_t(i)] = at[size_t(i - 1)];
+        key.cells[size_t(i)] = blocks_[size_t(b)];
+        at[size_t(i)] = b;
+    }
     Memo& last = lastCore_[size_t(face)];
     if (last.count == key.count && last.cells == key.cells) return last.built;
     uint64_t hash = uint64_t(face) + 1;
@@ -188,17 +219,32 @@ bool AssemblyJudge::buildsWith(int face) {
     }
 
     std::array<uint64_t, kBlocks> turned{};
-    for (int i = 0; i < key.count; ++i)
-        for (uint64_t m = key.cells[size_t(i)]; m != 0; m &= m - 1)
-            turned[size_t(i)] |= uint64_t(1) << turnCell_[size_t(face)][size_t(std::countr_zero(m))];
-    key.built = takesOut(face, turned.data(), key.count);
+    uint8_t& cellsMade = cellsMade_[size_t(face)];
+    for (int i = 0; i < key.count; ++i) {
+        const int b = at[size_t(i)];
+        Turned& t = turnedBlock[size_t(b)];
+        if ((cellsMade >> b & 1) == 0) {
+            t.cells = 0;
+            for (uint64_t r = blocks_[size_t(b)]; r != 0; r &= r - 1)
+                t.cells |= uint64_t(1) << turnCell_[size_t(face)][size_t(std::countr_zero(r))];
+            cellsMade = uint8_t(cellsMade | 1u << b);
+        }
+        turned[size_t(i)] = t.cells;
+    }
+    const unsigned held = takesOut(face, turned.data(), key.count);
+    key.built = held == 0;
+    if (held != 0) {
+        Memo& stuckNow = lastStuck_[size_t(face)];
+        stuckNow.count = 0;
+        for (unsigned s = held; s != 0; s &= s - 1) stuckNow.cells[stuckNow.count++] = key.cells[size_t(std::countr_zero(s))];
+    }
     slot = last = key;
     return key.built;
 }
 
 // Taking out is loading run backwards, and a block that can come out still can
 // once others are out: any block that comes out may go first.
-bool AssemblyJudge::takesOut(int face, const uint64_t* cells, int count) const {
+unsigned AssemblyJudge::takesOut(int face, const uint64_t* cells, int count) const {
     uint64_t occupied = 0;
     for (int i = 0; i < count; ++i) occupied |= cells[i];
     unsigned left = (1u << count) - 1;
@@ -210,13 +256,13 @@ bool AssemblyJudge::takesOut(int face, const uint64_t* cells, int count) const {
                 if ((beyond(cells[b], 2, true) & occupied) == 0) left &= ~(1u << b), occupied &= ~cells[b], more = true;
             }
         }
-        if (left == 0) return true;
+        if (left == 0) return 0;
         bool moved = false;
         for (unsigned s = left; s != 0; s &= s - 1) {
             const int b = std::countr_zero(s);
             if (escapes(cells[b], occupied & ~cells[b], face)) left &= ~(1u << b), occupied &= ~cells[b], moved = true;
         }
-        if (!moved) return false;
+        if (!moved) return left;
     }
 }
 
@@ -232,6 +278,11 @@ bool AssemblyJudge::escapes(uint64_t block, uint64_t others, int face) const {
                       ((block & lastY) == 0 && ((block << 4) & others) == 0) ||
                       ((block & kPlaneY0) == 0 && ((block >> 4) & others) == 0);
     if (!step) return false;
+    // Most ways out are one step aside and then straight up.
+    const auto outFrom = [&](uint64_t at) { return ((at | beyond(at, 2, true)) & others) == 0; };
+    if (((block & lastX) == 0 && outFrom(block << 1)) || ((block & kPlaneX0) == 0 && outFrom(block >> 1)) ||
+        ((block & lastY) == 0 && outFrom(block << 4)) || ((block & kPlaneY0) == 0 && outFrom(block >> 4)))
+        return true;
 
     // Where the block fits, per height of its lowest cell: bit (x + 3) + 8 (y + 3)
     // for its lowest corner at (x, y), as Loading::extra maps it.

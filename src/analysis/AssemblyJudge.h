@@ -44,7 +44,8 @@ private:
     // The blocks that no straight lift takes out with `face` up, and whether the
     // rest of the way out is there for them.
     bool buildsWith(int face);
-    bool takesOut(int face, const uint64_t* cells, int count) const;
+    // 0 when every block comes out; else the blocks (bit per index) that stay, none of which moves.
+    unsigned takesOut(int face, const uint64_t* cells, int count) const;
     bool escapes(uint64_t block, uint64_t others, int face) const;
 
     struct Memo {
@@ -63,6 +64,17 @@ private:
     std::array<Axis, 3> axes_{};
     int lastFace_ = 0;  // the face that built the last packing needing more than drops
     std::array<Memo, kFaces> lastCore_{};  // per face: packings in a row leave the same blocks often
+    // Per face: the last blocks found stuck together. Wherever they all stand in a
+    // packing, that face fails too: more blocks only ever stand in the way.
+    std::array<Memo, kFaces> lastStuck_{};
+    struct Turned {
+        uint64_t over = 0;   // the cells beyond the block toward the face, as the box stands
+        uint64_t cells = 0;  // the block with the face turned up
+    };
+    std::array<std::array<Turned, kBlocks>, kFaces> turnedBlock_{};
+    std::array<uint8_t, kFaces> overMade_{}, cellsMade_{};  // the blocks whose Turned parts are made
+    // Whether every block of the set stands in the packing.
+    bool holds(const Memo& set) const;
     std::vector<Memo> memo_;
 };
 

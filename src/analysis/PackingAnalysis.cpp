@@ -583,22 +583,25 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
                 return [&d, judge = options.judge(), mine, cells, keptCount, bits = std::vector<uint8_t>(1),
                         pieces = std::vector<Item>()](std::span<const Item> first, int lastType,
                                                       std::span<const uint64_t> lasts, const SearchState& part) mutable {
-                    size_t n = size_t(keptCount);
-                    for (const Item& it : first)
-                        if (n < cells.size()) cells[n++] = it.mask;
+                    const size_t n = std::min(cells.size(), size_t(keptCount) + first.size());
+                    for (size_t k = size_t(keptCount); k < n; ++k) cells[k] = first[k - size_t(keptCount)].mask;
                     const size_t count = std::max<size_t>(lasts.size(), 1);
                     if (bits.size() < count) bits.resize(count);
                     judge(std::span<const uint64_t>(cells.data(), n), lasts, bits.data());
-                    const bool turns = (part.group & ~uint32_t(1)) != 0;
+                    if ((part.group & ~uint32_t(1)) == 0) {
+                        // No rotation left to fix a packing: each weighs the part's weight.
+                        uint64_t built = 0, dropped = 0;
+                        for (size_t i = 0; i < count; ++i) built += bits[i] & 1, dropped += (bits[i] >> 1) & 1;
+                        (*mine)[0] += built * part.weight;
+                        (*mine)[1] += dropped * part.weight;
+                        return;
+                    }
                     for (size_t i = 0; i < count; ++i) {
                         const unsigned b = bits[i] & 3;
                         if (b == 0) continue;
-                        uint64_t share = part.weight;
-                        if (turns) {
-                            pieces.assign(first.begin(), first.end());
-                            if (!lasts.empty()) pieces.push_back({lasts[i], uint8_t(lastType), 1});
-                            share *= d.ownSymmetries(pieces, part.group);
-                        }
+                        pieces.assign(first.begin(), first.end());
+                        if (!lasts.empty()) pieces.push_back({lasts[i], uint8_t(lastType), 1});
+                        const uint64_t share = part.weight * d.ownSymmetries(pieces, part.group);
                         (*mine)[0] += (b & 1) * share;
                         (*mine)[1] += (b >> 1) * share;
                     }
