@@ -79,6 +79,8 @@ void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64
         cellsMade_[size_t(f)] &= uint8_t((1u << same) - 1);
     }
     count_ = n;
+    for (int k = same; k < n; ++k) takenBefore_[size_t(k + 1)] = takenBefore_[size_t(k)] | blocks_[size_t(k)];
+    taken_ = takenBefore_[size_t(n)];
     for (Axis& a : axes_) {
         a.taken = std::min(a.taken, same);
         if (a.cycleAt >= same) a.cycleAt = kBlocks;
@@ -131,18 +133,25 @@ bool AssemblyJudge::dropsAlong(int axis) {
         const uint64_t high = beyond(m, axis, true), low = beyond(m, axis, false);
         const std::array<uint64_t, kBlocks>& was = a.after[size_t(k)];
         std::array<uint64_t, kBlocks>& now = a.after[size_t(k + 1)];
+        // With nothing beyond it on a side, that side's half of the work is none.
+        const uint64_t before = takenBefore_[size_t(k)];
         uint64_t mine = m;
-        bool cycle = false;
-        for (int j = 0; j < k; ++j) {
-            const bool over = (blocks_[size_t(j)] & high) != 0;
-            cycle |= over & ((was[size_t(j)] & low) != 0);
-            mine |= over ? was[size_t(j)] : 0;
+        if ((high & before) != 0) {
+            bool cycle = false;
+            for (int j = 0; j < k; ++j) {
+                const bool over = (blocks_[size_t(j)] & high) != 0;
+                cycle |= over & ((was[size_t(j)] & low) != 0);
+                mine |= over ? was[size_t(j)] : 0;
+            }
+            if (cycle) {
+                a.cycleAt = k;
+                break;
+            }
         }
-        if (cycle) {
-            a.cycleAt = k;
-            break;
-        }
-        for (int j = 0; j < k; ++j) now[size_t(j)] = was[size_t(j)] | ((was[size_t(j)] & low) != 0 ? mine : 0);
+        if ((low & before) != 0)
+            for (int j = 0; j < k; ++j) now[size_t(j)] = was[size_t(j)] | ((was[size_t(j)] & low) != 0 ? mine : 0);
+        else
+            std::copy(was.begin(), was.begin() + k, now.begin());
         now[size_t(k)] = mine;
     }
     return a.cycleAt == kBlocks;
@@ -153,13 +162,15 @@ bool AssemblyJudge::dropsWith(int axis, uint64_t last) { return dropsAlong(axis)
 bool AssemblyJudge::closes(int axis, uint64_t last) const {
     const std::array<uint64_t, kBlocks>& after = axes_[size_t(axis)].after[size_t(count_)];
     const uint64_t high = beyond(last, axis, true), low = beyond(last, axis, false);
+    // Nothing beyond it on one side: no cycle through it.
+    if ((high & taken_) == 0 || (low & taken_) == 0) return false;
     bool cycle = false;
     for (int j = 0; j < count_; ++j) cycle |= ((blocks_[size_t(j)] & high) != 0) & ((after[size_t(j)] & low) != 0);
     return cycle;
 }
 
-bool AssemblyJudge::holds(const Memo& set) const {
-    if (set.count == 0) return false;
+bool AssemblyJudge::holds(const Stuck& set) const {
+    if (set.count == 0 || (set.all & ~occupied_) != 0) return false;
     for (int i = 0; i < set.count; ++i) {
         bool found = false;
         for (int b = 0; b < count_; ++b) found |= blocks_[size_t(b)] == set.cells[size_t(i)];
@@ -169,7 +180,10 @@ bool AssemblyJudge::holds(const Memo& set) const {
 }
 
 bool AssemblyJudge::buildsWith(int face) {
-    if (holds(lastStuck_[size_t(face)])) return false;
+    occupied_ = 0;
+    for (int b = 0; b < count_; ++b) occupied_ |= blocks_[size_t(b)];
+    for (const Stuck& st : stuck_[size_t(face)])
+        if (holds(st)) return false;
     // Each block's cells beyond it and its cells turned, per face, made once while it stays.
     std::array<Turned, kBlocks>& turnedBlock = turnedBlock_[size_t(face)];
     uint8_t& overMade = overMade_[size_t(face)];
@@ -234,9 +248,14 @@ bool AssemblyJudge::buildsWith(int face) {
     const unsigned held = takesOut(face, turned.data(), key.count);
     key.built = held == 0;
     if (held != 0) {
-        Memo& stuckNow = lastStuck_[size_t(face)];
-        stuckNow.count = 0;
-        for (unsigned s = held; s != 0; s &= s - 1) stuckNow.cells[stuckNow.count++] = key.cells[size_t(std::countr_zero(s))];
+        uint8_t& next = stuckNext_[size_t(face)];
+        Stuck& stuckNow = stuck_[size_t(face)][next];
+        next = uint8_t((next + 1) % kStuckKept);
+        stuckNow.count = 0, stuckNow.all = 0;
+        for (unsigned s = held; s != 0; s &= s - 1) {
+            stuckNow.all |= key.cells[size_t(std::countr_zero(s))];
+            stuckNow.cells[size_t(stuckNow.count++)] = key.cells[size_t(std::countr_zero(s))];
+        }
     }
     slot = last = key;
     return key.built;
