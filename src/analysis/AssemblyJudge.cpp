@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace tessaro::analysis {
 
@@ -13,6 +14,8 @@ constexpr uint64_t kLayer0 = 0xFFFF;
 constexpr uint64_t kColumn0 = 0x0101010101010101ull;
 constexpr uint64_t kColumn7 = kColumn0 << 7;
 constexpr int kMemoBits = 10;
+// A block's bit once in each face's byte.
+constexpr uint64_t kEachFace = 0x010101010101ull;
 
 // The cells beyond a set along an axis (0 x, 1 y, 2 z), toward higher
 // coordinates or lower, the set's own cells left out.
@@ -71,13 +74,13 @@ AssemblyVerdict AssemblyJudge::operator()(std::span<const uint64_t> blocks) {
 
 void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits) {
     const int n = int(std::min(first.size(), size_t(kBlocks)));
-    int same = 0;
-    while (same < n && same < count_ && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
+    // Mostly only the last block changes: the rest compared in one go first.
+    const int upTo = std::min(n, count_);
+    int same = upTo > 1 && std::memcmp(blocks_.data(), first.data(), sizeof(uint64_t) * size_t(upTo - 1)) == 0 ? upTo - 1 : 0;
+    while (same < upTo && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
     for (int k = same; k < n; ++k) blocks_[size_t(k)] = first[size_t(k)] & inside_;
-    for (int f = 0; f < kFaces; ++f) {
-        overMade_[size_t(f)] &= uint8_t((1u << same) - 1);
-        cellsMade_[size_t(f)] &= uint8_t((1u << same) - 1);
-    }
+    overMade_ &= kEachFace * ((1u << same) - 1);
+    cellsMade_ &= kEachFace * ((1u << same) - 1);
     count_ = n;
     for (int k = same; k < n; ++k) takenBefore_[size_t(k + 1)] = takenBefore_[size_t(k)] | blocks_[size_t(k)];
     taken_ = takenBefore_[size_t(n)];
@@ -99,10 +102,8 @@ void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64
             bits[i] = kBuilt | kDropped;
         } else {
             blocks_[size_t(n)] = last;
-            for (int f = 0; f < kFaces; ++f) {
-                overMade_[size_t(f)] &= uint8_t(~(1u << n));
-                cellsMade_[size_t(f)] &= uint8_t(~(1u << n));
-            }
+            overMade_ &= ~(kEachFace << n);
+            cellsMade_ &= ~(kEachFace << n);
             count_ = n + 1;
             bits[i] = builds() ? kBuilt : 0;
             count_ = n;
@@ -186,12 +187,12 @@ bool AssemblyJudge::buildsWith(int face) {
         if (holds(st)) return false;
     // Each block's cells beyond it and its cells turned, per face, made once while it stays.
     std::array<Turned, kBlocks>& turnedBlock = turnedBlock_[size_t(face)];
-    uint8_t& overMade = overMade_[size_t(face)];
-    for (unsigned s = ((1u << count_) - 1) & ~unsigned(overMade); s != 0; s &= s - 1) {
+    const unsigned all = (1u << count_) - 1;
+    for (unsigned s = all & ~unsigned(overMade_ >> (8 * face)); s != 0; s &= s - 1) {
         const int b = std::countr_zero(s);
         turnedBlock[size_t(b)].over = beyond(blocks_[size_t(b)], kFaceAxis[face], kFaceHigh[face]);
     }
-    overMade = uint8_t(overMade | ((1u << count_) - 1));
+    overMade_ |= uint64_t(all) << (8 * face);
     uint64_t occupied = 0;
     unsigned left = 0;
     for (int b = 0; b < count_; ++b) {
@@ -233,15 +234,14 @@ bool AssemblyJudge::buildsWith(int face) {
     }
 
     std::array<uint64_t, kBlocks> turned{};
-    uint8_t& cellsMade = cellsMade_[size_t(face)];
     for (int i = 0; i < key.count; ++i) {
         const int b = at[size_t(i)];
         Turned& t = turnedBlock[size_t(b)];
-        if ((cellsMade >> b & 1) == 0) {
+        if ((cellsMade_ >> (8 * face + b) & 1) == 0) {
             t.cells = 0;
             for (uint64_t r = blocks_[size_t(b)]; r != 0; r &= r - 1)
                 t.cells |= uint64_t(1) << turnCell_[size_t(face)][size_t(std::countr_zero(r))];
-            cellsMade = uint8_t(cellsMade | 1u << b);
+            cellsMade_ |= uint64_t(1) << (8 * face + b);
         }
         turned[size_t(i)] = t.cells;
     }

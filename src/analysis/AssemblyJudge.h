@@ -81,7 +81,8 @@ private:
         uint64_t cells = 0;  // the block with the face turned up
     };
     std::array<std::array<Turned, kBlocks>, kFaces> turnedBlock_{};
-    std::array<uint8_t, kFaces> overMade_{}, cellsMade_{};  // the blocks whose Turned parts are made
+    // The blocks whose Turned parts are made, a byte per face.
+    uint64_t overMade_ = 0, cellsMade_ = 0;
     // Whether every block of the set stands in the packing.
     uint64_t occupied_ = 0;  // the packing's cells, for holds()
     bool holds(const Stuck& set) const;
