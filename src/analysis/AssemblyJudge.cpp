@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace tessaro::analysis {
 
@@ -13,6 +14,8 @@ constexpr uint64_t kLayer0 = 0xFFFF;
 constexpr uint64_t kColumn0 = 0x0101010101010101ull;
 constexpr uint64_t kColumn7 = kColumn0 << 7;
 constexpr int kMemoBits = 10;
+// A block's bit once in each face's byte.
+constexpr uint64_t kEachFace = 0x010101010101ull;
 
 // The cells beyond a set along an axis (0 x, 1 y, 2 z), toward higher
 // coordinates or lower, the set's own cells left out.
@@ -71,14 +74,16 @@ AssemblyVerdict AssemblyJudge::operator()(std::span<const uint64_t> blocks) {
 
 void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits) {
     const int n = int(std::min(first.size(), size_t(kBlocks)));
-    int same = 0;
-    while (same < n && same < count_ && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
+    // Mostly only the last block changes: the rest compared in one go first.
+    const int upTo = std::min(n, count_);
+    int same = upTo > 1 && std::memcmp(blocks_.data(), first.data(), sizeof(uint64_t) * size_t(upTo - 1)) == 0 ? upTo - 1 : 0;
+    while (same < upTo && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
     for (int k = same; k < n; ++k) blocks_[size_t(k)] = first[size_t(k)] & inside_;
-    for (int f = 0; f < kFaces; ++f) {
-        overMade_[size_t(f)] &= uint8_t((1u << same) - 1);
-        cellsMade_[size_t(f)] &= uint8_t((1u << same) - 1);
-    }
+    overMade_ &= kEachFace * ((1u << same) - 1);
+    cellsMade_ &= kEachFace * ((1u << same) - 1);
     count_ = n;
+    for (int k = same; k < n; ++k) takenBefore_[size_t(k + 1)] = takenBefore_[size_t(k)] | blocks_[size_t(k)];
+    taken_ = takenBefore_[size_t(n)];
     for (Axis& a : axes_) {
         a.taken = std::min(a.taken, same);
         if (a.cycleAt >= same) a.cycleAt = kBlocks;
@@ -97,10 +102,8 @@ void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64
             bits[i] = kBuilt | kDropped;
         } else {
             blocks_[size_t(n)] = last;
-            for (int f = 0; f < kFaces; ++f) {
-                overMade_[size_t(f)] &= uint8_t(~(1u << n));
-                cellsMade_[size_t(f)] &= uint8_t(~(1u << n));
-            }
+            overMade_ &= ~(kEachFace << n);
+            cellsMade_ &= ~(kEachFace << n);
             count_ = n + 1;
             bits[i] = builds() ? kBuilt : 0;
             count_ = n;
@@ -131,18 +134,25 @@ bool AssemblyJudge::dropsAlong(int axis) {
         const uint64_t high = beyond(m, axis, true), low = beyond(m, axis, false);
         const std::array<uint64_t, kBlocks>& was = a.after[size_t(k)];
         std::array<uint64_t, kBlocks>& now = a.after[size_t(k + 1)];
+        // With nothing beyond it on a side, that side's half of the work is none.
+        const uint64_t before = takenBefore_[size_t(k)];
         uint64_t mine = m;
-        bool cycle = false;
-        for (int j = 0; j < k; ++j) {
-            const bool over = (blocks_[size_t(j)] & high) != 0;
-            cycle |= over & ((was[size_t(j)] & low) != 0);
-            mine |= over ? was[size_t(j)] : 0;
+        if ((high & before) != 0) {
+            bool cycle = false;
+            for (int j = 0; j < k; ++j) {
+                const bool over = (blocks_[size_t(j)] & high) != 0;
+                cycle |= over & ((was[size_t(j)] & low) != 0);
+                mine |= over ? was[size_t(j)] : 0;
+            }
+            if (cycle) {
+                a.cycleAt = k;
+                break;
+            }
         }
-        if (cycle) {
-            a.cycleAt = k;
-            break;
-        }
-        for (int j = 0; j < k; ++j) now[size_t(j)] = was[size_t(j)] | ((was[size_t(j)] & low) != 0 ? mine : 0);
+        if ((low & before) != 0)
+            for (int j = 0; j < k; ++j) now[size_t(j)] = was[size_t(j)] | ((was[size_t(j)] & low) != 0 ? mine : 0);
+        else
+            std::copy(was.begin(), was.begin() + k, now.begin());
         now[size_t(k)] = mine;
     }
     return a.cycleAt == kBlocks;
@@ -153,13 +163,15 @@ bool AssemblyJudge::dropsWith(int axis, uint64_t last) { return dropsAlong(axis)
 bool AssemblyJudge::closes(int axis, uint64_t last) const {
     const std::array<uint64_t, kBlocks>& after = axes_[size_t(axis)].after[size_t(count_)];
     const uint64_t high = beyond(last, axis, true), low = beyond(last, axis, false);
+    // Nothing beyond it on one side: no cycle through it.
+    if ((high & taken_) == 0 || (low & taken_) == 0) return false;
     bool cycle = false;
     for (int j = 0; j < count_; ++j) cycle |= ((blocks_[size_t(j)] & high) != 0) & ((after[size_t(j)] & low) != 0);
     return cycle;
 }
 
-bool AssemblyJudge::holds(const Memo& set) const {
-    if (set.count == 0) return false;
+bool AssemblyJudge::holds(const Stuck& set) const {
+    if (set.count == 0 || (set.all & ~occupied_) != 0) return false;
     for (int i = 0; i < set.count; ++i) {
         bool found = false;
         for (int b = 0; b < count_; ++b) found |= blocks_[size_t(b)] == set.cells[size_t(i)];
@@ -169,15 +181,18 @@ bool AssemblyJudge::holds(const Memo& set) const {
 }
 
 bool AssemblyJudge::buildsWith(int face) {
-    if (holds(lastStuck_[size_t(face)])) return false;
+    occupied_ = 0;
+    for (int b = 0; b < count_; ++b) occupied_ |= blocks_[size_t(b)];
+    for (const Stuck& st : stuck_[size_t(face)])
+        if (holds(st)) return false;
     // Each block's cells beyond it and its cells turned, per face, made once while it stays.
     std::array<Turned, kBlocks>& turnedBlock = turnedBlock_[size_t(face)];
-    uint8_t& overMade = overMade_[size_t(face)];
-    for (unsigned s = ((1u << count_) - 1) & ~unsigned(overMade); s != 0; s &= s - 1) {
+    const unsigned all = (1u << count_) - 1;
+    for (unsigned s = all & ~unsigned(overMade_ >> (8 * face)); s != 0; s &= s - 1) {
         const int b = std::countr_zero(s);
         turnedBlock[size_t(b)].over = beyond(blocks_[size_t(b)], kFaceAxis[face], kFaceHigh[face]);
     }
-    overMade = uint8_t(overMade | ((1u << count_) - 1));
+    overMade_ |= uint64_t(all) << (8 * face);
     uint64_t occupied = 0;
     unsigned left = 0;
     for (int b = 0; b < count_; ++b) {
@@ -219,24 +234,28 @@ bool AssemblyJudge::buildsWith(int face) {
     }
 
     std::array<uint64_t, kBlocks> turned{};
-    uint8_t& cellsMade = cellsMade_[size_t(face)];
     for (int i = 0; i < key.count; ++i) {
         const int b = at[size_t(i)];
         Turned& t = turnedBlock[size_t(b)];
-        if ((cellsMade >> b & 1) == 0) {
+        if ((cellsMade_ >> (8 * face + b) & 1) == 0) {
             t.cells = 0;
             for (uint64_t r = blocks_[size_t(b)]; r != 0; r &= r - 1)
                 t.cells |= uint64_t(1) << turnCell_[size_t(face)][size_t(std::countr_zero(r))];
-            cellsMade = uint8_t(cellsMade | 1u << b);
+            cellsMade_ |= uint64_t(1) << (8 * face + b);
         }
         turned[size_t(i)] = t.cells;
     }
     const unsigned held = takesOut(face, turned.data(), key.count);
     key.built = held == 0;
     if (held != 0) {
-        Memo& stuckNow = lastStuck_[size_t(face)];
-        stuckNow.count = 0;
-        for (unsigned s = held; s != 0; s &= s - 1) stuckNow.cells[stuckNow.count++] = key.cells[size_t(std::countr_zero(s))];
+        uint8_t& next = stuckNext_[size_t(face)];
+        Stuck& stuckNow = stuck_[size_t(face)][next];
+        next = uint8_t((next + 1) % kStuckKept);
+        stuckNow.count = 0, stuckNow.all = 0;
+        for (unsigned s = held; s != 0; s &= s - 1) {
+            stuckNow.all |= key.cells[size_t(std::countr_zero(s))];
+            stuckNow.cells[size_t(stuckNow.count++)] = key.cells[size_t(std::countr_zero(s))];
+        }
     }
     slot = last = key;
     return key.built;
