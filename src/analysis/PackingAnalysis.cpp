@@ -309,9 +309,10 @@ struct PackingAnalysis::Data {
             }
         };
         // A probe level costs about a node of the search. Each candidate gets a
-        // few probes; while the probes stay within an eighth of what the best
+        // few probes; while the probes stay within a sixteenth of what the best
         // estimate so far would cost, the better half gets more, shared between
-        // the rounds left. The rule's choice goes first: when its estimate
+        // the rounds left (with the parts taken in turn an eighth chose the same
+        // blocks, at a seventh more of a small count's work). The rule's choice goes first: when its estimate
         // cannot pay for the first round, the rule stands. The draws, like the
         // candidates' order, owe nothing to the blocks' numbers.
         constexpr int kFirst = 8;
@@ -321,7 +322,7 @@ struct PackingAnalysis::Data {
         for (size_t k = 1; k < race.size(); ++k) probe(race[k], kFirst);
         for (;;) {
             std::stable_sort(race.begin(), race.end(), [](const Candidate& a, const Candidate& b) { return a.nodes() < b.nodes(); });
-            const double allowed = std::min(race[0].nodes() / 8, 32768.0);
+            const double allowed = std::min(race[0].nodes() / 16, 32768.0);
             race.resize((race.size() + 1) / 2);
             const int rounds = std::bit_width(race.size() - 1);
             const double more = (allowed - double(levels)) / perProbe / double(race.size()) / std::max(rounds, 1);
