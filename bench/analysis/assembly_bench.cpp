@@ -4,6 +4,9 @@
 // (one thread, the best of three runs each, in the thread's processor time: a
 // busy machine changes it less than the clock on the wall).
 //   assembly_bench [HEAVY_DIR]
+// One count alone, plain or judged, once: for an instruction counter on a
+// noisy machine (valgrind --tool=callgrind, perf stat -e instructions).
+//   assembly_bench --once FILE plain|judged
 #include "analysis/AssemblyCount.h"
 #include "analysis/PackingAnalysis.h"
 #include "files/PuzzleFile.h"
@@ -15,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 using namespace tessaro;
@@ -44,6 +48,27 @@ double perPacking(const std::vector<Packing>& sample, B&& begin, F&& one) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string_view(argv[1]) == "--once") {
+        std::ifstream in(argv[2], std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        Puzzle p;
+        if (decodeRecord(bytes, p).kind != DecodeResult::Kind::Read) {
+            std::printf("cannot read %s\n", argv[2]);
+            return 1;
+        }
+        const PackingAnalysis analysis(p);
+        CountOptions options;
+        options.threads = 1;
+        const bool judged = std::string_view(argv[3]) == "judged";
+        if (judged) judgeAssembly(options, analysis.box());
+        const CountResult r = analysis.count(options);
+        const std::optional<AssemblyCounts> built = assemblyCounts(r);
+        std::printf("%llu distinct", (unsigned long long)r.distinctUnlabelled);
+        if (built) std::printf(", %llu assemblable, %llu drop only", (unsigned long long)built->assemblable,
+                               (unsigned long long)built->dropOnly);
+        std::printf("\n");
+        return 0;
+    }
     const std::filesystem::path dir = argc > 1 ? argv[1] : TESSARO_HEAVY_DIR;
     if (!std::filesystem::is_directory(dir)) {
         std::printf("no heavy puzzles at %s\n", dir.c_str());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace tessaro::analysis {
 
@@ -13,6 +14,8 @@ constexpr uint64_t kLayer0 = 0xFFFF;
 constexpr uint64_t kColumn0 = 0x0101010101010101ull;
 constexpr uint64_t kColumn7 = kColumn0 << 7;
 constexpr int kMemoBits = 10;
+// A block's bit once in each face's byte.
+constexpr uint64_t kEachFace = 0x010101010101ull;
 
 // The cells beyond a set along an axis (0 x, 1 y, 2 z), toward higher
 // coordinates or lower, the set's own cells left out.
@@ -71,10 +74,16 @@ AssemblyVerdict AssemblyJudge::operator()(std::span<const uint64_t> blocks) {
 
 void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64_t> lasts, uint8_t* bits) {
     const int n = int(std::min(first.size(), size_t(kBlocks)));
-    int same = 0;
-    while (same < n && same < count_ && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
+    // Mostly only the last block changes: the rest compared in one go first.
+    const int upTo = std::min(n, count_);
+    int same = upTo > 1 && std::memcmp(blocks_.data(), first.data(), sizeof(uint64_t) * size_t(upTo - 1)) == 0 ? upTo - 1 : 0;
+    while (same < upTo && blocks_[size_t(same)] == (first[size_t(same)] & inside_)) ++same;
     for (int k = same; k < n; ++k) blocks_[size_t(k)] = first[size_t(k)] & inside_;
+    overMade_ &= kEachFace * ((1u << same) - 1);
+    cellsMade_ &= kEachFace * ((1u << same) - 1);
     count_ = n;
+    for (int k = same; k < n; ++k) takenBefore_[size_t(k + 1)] = takenBefore_[size_t(k)] | blocks_[size_t(k)];
+    taken_ = takenBefore_[size_t(n)];
     for (Axis& a : axes_) {
         a.taken = std::min(a.taken, same);
         if (a.cycleAt >= same) a.cycleAt = kBlocks;
@@ -93,6 +102,8 @@ void AssemblyJudge::each(std::span<const uint64_t> first, std::span<const uint64
             bits[i] = kBuilt | kDropped;
         } else {
             blocks_[size_t(n)] = last;
+            overMade_ &= ~(kEachFace << n);
+            cellsMade_ &= ~(kEachFace << n);
             count_ = n + 1;
             bits[i] = builds() ? kBuilt : 0;
             count_ = n;
@@ -123,18 +134,25 @@ bool AssemblyJudge::dropsAlong(int axis) {
         const uint64_t high = beyond(m, axis, true), low = beyond(m, axis, false);
         const std::array<uint64_t, kBlocks>& was = a.after[size_t(k)];
         std::array<uint64_t, kBlocks>& now = a.after[size_t(k + 1)];
+        // With nothing beyond it on a side, that side's half of the work is none.
+        const uint64_t before = takenBefore_[size_t(k)];
         uint64_t mine = m;
-        bool cycle = false;
-        for (int j = 0; j < k; ++j) {
-            const bool over = (blocks_[size_t(j)] & high) != 0;
-            cycle |= over & ((was[size_t(j)] & low) != 0);
-            mine |= over ? was[size_t(j)] : 0;
+        if ((high & before) != 0) {
+            bool cycle = false;
+            for (int j = 0; j < k; ++j) {
+                const bool over = (blocks_[size_t(j)] & high) != 0;
+                cycle |= over & ((was[size_t(j)] & low) != 0);
+                mine |= over ? was[size_t(j)] : 0;
+            }
+            if (cycle) {
+                a.cycleAt = k;
+                break;
+            }
         }
-        if (cycle) {
-            a.cycleAt = k;
-            break;
-        }
-        for (int j = 0; j < k; ++j) now[size_t(j)] = was[size_t(j)] | ((was[size_t(j)] & low) != 0 ? mine : 0);
+        if ((low & before) != 0)
+            for (int j = 0; j < k; ++j) now[size_t(j)] = was[size_t(j)] | ((was[size_t(j)] & low) != 0 ? mine : 0);
+        else
+            std::copy(was.begin(), was.begin() + k, now.begin());
         now[size_t(k)] = mine;
     }
     return a.cycleAt == kBlocks;
@@ -145,20 +163,40 @@ bool AssemblyJudge::dropsWith(int axis, uint64_t last) { return dropsAlong(axis)
 bool AssemblyJudge::closes(int axis, uint64_t last) const {
     const std::array<uint64_t, kBlocks>& after = axes_[size_t(axis)].after[size_t(count_)];
     const uint64_t high = beyond(last, axis, true), low = beyond(last, axis, false);
+    // Nothing beyond it on one side: no cycle through it.
+    if ((high & taken_) == 0 || (low & taken_) == 0) return false;
     bool cycle = false;
     for (int j = 0; j < count_; ++j) cycle |= ((blocks_[size_t(j)] & high) != 0) & ((after[size_t(j)] & low) != 0);
     return cycle;
 }
 
+bool AssemblyJudge::holds(const Stuck& set) const {
+    if (set.count == 0 || (set.all & ~occupied_) != 0) return false;
+    for (int i = 0; i < set.count; ++i) {
+        bool found = false;
+        for (int b = 0; b < count_; ++b) found |= blocks_[size_t(b)] == set.cells[size_t(i)];
+        if (!found) return false;
+    }
+    return true;
+}
+
 bool AssemblyJudge::buildsWith(int face) {
-    const int axis = kFaceAxis[face];
-    const bool high = kFaceHigh[face];
-    std::array<uint64_t, kBlocks> over{};
+    occupied_ = 0;
+    for (int b = 0; b < count_; ++b) occupied_ |= blocks_[size_t(b)];
+    for (const Stuck& st : stuck_[size_t(face)])
+        if (holds(st)) return false;
+    // Each block's cells beyond it and its cells turned, per face, made once while it stays.
+    std::array<Turned, kBlocks>& turnedBlock = turnedBlock_[size_t(face)];
+    const unsigned all = (1u << count_) - 1;
+    for (unsigned s = all & ~unsigned(overMade_ >> (8 * face)); s != 0; s &= s - 1) {
+        const int b = std::countr_zero(s);
+        turnedBlock[size_t(b)].over = beyond(blocks_[size_t(b)], kFaceAxis[face], kFaceHigh[face]);
+    }
+    overMade_ |= uint64_t(all) << (8 * face);
     uint64_t occupied = 0;
     unsigned left = 0;
     for (int b = 0; b < count_; ++b) {
         if (blocks_[size_t(b)] == 0) continue;
-        over[size_t(b)] = beyond(blocks_[size_t(b)], axis, high);
         occupied |= blocks_[size_t(b)];
         left |= 1u << b;
     }
@@ -166,7 +204,7 @@ bool AssemblyJudge::buildsWith(int face) {
         more = false;
         for (unsigned s = left; s != 0; s &= s - 1) {
             const int b = std::countr_zero(s);
-            if ((over[size_t(b)] & occupied) == 0) left &= ~(1u << b), occupied &= ~blocks_[size_t(b)], more = true;
+            if ((turnedBlock[size_t(b)].over & occupied) == 0) left &= ~(1u << b), occupied &= ~blocks_[size_t(b)], more = true;
         }
     }
     if (left == 0) return true;
@@ -174,8 +212,16 @@ bool AssemblyJudge::buildsWith(int face) {
     // What is left is the same set of places in many packings.
     Memo key;
     key.face = uint8_t(face);
-    for (unsigned s = left; s != 0; s &= s - 1) key.cells[key.count++] = blocks_[size_t(std::countr_zero(s))];
-    std::sort(key.cells.begin(), key.cells.begin() + key.count);
+    std::array<int, kBlocks> at{};  // block of each key cell
+    for (unsigned s = left; s != 0; s &= s - 1) {
+        // Kept in order as they come: a few blocks, so an insertion sort.
+        const int b = std::countr_zero(s);
+        int i = key.count++;
+        for (; i > 0 && key.cells[size_t(i - 1)] > blocks_[size_t(b)]; --i)
+            key.cells[size_t(i)] = key.cells[size_t(i - 1)], at[size_t(i)] = at[size_t(i - 1)];
+        key.cells[size_t(i)] = blocks_[size_t(b)];
+        at[size_t(i)] = b;
+    }
     Memo& last = lastCore_[size_t(face)];
     if (last.count == key.count && last.cells == key.cells) return last.built;
     uint64_t hash = uint64_t(face) + 1;
@@ -188,17 +234,36 @@ bool AssemblyJudge::buildsWith(int face) {
     }
 
     std::array<uint64_t, kBlocks> turned{};
-    for (int i = 0; i < key.count; ++i)
-        for (uint64_t m = key.cells[size_t(i)]; m != 0; m &= m - 1)
-            turned[size_t(i)] |= uint64_t(1) << turnCell_[size_t(face)][size_t(std::countr_zero(m))];
-    key.built = takesOut(face, turned.data(), key.count);
+    for (int i = 0; i < key.count; ++i) {
+        const int b = at[size_t(i)];
+        Turned& t = turnedBlock[size_t(b)];
+        if ((cellsMade_ >> (8 * face + b) & 1) == 0) {
+            t.cells = 0;
+            for (uint64_t r = blocks_[size_t(b)]; r != 0; r &= r - 1)
+                t.cells |= uint64_t(1) << turnCell_[size_t(face)][size_t(std::countr_zero(r))];
+            cellsMade_ |= uint64_t(1) << (8 * face + b);
+        }
+        turned[size_t(i)] = t.cells;
+    }
+    const unsigned held = takesOut(face, turned.data(), key.count);
+    key.built = held == 0;
+    if (held != 0) {
+        uint8_t& next = stuckNext_[size_t(face)];
+        Stuck& stuckNow = stuck_[size_t(face)][next];
+        next = uint8_t((next + 1) % kStuckKept);
+        stuckNow.count = 0, stuckNow.all = 0;
+        for (unsigned s = held; s != 0; s &= s - 1) {
+            stuckNow.all |= key.cells[size_t(std::countr_zero(s))];
+            stuckNow.cells[size_t(stuckNow.count++)] = key.cells[size_t(std::countr_zero(s))];
+        }
+    }
     slot = last = key;
     return key.built;
 }
 
 // Taking out is loading run backwards, and a block that can come out still can
 // once others are out: any block that comes out may go first.
-bool AssemblyJudge::takesOut(int face, const uint64_t* cells, int count) const {
+unsigned AssemblyJudge::takesOut(int face, const uint64_t* cells, int count) const {
     uint64_t occupied = 0;
     for (int i = 0; i < count; ++i) occupied |= cells[i];
     unsigned left = (1u << count) - 1;
@@ -210,13 +275,13 @@ bool AssemblyJudge::takesOut(int face, const uint64_t* cells, int count) const {
                 if ((beyond(cells[b], 2, true) & occupied) == 0) left &= ~(1u << b), occupied &= ~cells[b], more = true;
             }
         }
-        if (left == 0) return true;
+        if (left == 0) return 0;
         bool moved = false;
         for (unsigned s = left; s != 0; s &= s - 1) {
             const int b = std::countr_zero(s);
             if (escapes(cells[b], occupied & ~cells[b], face)) left &= ~(1u << b), occupied &= ~cells[b], moved = true;
         }
-        if (!moved) return false;
+        if (!moved) return left;
     }
 }
 
@@ -232,6 +297,11 @@ bool AssemblyJudge::escapes(uint64_t block, uint64_t others, int face) const {
                       ((block & lastY) == 0 && ((block << 4) & others) == 0) ||
                       ((block & kPlaneY0) == 0 && ((block >> 4) & others) == 0);
     if (!step) return false;
+    // Most ways out are one step aside and then straight up.
+    const auto outFrom = [&](uint64_t at) { return ((at | beyond(at, 2, true)) & others) == 0; };
+    if (((block & lastX) == 0 && outFrom(block << 1)) || ((block & kPlaneX0) == 0 && outFrom(block >> 1)) ||
+        ((block & lastY) == 0 && outFrom(block << 4)) || ((block & kPlaneY0) == 0 && outFrom(block >> 4)))
+        return true;
 
     // Where the block fits, per height of its lowest cell: bit (x + 3) + 8 (y + 3)
     // for its lowest corner at (x, y), as Loading::extra maps it.

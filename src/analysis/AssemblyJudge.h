@@ -44,7 +44,8 @@ private:
     // The blocks that no straight lift takes out with `face` up, and whether the
     // rest of the way out is there for them.
     bool buildsWith(int face);
-    bool takesOut(int face, const uint64_t* cells, int count) const;
+    // 0 when every block comes out; else the blocks (bit per index) that stay, none of which moves.
+    unsigned takesOut(int face, const uint64_t* cells, int count) const;
     bool escapes(uint64_t block, uint64_t others, int face) const;
 
     struct Memo {
@@ -60,9 +61,31 @@ private:
     std::array<std::array<uint8_t, 64>, kFaces> turnCell_{};  // cell -> cell with the face up
     std::array<uint64_t, kBlocks> blocks_{};
     int count_ = 0;
+    uint64_t taken_ = 0;  // the cells of the blocks handed over first
+    std::array<uint64_t, kBlocks + 1> takenBefore_{};  // [k]: the cells of the first k blocks
     std::array<Axis, 3> axes_{};
     int lastFace_ = 0;  // the face that built the last packing needing more than drops
     std::array<Memo, kFaces> lastCore_{};  // per face: packings in a row leave the same blocks often
+    // Per face: the last blocks found stuck together. Wherever they all stand in a
+    // packing, that face fails too: more blocks only ever stand in the way.
+    struct Stuck {
+        std::array<uint64_t, kBlocks> cells{};
+        uint64_t all = 0;  // their cells together
+        int count = 0;
+    };
+    static constexpr int kStuckKept = 2;
+    std::array<std::array<Stuck, kStuckKept>, kFaces> stuck_{};
+    std::array<uint8_t, kFaces> stuckNext_{};  // the entry of stuck_ to write next
+    struct Turned {
+        uint64_t over = 0;   // the cells beyond the block toward the face, as the box stands
+        uint64_t cells = 0;  // the block with the face turned up
+    };
+    std::array<std::array<Turned, kBlocks>, kFaces> turnedBlock_{};
+    // The blocks whose Turned parts are made, a byte per face.
+    uint64_t overMade_ = 0, cellsMade_ = 0;
+    // Whether every block of the set stands in the packing.
+    uint64_t occupied_ = 0;  // the packing's cells, for holds()
+    bool holds(const Stuck& set) const;
     std::vector<Memo> memo_;
 };
 

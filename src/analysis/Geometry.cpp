@@ -91,8 +91,12 @@ uint64_t canonicalShape(uint64_t cells) {
 }
 
 std::vector<uint64_t> placementsOf(uint64_t cells, BoxSize box, uint64_t blocked) {
+    return placementsOf(orientationsOf(cells), box, blocked);
+}
+
+std::vector<uint64_t> placementsOf(const std::vector<uint64_t>& orientations, BoxSize box, uint64_t blocked) {
     std::vector<uint64_t> out;
-    for (uint64_t o : orientationsOf(cells)) {
+    for (uint64_t o : orientations) {
         const BoxSize e = extent(o);
         for (int z = 0; z + e.z <= box.z; ++z)
             for (int y = 0; y + e.y <= box.y; ++y)

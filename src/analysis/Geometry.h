@@ -39,6 +39,8 @@ std::vector<uint64_t> orientationsOf(uint64_t cells);
 uint64_t canonicalShape(uint64_t cells);
 // Every place of a shape's orientations inside the box, avoiding `blocked`, ascending.
 std::vector<uint64_t> placementsOf(uint64_t cells, BoxSize box, uint64_t blocked);
+// The same from the shape's orientations (orientationsOf), when they are at hand.
+std::vector<uint64_t> placementsOf(const std::vector<uint64_t>& orientations, BoxSize box, uint64_t blocked);
 bool faceConnected(uint64_t cells);
 
 // A rotation of the box onto itself as a map of its cells.

@@ -4,6 +4,7 @@
 #include "analysis/PartsCount.h"
 #include "analysis/PieceSearch.h"
 #include "analysis/TreeEstimate.h"
+#include "analysis/WorkerThreads.h"
 #include "model/BlockMasks.h"
 
 #include <algorithm>
@@ -198,8 +199,12 @@ struct PackingAnalysis::Data {
             uint32_t stabilizer = 0;
             for (uint32_t m = g; m != 0; m &= m - 1) {
                 const int k = std::countr_zero(m);
-                const uint64_t image = group[size_t(k)].apply(places[i]);
-                if (image == places[i]) stabilizer |= uint32_t(1) << k;
+                // A place that a rotation fixes needs no search for its image.
+                const uint64_t image = group[size_t(k)].isIdentity() ? places[i] : group[size_t(k)].apply(places[i]);
+                if (image == places[i]) {
+                    stabilizer |= uint32_t(1) << k;
+                    continue;
+                }
                 const auto j = std::lower_bound(places.begin() + std::ptrdiff_t(i), places.end(), image);
                 if (j != places.end() && *j == image) seen[size_t(j - places.begin())] = true;
             }
@@ -211,7 +216,11 @@ struct PackingAnalysis::Data {
     std::vector<SearchState> symmetryParts(const std::vector<int>& order) const {
         std::vector<SearchState> states{root};
         for (int t : order) {
+            // Once no state has a rotation left, the rest of the chain changes nothing.
+            if (std::none_of(states.begin(), states.end(), [](const SearchState& s) { return std::popcount(s.group) > 1; }))
+                break;
             std::vector<SearchState> next;
+            next.reserve(states.size());
             for (const SearchState& s : states) {
                 if (std::popcount(s.group) <= 1) {
                     next.push_back(s);
@@ -244,8 +253,10 @@ struct PackingAnalysis::Data {
     std::vector<SearchState> countParts(bool split = true, size_t enough = 160, bool wholeRounds = false) const {
         return countParts(chain, split, enough, wholeRounds);
     }
+    // `splitNodes` gets the nodes the split took apart, which the search of
+    // the parts no longer visits: the count's nodes stay the same however fine its parts.
     std::vector<SearchState> countParts(const std::vector<int>& order, bool split = true, size_t enough = 160,
-                                        bool wholeRounds = false) const {
+                                        bool wholeRounds = false, uint64_t* splitNodes = nullptr) const {
         std::vector<SearchState> parts = symmetryParts(order);
         CoverSearch splitter(*items);
         for (int round = 0; split && round < 4 && parts.size() < enough; ++round) {
@@ -255,6 +266,7 @@ struct PackingAnalysis::Data {
                     next.insert(next.end(), parts.begin() + std::ptrdiff_t(k), parts.end());
                     break;
                 }
+                if (splitNodes != nullptr && parts[k].filled != kFull) ++*splitNodes;
                 for (const SearchState& c : splitter.expand(parts[k])) next.push_back(c);
             }
             parts = std::move(next);
@@ -272,7 +284,10 @@ struct PackingAnalysis::Data {
         struct Candidate {
             std::vector<int> order;
             std::vector<SearchState> parts;
-            double sum = 0;  // of the probes, each of a part drawn at random
+            // Of the probes, the parts taken in turn: drawn at random, a few
+            // unlucky draws among parts of very different sizes chose a block
+            // costing up to nine times the best.
+            double sum = 0;
             int probes = 0;
             double nodes() const { return double(parts.size()) * sum / std::max(probes, 1); }
         };
@@ -289,14 +304,15 @@ struct PackingAnalysis::Data {
         const auto probe = [&](Candidate& c, int times) {
             for (int k = 0; k < times && !c.parts.empty(); ++k, ++c.probes) {
                 random += 0x9E3779B97F4A7C15ull;
-                const size_t p = size_t((static_cast<unsigned __int128>(random * 0xBF58476D1CE4E5B9ull) * c.parts.size()) >> 64);
+                const size_t p = size_t(c.probes) % c.parts.size();
                 c.sum += search.probeNodes(c.parts[p], random, levels);
             }
         };
         // A probe level costs about a node of the search. Each candidate gets a
-        // few probes; while the probes stay within an eighth of what the best
+        // few probes; while the probes stay within a sixteenth of what the best
         // estimate so far would cost, the better half gets more, shared between
-        // the rounds left. The rule's choice goes first: when its estimate
+        // the rounds left (with the parts taken in turn an eighth chose the same
+        // blocks, at a seventh more of a small count's work). The rule's choice goes first: when its estimate
         // cannot pay for the first round, the rule stands. The draws, like the
         // candidates' order, owe nothing to the blocks' numbers.
         constexpr int kFirst = 8;
@@ -306,7 +322,7 @@ struct PackingAnalysis::Data {
         for (size_t k = 1; k < race.size(); ++k) probe(race[k], kFirst);
         for (;;) {
             std::stable_sort(race.begin(), race.end(), [](const Candidate& a, const Candidate& b) { return a.nodes() < b.nodes(); });
-            const double allowed = std::min(race[0].nodes() / 8, 32768.0);
+            const double allowed = std::min(race[0].nodes() / 16, 32768.0);
             race.resize((race.size() + 1) / 2);
             const int rounds = std::bit_width(race.size() - 1);
             const double more = (allowed - double(levels)) / perProbe / double(race.size()) / std::max(rounds, 1);
@@ -392,14 +408,16 @@ PackingAnalysis::PackingAnalysis(const BlockCells& in) {
         BlockInfo info;
         info.number = b + 1;
         info.cells = std::popcount(shape[b]);
-        info.orientations = int(orientationsOf(shape[b]).size());
+        // Made once: the orientations give the count, the places and the shape's kind.
+        const std::vector<uint64_t> orientations = orientationsOf(shape[b]);
+        info.orientations = int(orientations.size());
         info.kept = d->kept[b] != 0;
         if (info.kept) {
             info.placements = 1;
             d->blocks.push_back(info);
             continue;
         }
-        std::vector<uint64_t> places = boxOk ? placementsOf(shape[b], box, keptCells) : std::vector<uint64_t>{};
+        std::vector<uint64_t> places = boxOk ? placementsOf(orientations, box, keptCells) : std::vector<uint64_t>{};
         info.placements = int(places.size());
         d->blocks.push_back(info);
         if (boxOk && places.empty()) {
@@ -408,7 +426,7 @@ PackingAnalysis::PackingAnalysis(const BlockCells& in) {
                                    blockText(b + 1) + (alone ? "は、どの向きでも箱に入りません。"
                                                              : "は、箱の中のブロックを避けて置ける場所がありません。")});
         }
-        const uint64_t canon = canonicalShape(shape[b]);
+        const uint64_t canon = orientations.front();
         const auto found = std::find(typeShape.begin(), typeShape.end(), canon);
         if (found == typeShape.end()) {
             typeShape.push_back(canon);
@@ -511,12 +529,15 @@ const std::vector<std::vector<uint64_t>>& PackingAnalysis::placementsByType() co
 // right. Takes the packings of the piece kinds; false when cancelled.
 bool PackingAnalysis::Data::classes(uint64_t typePackings, const std::atomic<bool>* cancel, CountResult& r) const {
     uint64_t fixedLabelled = typePackings, fixedUnlabelled = typePackings;
+    // With every block of its own shape no rotation can permute blocks: the
+    // packings it fixes are the same told apart or not, and are counted once.
+    const bool allSingle = std::all_of(types.begin(), types.end(), [](const PieceType& t) { return t.blocks.size() == 1; });
     for (size_t g = 1; g < group.size(); ++g) {
         if (!mayFix(group[g])) continue;
         std::vector<Item> fixed, cycles;
         invariantItems(group[g], fixed, cycles);
         const auto a = countAll(makeItems(std::move(fixed)), root, cancel);
-        const auto b = a ? countAll(makeItems(std::move(cycles)), root, cancel) : std::nullopt;
+        const auto b = !a || allSingle ? a : countAll(makeItems(std::move(cycles)), root, cancel);
         if (!b) return false;
         fixedLabelled += *a;
         fixedUnlabelled += *b;
@@ -563,31 +584,43 @@ CountResult PackingAnalysis::count(const CountOptions& options) const {
                 return [&d, judge = options.judge(), mine, cells, keptCount, bits = std::vector<uint8_t>(1),
                         pieces = std::vector<Item>()](std::span<const Item> first, int lastType,
                                                       std::span<const uint64_t> lasts, const SearchState& part) mutable {
-                    size_t n = size_t(keptCount);
-                    for (const Item& it : first)
-                        if (n < cells.size()) cells[n++] = it.mask;
+                    const size_t n = std::min(cells.size(), size_t(keptCount) + first.size());
+                    for (size_t k = size_t(keptCount); k < n; ++k) cells[k] = first[k - size_t(keptCount)].mask;
                     const size_t count = std::max<size_t>(lasts.size(), 1);
                     if (bits.size() < count) bits.resize(count);
                     judge(std::span<const uint64_t>(cells.data(), n), lasts, bits.data());
-                    const bool turns = (part.group & ~uint32_t(1)) != 0;
+                    if ((part.group & ~uint32_t(1)) == 0) {
+                        // No rotation left to fix a packing: each weighs the part's weight.
+                        uint64_t built = 0, dropped = 0;
+                        for (size_t i = 0; i < count; ++i) built += bits[i] & 1, dropped += (bits[i] >> 1) & 1;
+                        (*mine)[0] += built * part.weight;
+                        (*mine)[1] += dropped * part.weight;
+                        return;
+                    }
                     for (size_t i = 0; i < count; ++i) {
                         const unsigned b = bits[i] & 3;
                         if (b == 0) continue;
-                        uint64_t share = part.weight;
-                        if (turns) {
-                            pieces.assign(first.begin(), first.end());
-                            if (!lasts.empty()) pieces.push_back({lasts[i], uint8_t(lastType), 1});
-                            share *= d.ownSymmetries(pieces, part.group);
-                        }
+                        pieces.assign(first.begin(), first.end());
+                        if (!lasts.empty()) pieces.push_back({lasts[i], uint8_t(lastType), 1});
+                        const uint64_t share = part.weight * d.ownSymmetries(pieces, part.group);
                         (*mine)[0] += (b & 1) * share;
                         (*mine)[1] += (b >> 1) * share;
                     }
                 };
             };
-        const PartsTotal found = searchParts(*d.items, d.placementsByType,
-                                             d.countParts(options.split ? d.fastestChain() : d.chain, options.split),
-                                             d.labellings, options, visitors);
-        r.nodes = found.nodes;
+        // Parts are for threads to share and for the share done; one thread
+        // without reports searches a full box's whole tree at once, in the same
+        // order, and spares each part's start (much of a small count's cost). With
+        // cells to spare the parts are searched piece by piece, another order:
+        // they stay split, so that the first packing is the same on any thread count.
+        const bool split =
+            options.split && (options.progress || workerThreads(options.threads) > 1 || d.root.empties > 0);
+        uint64_t splitNodes = 0;
+        const PartsTotal found = searchParts(
+            *d.items, d.placementsByType,
+            d.countParts(options.split ? d.fastestChain() : d.chain, split, 160, false, &splitNodes), d.labellings,
+            options, visitors);
+        r.nodes = found.nodes + splitNodes;
         if (found.first) r.first = d.toPacking(*found.first);
         r.complete = found.complete && d.classes(found.packings, options.cancel, r);
         if (r.complete && options.judge) {
@@ -616,11 +649,13 @@ SearchEstimate PackingAnalysis::estimate(const EstimateOptions& options) const {
     const auto started = Clock::now();
     SearchEstimate out;
     if (d.problems.empty()) {
-        const PartsEstimate e =
-            estimateParts(*d.items, d.placementsByType, d.countParts(d.fastestChain(), true, 512, true), options);
+        uint64_t splitNodes = 0;
+        const PartsEstimate e = estimateParts(*d.items, d.placementsByType,
+                                              d.countParts(d.fastestChain(), true, 512, true, &splitNodes), options);
         const double labellings = double(d.labellings);
         out.solutions = {e.leaves.value * labellings, e.leaves.low * labellings, e.leaves.high * labellings};
-        out.nodes = e.nodes;
+        const double split = double(splitNodes);
+        out.nodes = {e.nodes.value + split, e.nodes.low + split, e.nodes.high + split};
         out.probes = e.probes;
         out.exact = e.exact;
         out.bound = e.bound && !e.exact;

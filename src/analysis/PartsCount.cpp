@@ -174,11 +174,19 @@ PartsTotal searchParts(const ItemSet& items, const std::vector<std::vector<uint6
     // their first piece: the same trees, but none so big that the share done
     // hangs on it. Each part's start costs, so a short count is left as it is.
     std::vector<SearchState> finer;
+    // Only the order of the count's size matters here, so a few parts spread
+    // evenly over the search stand for all: probing every part cost more than
+    // the progress's whole estimate afterwards.
     const auto foretold = [&] {
+        constexpr size_t kDrawn = 8;
+        std::vector<SearchState> drawn;
+        const size_t stride = std::max<size_t>(1, given.size() / kDrawn);
+        for (size_t p = stride / 2; p < given.size() && drawn.size() < kDrawn; p += stride) drawn.push_back(given[p]);
         EstimateOptions o;
-        o.probes = 4 * given.size();
+        o.probes = 4 * drawn.size();
         o.countBelow = 0;
-        return estimateParts(items, placementsByType, given, o).nodes.value;
+        return estimateParts(items, placementsByType, drawn, o).nodes.value * double(given.size()) /
+               double(std::max<size_t>(drawn.size(), 1));
     };
     const bool byPiece = std::any_of(given.begin(), given.end(), [](const SearchState& s) { return s.empties > 0; });
     if (options.progress && !options.limit && byPiece &&

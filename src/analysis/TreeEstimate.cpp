@@ -380,9 +380,13 @@ void PartsProber::run(size_t first, uint64_t steps) {
         idle = 0;
         const SearchState& part = d.parts[p];
         Stratum& s = d.strata[p];
-        if (s.n == 0) {
-            // A small part is counted, once: cheaper than a few probes, and exact.
-            constexpr uint64_t kCountBelow = 256;
+        const Sample sample = searchedByPiece(part) ? d.pieces.probe(part, d.rnd) : probeCells(d.cells, part, d.rnd);
+        d.steps += sample.steps + 1;
+        // A part whose first probe finds it small is counted, once: cheaper
+        // than more probes, and exact. Tried on every part, the counts cost
+        // several times what they were billed, as most parts are not small.
+        constexpr uint64_t kCountBelow = 256;
+        if (s.n == 0 && sample.nodes < double(kCountBelow)) {
             std::optional<Sample> counted;
             if (searchedByPiece(part)) {
                 counted = d.pieces.count(part, kCountBelow);
@@ -398,9 +402,7 @@ void PartsProber::run(size_t first, uint64_t steps) {
                 continue;
             }
         }
-        const Sample sample = searchedByPiece(part) ? d.pieces.probe(part, d.rnd) : probeCells(d.cells, part, d.rnd);
         s.add(sample);
-        d.steps += sample.steps + 1;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -207,6 +208,9 @@ PackingBrowser::PackingBrowser(QWidget* parent, const Puzzle& puzzle)
     lblAssembly_->setObjectName(QStringLiteral("lblPackingAssembly"));
     lblAssembly_->setAlignment(Qt::AlignCenter);
     lblAssembly_->setWordWrap(true);
+    // Room for four wrapped lines from the start, so that stepping through the
+    // packings seldom changes the browser's height.
+    lblAssembly_->setMinimumHeight(4 * lblAssembly_->fontMetrics().lineSpacing() + 4);
     layout->addWidget(lblAssembly_);
     cmdAssembly_ = new QPushButton(QStringLiteral("組み立て順を見る…"), this);
     cmdAssembly_->setObjectName(QStringLiteral("cmdPackingAssembly"));
@@ -310,8 +314,17 @@ void PackingBrowser::cmdAssembly_Click() {
     connect(player_, &AssemblyPlayer::frameChanged, this, &PackingBrowser::packingChanged);
     connect(player_, &QDialog::finished, this, &PackingBrowser::packingChanged);
     player_->show();
-    // Below the browser, so that its number and buttons stay in sight.
-    player_->move(frameGeometry().bottomLeft() + QPoint(0, 8));
+    // Below the browser, so that its number and buttons stay in sight; above it
+    // where the screen ends first, and never past the screen's edge.
+    const QSize size = player_->frameGeometry().size();
+    QPoint at = frameGeometry().bottomLeft() + QPoint(0, 8);
+    if (const QScreen* s = screen()) {
+        const QRect room = s->availableGeometry();
+        if (at.y() + size.height() > room.bottom() + 1) at.setY(frameGeometry().top() - 8 - size.height());
+        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())));
+        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+    }
+    player_->move(at);
     emit packingChanged();
 }
 
@@ -358,6 +371,9 @@ void PackingBrowser::updateTexts() {
                                        upFaceText(assembly_->up) + "を上にすると、" + blocksText(assembly_->stuck) +
                                        " が入りません。");
     lblAssembly_->setText(built);
+    // A longer verdict (many stuck blocks) grows the browser rather than being cut off.
+    if (const int needed = lblAssembly_->heightForWidth(lblAssembly_->width()); needed > lblAssembly_->minimumHeight())
+        lblAssembly_->setMinimumHeight(needed);
     cmdAssembly_->setEnabled(!walkBusy_ && assembly_ && assembly_->assemblable);
 }
 

@@ -284,6 +284,35 @@ TEST(Assembly, AgreesWithEveryOrder) {
     EXPECT_GT(slid, 0);
 }
 
+// The judge keeps what it learnt from the packings before (blocks stuck
+// together, blocks turned per face) for the next; packings that no straight drop
+// builds, in changing block orders, must still get the check's verdicts.
+TEST(Assembly, KeptJudgeAgreesBeyondDrops) {
+    std::mt19937 rng(3434);
+    const BoxSize box{4, 4, 3};
+    const AssemblyCheck check(box);
+    AssemblyJudge judge(box);
+    int slow = 0, refused = 0;
+    for (int round = 0; round < 3000 && slow < 40; ++round) {
+        const auto blocks = randomCut(rng, 4, 4, 3, 6 + int(rng() % 3), int(rng() % 4));
+        Packing p{};
+        for (size_t b = 0; b < blocks.size(); ++b)
+            for (const Point& c : blocks[b]) p[b] |= bitOf(c[0], c[1], c[2]);
+        const AssemblyVerdict want = check.verdict(p);
+        if (want.dropOnly) continue;
+        ++slow, refused += !want.assemblable;
+        for (int turn = 0; turn < 3; ++turn) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", turn " + std::to_string(turn));
+            const AssemblyVerdict got = judge(p);
+            EXPECT_EQ(got.assemblable, want.assemblable);
+            EXPECT_FALSE(got.dropOnly);
+            std::rotate(p.begin(), p.begin() + 1, p.begin() + long(blocks.size()));
+        }
+    }
+    EXPECT_GT(slow, 10);
+    EXPECT_GT(refused, 0);
+}
+
 TEST(Assembly, LockedBlocksAreNamed) {
     const std::vector<Cells>& locked = kLocked;
     const AssemblyCheck check({3, 2, 2});

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTimer>
 
 #include <filesystem>
@@ -128,6 +129,9 @@ TEST_F(AnalysisTest, BrowserTellsWhetherThePackingGoesInAndPlaysTheOrder) {
     browserClick("cmdPackingAssembly");
     auto* player = static_cast<PackingBrowser*>(browser())->player();
     ASSERT_NE(player, nullptr);
+    ASSERT_NE(player->screen(), nullptr);
+    EXPECT_TRUE(player->screen()->availableGeometry().contains(player->frameGeometry()))
+        << "the player's buttons must stay on screen";
     EXPECT_EQ(player->frames(), 2u);
     EXPECT_EQ(fncBox_Count(w.boxOnView().G_iBox), 4);
     player->findChild<QPushButton*>(QStringLiteral("cmdAssemblyForward"))->click();
@@ -154,6 +158,9 @@ TEST_F(AnalysisTest, BrowserTellsWhetherThePackingGoesInAndPlaysTheOrder) {
     }
     ASSERT_TRUE(locked);
     EXPECT_TRUE(browserText("lblPackingAssembly").endsWith(QStringLiteral("ブロック 1、2 が入りません。")));
+    // The longest verdict is read whole in the browser as it opened.
+    const auto* verdict = browser()->findChild<QLabel*>("lblPackingAssembly");
+    EXPECT_GE(verdict->height(), verdict->heightForWidth(verdict->width()));
     EXPECT_FALSE(browser()->findChild<QPushButton*>("cmdPackingAssembly")->isEnabled());
 }
 
