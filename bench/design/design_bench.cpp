@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 using namespace tessaro;
 using namespace tessaro::design;
 
@@ -51,6 +53,13 @@ DesignRequest request(analysis::BoxSize box, int blocks, int maxCells, int empty
 
 }  // namespace
 
+// User and system time of the whole process.
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 std::vector<int> sizesOf(const Design& d) {
     std::vector<int> out;
     for (uint64_t m : d.blocks)
@@ -63,8 +72,8 @@ void hardestFigures(double seconds, int seeds, int samples, int minCells) {
     std::printf("\nhardest search (%.0f s, 2 threads) against the hardest of %d sampled puzzles, 3x3x3, 7 blocks"
                 " of %d cells or more\n",
                 seconds, samples, minCells);
-    std::printf("%5s %10s %14s %10s %9s %14s %9s %6s\n", "seed", "sampled", "nodes/packing", "sampling s", "hardest",
-                "nodes/packing", "judged", "beats");
+    std::printf("%5s %10s %14s %10s %9s %14s %9s %7s %6s\n", "seed", "sampled", "nodes/packing", "sampling s", "hardest",
+                "nodes/packing", "judged", "unique", "beats");
     int beaten = 0;
     for (int seed = 1; seed <= seeds; ++seed) {
         DesignRequest s = request({3, 3, 3}, 7, 0, 0, minCells);
@@ -72,17 +81,19 @@ void hardestFigures(double seconds, int seeds, int samples, int minCells) {
         s.threads = 2;
         s.count = samples;
         s.seconds = 1800;
-        const DesignResult sampled = designPuzzles(s);
+        // --samples 0: the hardest search alone, to try its settings quickly.
+        const DesignResult sampled = samples > 0 ? designPuzzles(s) : DesignResult{};
         s.count = 5;
         s.seconds = seconds;
         const HardestResult hard = hardestPuzzles(s);
         const double a = sampled.designs.empty() ? 0 : sampled.designs.front().difficulty.nodesPerPacking;
         const double b = hard.designs.empty() ? 0 : hard.designs.front().difficulty.nodesPerPacking;
         beaten += b > a ? 1 : 0;
-        std::printf("%5d %4d (%3zu) %14.0f %10.1f %9d %14.0f %9llu %6s\n", seed,
+        std::printf("%5d %4d (%3zu) %14.0f %10.1f %9d %14.0f %9llu %7llu %6s\n", seed,
                     sampled.designs.empty() ? 0 : sampled.designs.front().difficulty.rating, sampled.designs.size(), a,
                     sampled.seconds, hard.designs.empty() ? 0 : hard.designs.front().difficulty.rating, b,
-                    static_cast<unsigned long long>(hard.tried), b > a ? "yes" : "no");
+                    static_cast<unsigned long long>(hard.tried), static_cast<unsigned long long>(hard.unique),
+                    b > a ? "yes" : "no");
         std::fflush(stdout);
     }
     std::printf("hardest beats sampling on %d of %d seeds\n", beaten, seeds);
@@ -91,8 +102,9 @@ void hardestFigures(double seconds, int seeds, int samples, int minCells) {
 void reachFigures(double seconds) {
     std::printf("\nwhat the hardest search reaches (seed 1, %.0f s, 2 threads), and its judging rate on 1 and 2 threads\n",
                 seconds);
-    std::printf("%-40s %7s %14s %12s %12s %7s\n", "request", "rating", "nodes/packing", "judged/s 1", "judged/s 2",
-                "ratio");
+    // Per CPU second as well as per second: on a loaded machine the wall clock hides whether threads serialise.
+    std::printf("%-40s %7s %14s %12s %12s %7s %12s %12s\n", "request", "rating", "nodes/packing", "judged/s 1",
+                "judged/s 2", "ratio", "per CPU s 1", "per CPU s 2");
     struct Reach {
         const char* name;
         DesignRequest request;
@@ -110,18 +122,20 @@ void reachFigures(double seconds) {
         s.seed = 1;
         s.count = 5;
         s.seconds = seconds;
-        double rate[3] = {0, 0, 0};
+        double rate[3] = {0, 0, 0}, perCpu[3] = {0, 0, 0};
         HardestResult best;
         for (int threads : {1, 2}) {
             s.threads = threads;
+            const double cpu = cpuSeconds();
             HardestResult h = hardestPuzzles(s);
             rate[threads] = double(h.tried) / std::max(h.seconds, 1e-9);
+            perCpu[threads] = double(h.tried) / std::max(cpuSeconds() - cpu, 1e-9);
             if (threads == 2) best = std::move(h);
         }
-        std::printf("%-40s %7d %14.0f %12.0f %12.0f %7.2f\n", r.name,
+        std::printf("%-40s %7d %14.0f %12.0f %12.0f %7.2f %12.0f %12.0f\n", r.name,
                     best.designs.empty() ? 0 : best.designs.front().difficulty.rating,
                     best.designs.empty() ? 0 : best.designs.front().difficulty.nodesPerPacking, rate[1], rate[2],
-                    rate[2] / std::max(rate[1], 1e-9));
+                    rate[2] / std::max(rate[1], 1e-9), perCpu[1], perCpu[2]);
         std::fflush(stdout);
     }
 }

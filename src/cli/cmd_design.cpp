@@ -482,6 +482,7 @@ void registerDesignCommand(CLI::App& app, CliContext& ctx) {
             setPieceRules(request, *o);
             request.maxCells = o->maxCells;
             request.empty = o->empty;
+            request.allowIdentical = o->allowIdentical;
             request.minRating = o->minRating;
             if (const std::string why = requestProblem(request); !why.empty()) throw CLI::ValidationError(why);
         } else {

@@ -14,7 +14,8 @@
 #include <bit>
 #include <cmath>
 #include <mutex>
-#include <optional>
+#include <map>
+#include <memory>
 #include <unordered_map>
 
 namespace tessaro::design {
@@ -28,10 +29,17 @@ int ratingOf(const Design& d) { return d.difficulty.rating; }
 // Annealing temperature in score units: from a rating step's worth of leeway down to almost none.
 constexpr double kHot = 1.3, kCold = 0.05;
 // Steps without a better cut before a chain goes back to its best, and returns
-// to it without a better one before it starts afresh: a climb from a new unique
-// cut finds more than one stuck where every neighbour was judged.
-constexpr int kPatience = 400;
-constexpr int kReturns = 3;
+// to it without a better one before it starts elsewhere. A step costs up to
+// kRepair counts, so a chain that has met its neighbourhood moves on soon.
+constexpr int kPatience = 30;
+constexpr int kReturns = 1;
+// A chain starts again from one of this many hardest cuts, shaken a few steps
+// away, or half the time from a fresh random cut: the rating of neighbouring
+// cuts is alike only loosely, so new ground pays as often as the best's surroundings.
+constexpr size_t kElite = 4;
+constexpr int kKickTries = 20;
+// Counts a step that packs more than one way may spend getting back to one.
+constexpr int kRepair = 100;
 
 int size(uint64_t m) { return std::popcount(m); }
 
@@ -120,7 +128,7 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
     const std::vector<SizeList> lists = sizeLists(request);
     std::mutex mutex;
     std::vector<Design> best;  // hardest first, distinct up to rotation
-    std::atomic<uint64_t> tried{0}, accepted{0};
+    std::atomic<uint64_t> tried{0}, accepted{0}, unique{0};
     WorkerPool pool(request.threads, request.seconds, control);
     const auto clockStart = std::chrono::steady_clock::now();
     const auto elapsed = [&] {
@@ -169,48 +177,135 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
     };
     std::atomic<uint64_t> notUnique{0};
 
+    // Every cut judged by any chain, by its blocks: its design when unique. A chain
+    // walking where another has been pays nothing for it.
+    std::mutex cacheMutex;
+    std::unordered_map<uint64_t, std::shared_ptr<const Design>> judged;
+    // The hardest unique cuts of each list of block sizes, by score alone whatever
+    // the list asks: where stuck chains start again. By list, so that one good
+    // region does not draw every chain to itself.
+    std::map<std::vector<int>, std::vector<std::shared_ptr<const Design>>> elite;
+    const auto remember = [&](const std::shared_ptr<const Design>& d) {
+        std::vector<int> sizes;
+        for (uint64_t m : d->blocks)
+            if (m != 0) sizes.push_back(size(m));
+        std::sort(sizes.begin(), sizes.end());
+        std::lock_guard lock(cacheMutex);
+        auto& kept = elite[sizes];
+        kept.push_back(d);
+        std::sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+            return a->difficulty.nodesPerPacking > b->difficulty.nodesPerPacking;
+        });
+        if (kept.size() > kElite) kept.pop_back();
+    };
+
     pool.run(
         [&](int thread, const std::atomic<bool>& stop) {
             SplitMix rng(attemptSeed(request.seed, uint64_t(thread) << 40));
-            uint64_t judged = 0;  // by this chain: names each design it finds
-            const auto named = [&](Design& d) {
-                d.seed = request.seed;
-                d.attempt = (uint64_t(thread) << 40) + judged++;
+            uint64_t found = 0;  // by this chain: names each design it finds
+            // A cut's design when unique, judged once among all chains; false when stopped.
+            const auto lookUp = [&](const Blocks& b, std::shared_ptr<const Design>& out) {
+                const uint64_t key = keyOf(b);
+                {
+                    std::lock_guard lock(cacheMutex);
+                    const auto known = judged.find(key);
+                    if (known != judged.end()) {
+                        out = known->second;
+                        return true;
+                    }
+                }
+                Design d;
+                const Judge::Outcome o = judge.judge(b, 1, &stop, d);
+                if (o == Judge::Outcome::Stopped) return false;
+                tried.fetch_add(1);
+                out = nullptr;
+                if (o == Judge::Outcome::Accepted) {
+                    unique.fetch_add(1);
+                    d.seed = request.seed;
+                    d.attempt = (uint64_t(thread) << 40) + found++;
+                    out = std::make_shared<const Design>(d);
+                    offer(d);
+                    remember(out);
+                } else {
+                    notUnique.fetch_add(1);
+                }
+                std::lock_guard lock(cacheMutex);
+                judged.emplace(key, out);
+                return true;
             };
+            // A unique start: random cuts brought down to one packing, as the sampler does.
             uint64_t attempt = 0;
-            while (!stop.load()) {
-                // A unique start: random cuts brought down to one packing, as the sampler does.
-                Design current;
+            const auto fresh = [&](std::shared_ptr<const Design>& out) {
                 for (;; ++attempt) {
-                    if (stop.load()) return;
+                    if (stop.load()) return false;
                     Cut cut;
                     SplitMix draw(attemptSeed(request.seed, (uint64_t(thread) << 40) + attempt + 1));
                     if (randomCut(request, lists, draw, cut) != CutOutcome::Made) continue;
-                    Judge::Outcome o = judge.judge(cut.blocks, 1, &stop, current);
-                    if (o == Judge::Outcome::NotUnique) {
-                        RefineStats refined;
-                        const bool one = refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined);
-                        // Its first count is the cut's again; the variants passed on the way pack many ways.
-                        const uint64_t variants = refined.judged > 0 ? refined.judged - 1 : 0;
-                        tried.fetch_add(variants);
-                        notUnique.fetch_add(variants);
-                        if (one) o = judge.judge(cut.blocks, 1, &stop, current);
-                    }
-                    if (o == Judge::Outcome::Stopped) return;
-                    tried.fetch_add(1);
-                    if (o == Judge::Outcome::Accepted) {
-                        ++attempt;
-                        break;
-                    }
-                    notUnique.fetch_add(1);
+                    if (!lookUp(cut.blocks, out)) return false;
+                    if (out) break;
+                    RefineStats refined;
+                    const bool one = refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined);
+                    if (one && !lookUp(cut.blocks, out)) return false;
+                    // Its first count is the cut's again, its last (when unique) judged above; those between pack many ways.
+                    const uint64_t variants = refined.judged - std::min<uint64_t>(refined.judged, one ? 2 : 1);
+                    tried.fetch_add(variants);
+                    notUnique.fetch_add(variants);
+                    if (out) break;
                 }
-                named(current);
-                offer(current);
-                Design chainBest = current;
-                // Every cut judged by this chain: its design when unique.
-                std::unordered_map<uint64_t, std::optional<Design>> seen{{keyOf(current.blocks), current}};
+                ++attempt;
+                return true;
+            };
+            // A neighbour of `from`: one or a few steps, and when that packs more than
+            // one way, a short descent back to one packing. Unique cuts seldom neighbour
+            // one another; passing through the others reaches far more of them.
+            const auto propose = [&](const Blocks& from, int steps, std::shared_ptr<const Design>& out) {
+                out = nullptr;
+                Blocks b = from;
+                // One step of any kind; more are moves of single cells, which keep to the rules.
+                if (steps == 1) {
+                    if (!step(request, b, rng)) return true;
+                } else {
+                    shakeCut(request, rng, b, steps);
+                }
+                if (!lookUp(b, out)) return false;
+                if (out) return true;
+                RefineStats refined;
+                const bool one = refineTowardsUnique(request, rng, b, kRepair, &stop, refined);
+                if (stop.load()) return false;
+                if (one && !lookUp(b, out)) return false;
+                // Its first count is the step's again, its last (when unique) judged above.
+                const uint64_t variants = refined.judged - std::min<uint64_t>(refined.judged, one ? 2 : 1);
+                tried.fetch_add(variants);
+                notUnique.fetch_add(variants);
+                return true;
+            };
+            // Again from one of the hardest found, shaken a few steps away.
+            const auto restart = [&](std::shared_ptr<const Design>& out) {
+                std::shared_ptr<const Design> from;
+                {
+                    std::lock_guard lock(cacheMutex);
+                    if (!elite.empty() && rng.below(3) != 0) {
+                        auto list = elite.begin();
+                        std::advance(list, rng.below(int(elite.size())));
+                        const int n = int(list->second.size());
+                        from = list->second[size_t(std::min(rng.below(n), rng.below(n)))];
+                    }
+                }
+                if (!from) return fresh(out);
+                for (int tries = 0; tries < kKickTries; ++tries) {
+                    if (!propose(from->blocks, 2 + rng.below(3), out)) return false;
+                    if (out) return true;
+                }
+                out = from;
+                return true;
+            };
+
+            std::shared_ptr<const Design> current;
+            if (!fresh(current)) return;
+            while (!stop.load()) {
+                std::shared_ptr<const Design> chainBest = current;
                 int sinceBetter = 0, returns = 0;
-                // A step that found nothing better: past the patience back to the best, or afresh.
+                // A step that found nothing better: past the patience back to the best, or elsewhere.
                 const auto stale = [&] {
                     if (++sinceBetter <= kPatience) return true;
                     current = chainBest;
@@ -220,46 +315,27 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                 while (!stop.load()) {
                     const double t = request.seconds > 0 ? std::min(1.0, elapsed() / request.seconds) : 0.5;
                     const double temperature = kHot * std::pow(kCold / kHot, t);
-                    Blocks next = current.blocks;
-                    if (!step(request, next, rng)) {
+                    std::shared_ptr<const Design> d;
+                    if (!propose(current->blocks, rng.below(2) == 0 ? 1 : 2 + rng.below(2), d)) return;
+                    if (!d) {
                         if (!stale()) break;
                         continue;
                     }
-                    const uint64_t key = keyOf(next);
-                    auto known = seen.find(key);
-                    if (known == seen.end()) {
-                        Design d;
-                        const Judge::Outcome o = judge.judge(next, 1, &stop, d);
-                        if (o == Judge::Outcome::Stopped) break;
-                        tried.fetch_add(1);
-                        if (o == Judge::Outcome::Accepted) {
-                            named(d);
-                            offer(d);
-                        } else {
-                            notUnique.fetch_add(1);
-                        }
-                        known = seen.emplace(key, o == Judge::Outcome::Accepted ? std::optional<Design>(d) : std::nullopt).first;
-                    }
-                    if (!known->second) {
-                        if (!stale()) break;
-                        continue;
-                    }
-                    const Design& d = *known->second;
-                    const double s = score(d);
-                    const double gain = s - score(current);
+                    const double gain = score(*d) - score(*current);
                     if (gain < 0 && rng.below(1 << 20) >= int(std::exp(gain / temperature) * double(1 << 20))) {
                         if (!stale()) break;
                         continue;
                     }
                     current = d;
                     accepted.fetch_add(1);
-                    if (d.difficulty.nodesPerPacking > chainBest.difficulty.nodesPerPacking) {
+                    if (d->difficulty.nodesPerPacking > chainBest->difficulty.nodesPerPacking) {
                         chainBest = d;
                         sinceBetter = returns = 0;
                     } else if (!stale()) {
                         break;
                     }
                 }
+                if (!restart(current)) return;
             }
         },
         [&] {
@@ -277,6 +353,7 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
     result.tried = tried.load();
     result.notUnique = notUnique.load();
     result.accepted = accepted.load();
+    result.unique = unique.load();
     result.seconds = pool.seconds();
     result.stop = pool.cancelled() ? DesignStop::Cancelled : DesignStop::Time;
     return result;

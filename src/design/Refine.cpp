@@ -63,6 +63,14 @@ std::vector<Blocks> movesFrom(const DesignRequest& request, SplitMix& rng, const
 
 }  // namespace
 
+void shakeCut(const DesignRequest& request, SplitMix& rng, Blocks& blocks, int moves) {
+    for (int k = 0; k < moves; ++k) {
+        const std::vector<Blocks> all = movesFrom(request, rng, blocks);
+        if (all.empty()) return;
+        blocks = all.front();
+    }
+}
+
 bool refineTowardsUnique(const DesignRequest& request, SplitMix& rng, Blocks& blocks, int steps,
                          const std::atomic<bool>* stop, RefineStats& stats) {
     // A cut that packs more ways than this is dropped rather than refined.

@@ -18,4 +18,8 @@ struct RefineStats {
 bool refineTowardsUnique(const DesignRequest& request, SplitMix& rng, Blocks& blocks, int steps,
                          const std::atomic<bool>* stop, RefineStats& stats);
 
+// `moves` random legal moves of a cell to a neighbouring block (as the descent
+// makes them); fewer when none is left.
+void shakeCut(const DesignRequest& request, SplitMix& rng, Blocks& blocks, int moves);
+
 }  // namespace tessaro::design

@@ -78,6 +78,12 @@ TEST(CliDesign, WritesUniquePuzzlesAndNeverReplacesOne) {
 
     EXPECT_EQ(runCli(dir, "design --box 5x2x2 --blocks 3 --out x").code, 2);
     EXPECT_EQ(runCli(dir, "design --box 2x2x2 --blocks 8 --min-cells 2 --out x").code, 2);  // 16 cells needed
+    // Four blocks of two cells are one shape: refused unless blocks of one shape are allowed.
+    EXPECT_EQ(runCli(dir, "design --box 2x2x2 --blocks 4 --min-cells 2 --out x").code, 2);
+    EXPECT_NE(runCli(dir, "design --box 2x2x2 --blocks 4 --min-cells 2 --allow-identical --seconds 5 --out '" +
+                              dir.file("same") + "'")
+                  .code,
+              2);
     EXPECT_EQ(runCli(dir, "design --out x").code, 2);
     EXPECT_EQ(runCli(dir, "design --sample --assemblable --out x").code, 2);
 }
