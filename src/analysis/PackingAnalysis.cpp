@@ -120,18 +120,59 @@ struct PackingAnalysis::Data {
         }
     }
 
-    // Whether rotation g can map any packing onto itself: each block alone of its
-    // shape must then lie where g maps it onto itself. Most rotations fail on the
-    // block with the fewest places, and then need no search.
-    bool mayFix(const BoxSymmetry& g) const {
-        const PieceType* fewest = nullptr;
-        for (const PieceType& t : types)
-            if (t.blocks.size() == 1 && (fewest == nullptr || t.placements.size() < fewest->placements.size())) fewest = &t;
-        if (fewest == nullptr) return true;
-        for (uint64_t p : fewest->placements)
-            if (g.apply(p) == p) return true;
-        return false;
-    }
+    // Whether a rotation can map any packing onto itself: each block alone of its
+    // shape must then lie where the rotation maps it onto itself. Most rotations
+    // fail on the block with the fewest places, and then need no search. A place
+    // mapped onto itself keeps the centre of its cells: tested first on the sums
+    // of the cells' coordinates, made once, that spares most maps of whole places.
+    class FixTest {
+    public:
+        explicit FixTest(const std::vector<PieceType>& types) {
+            for (const PieceType& t : types)
+                if (t.blocks.size() == 1 && (fewest_ == nullptr || t.placements.size() < fewest_->placements.size()))
+                    fewest_ = &t;
+            if (fewest_ == nullptr) return;
+            for (uint64_t p : fewest_->placements) {
+                std::array<int, 3> sum{};
+                for (uint64_t m = p; m != 0; m &= m - 1) {
+                    const auto c = coords(m & (~m + 1));
+                    for (size_t a = 0; a < 3; ++a) sum[a] += c[a];
+                }
+                sums_.push_back(sum);
+            }
+        }
+        bool mayFix(const BoxSymmetry& g) const {
+            if (fewest_ == nullptr) return true;
+            // The rotation as x -> R x + t, from the images of the corner cell and its
+            // neighbours; an axis the box is one cell thick along adds nothing to any sum.
+            const std::array<int, 3> t = coords(g.apply(bitOf(0, 0, 0)));
+            std::array<std::array<int, 3>, 3> column{};
+            for (size_t a = 0; a < 3; ++a) {
+                const uint64_t unit = a == 0 ? bitOf(1, 0, 0) : a == 1 ? bitOf(0, 1, 0) : bitOf(0, 0, 1);
+                const uint64_t image = g.apply(unit);
+                if (image == 0) continue;
+                const auto c = coords(image);
+                for (size_t i = 0; i < 3; ++i) column[a][i] = c[i] - t[i];
+            }
+            const int n = fewest_->size;
+            for (size_t k = 0; k < sums_.size(); ++k) {
+                const std::array<int, 3>& s = sums_[k];
+                bool centre = true;
+                for (size_t i = 0; i < 3 && centre; ++i)
+                    centre = column[0][i] * s[0] + column[1][i] * s[1] + column[2][i] * s[2] + n * t[i] == s[i];
+                if (centre && g.apply(fewest_->placements[k]) == fewest_->placements[k]) return true;
+            }
+            return false;
+        }
+
+    private:
+        static std::array<int, 3> coords(uint64_t cell) {
+            const int c = std::countr_zero(cell);
+            return {c & 3, (c >> 2) & 3, c >> 4};
+        }
+        const PieceType* fewest_ = nullptr;
+        std::vector<std::array<int, 3>> sums_;
+    };
 
     // For the unlabelled packings that reflection g maps onto themselves: a block
     // and its mirror image are one type there, and each item a cycle of pieces.
@@ -532,8 +573,9 @@ bool PackingAnalysis::Data::classes(uint64_t typePackings, const std::atomic<boo
     // With every block of its own shape no rotation can permute blocks: the
     // packings it fixes are the same told apart or not, and are counted once.
     const bool allSingle = std::all_of(types.begin(), types.end(), [](const PieceType& t) { return t.blocks.size() == 1; });
+    const FixTest fixTest(types);
     for (size_t g = 1; g < group.size(); ++g) {
-        if (!mayFix(group[g])) continue;
+        if (!fixTest.mayFix(group[g])) continue;
         std::vector<Item> fixed, cycles;
         invariantItems(group[g], fixed, cycles);
         const auto a = countAll(makeItems(std::move(fixed)), root, cancel);

@@ -76,6 +76,12 @@ TEST(AnalysisBruteForce, HandMadeBoxes) {
     expectAgrees(makePuzzle(3, 2, 2, {bar3, bar3, ell, domino, one}), false, "3x2x2, identical blocks, empty cells");
     expectAgrees(makePuzzle(3, 2, 2, {bar3, slab, apart}), false, "3x2x2, three empty cells");
     expectAgrees(makePuzzle(3, 3, 1, {bar3, ell, ell}), false, "a flat box, one empty cell");
+    // Blocks each of its own shape, whose packings the rotations fix (or nearly):
+    // the rotations are sorted out by where the fewest-placed block can lie.
+    const CellList plus = {{1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {1, 2, 0}};
+    expectAgrees(makePuzzle(3, 3, 1, {plus, one, one, one, one}), false, "a plus fixed by every rotation of a flat box");
+    expectAgrees(makePuzzle(2, 2, 2, {slab, ell, one}), false, "a slab, an L and a cell");
+    expectAgrees(makePuzzle(3, 2, 2, {slab, slab, bar3, one}), false, "3x2x2, a bar along the axis");
     // A block and its mirror image, alone and with its partner missing.
     const CellList screw = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}};
     const CellList screwMirror = {{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {0, 1, 1}};
