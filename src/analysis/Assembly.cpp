@@ -1,4 +1,5 @@
 #include "analysis/Assembly.h"
+#include "analysis/CellPlanes.h"
 
 #include <algorithm>
 #include <bit>
@@ -278,9 +279,6 @@ Packing AssemblyCheck::turned(const Packing& packing, UpFace face) const {
 }
 
 namespace {
-
-constexpr uint64_t kPlaneX0 = 0x1111111111111111ull;
-constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
 
 // Whether straight drops along one axis load the packing: the blocks in some order
 // where none lies above one loaded before it, that is when "lies above" has no

@@ -1,4 +1,5 @@
 #include "analysis/AssemblyJudge.h"
+#include "analysis/CellPlanes.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,9 +9,6 @@ namespace tessaro::analysis {
 
 namespace {
 
-constexpr uint64_t kPlaneX0 = 0x1111111111111111ull;
-constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
-constexpr uint64_t kLayer0 = 0xFFFF;
 constexpr uint64_t kColumn0 = 0x0101010101010101ull;
 constexpr uint64_t kColumn7 = kColumn0 << 7;
 constexpr int kMemoBits = 10;

@@ -1,4 +1,5 @@
 #include "analysis/CoverSearch.h"
+#include "analysis/CellPlanes.h"
 
 #include "model/SplitMix.h"
 
@@ -10,10 +11,6 @@ namespace tessaro::analysis {
 namespace {
 
 constexpr uint64_t kFull = ~uint64_t(0);
-constexpr uint64_t kPlaneX0 = 0x1111111111111111ull;
-constexpr uint64_t kPlaneX3 = kPlaneX0 << 3;
-constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
-constexpr uint64_t kPlaneY3 = kPlaneY0 << 12;
 
 // No free cell may be shut in alone by filled ones unless it can stay empty, or
 // pieces are left that can cover it: one of a single cell, or one in parts.

@@ -1,4 +1,5 @@
 #include "analysis/Geometry.h"
+#include "analysis/CellPlanes.h"
 
 #include <algorithm>
 #include <bit>
@@ -24,11 +25,6 @@ std::array<Rotation, 24> makeRotations() {
         }
     return out;
 }
-
-constexpr uint64_t kPlaneX0 = 0x1111111111111111ull;
-constexpr uint64_t kPlaneX3 = kPlaneX0 << 3;
-constexpr uint64_t kPlaneY0 = 0x000F000F000F000Full;
-constexpr uint64_t kPlaneY3 = kPlaneY0 << 12;
 
 }  // namespace
 
@@ -143,7 +139,6 @@ BoxSymmetry::BoxSymmetry(const Rotation& r, BoxSize box) {
             byNibble_[size_t(k)][size_t(v)] =
                 byNibble_[size_t(k)][size_t(v & (v - 1))] | to[size_t(4 * k + std::countr_zero(unsigned(v)))];
 }
-
 
 namespace {
 

@@ -1,7 +1,10 @@
 #pragma once
 // Cell sets of the 4x4x4 grid as 64-bit masks (bit x + 4y + 16z).
 
+#include "analysis/CellPlanes.h"
+
 #include <array>
+#include <cstddef>
 #include <bit>
 #include <cstdint>
 
@@ -9,9 +12,9 @@ namespace tessaro::design {
 
 // The cells sharing a face with some cell of `m` (not m itself unless adjacent to it).
 inline uint64_t faceNeighbours(uint64_t m) {
-    constexpr uint64_t kX0 = 0x1111111111111111ull, kX3 = kX0 << 3;
-    constexpr uint64_t kY0 = 0x000F000F000F000Full, kY3 = kY0 << 12;
-    return ((m << 1) & ~kX0) | ((m >> 1) & ~kX3) | ((m << 4) & ~kY0) | ((m >> 4) & ~kY3) | (m << 16) | (m >> 16);
+    using namespace analysis;
+    return ((m << 1) & ~kPlaneX0) | ((m >> 1) & ~kPlaneX3) | ((m << 4) & ~kPlaneY0) | ((m >> 4) & ~kPlaneY3) | (m << 16) |
+           (m >> 16);
 }
 
 inline uint64_t cellBit(int c) { return uint64_t(1) << c; }
