@@ -353,8 +353,8 @@ struct PackingAnalysis::Data {
         // few probes; while the probes stay within a sixteenth of what the best
         // estimate so far would cost, the better half gets more, shared between
         // the rounds left (with the parts taken in turn an eighth chose the same
-        // blocks, at a seventh more of a small count's work). The rule's choice goes first: when its estimate
-        // cannot pay for the first round, the rule stands. The draws, like the
+        // blocks, at a seventh more of a small count's work). The rule's choice
+        // goes first: when its estimate cannot pay for the first round, the rule stands. The draws, like the
         // candidates' order, owe nothing to the blocks' numbers.
         constexpr int kFirst = 8;
         probe(race[0], kFirst);

@@ -285,14 +285,18 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
     NearestResult near;
     HardestResult hardest;
     StockResult stock;
-    if (o.pieces) {
-        StockRequest request;
-        request.pieces = stockOf(*source);
-        if (!o.box.empty()) request.box = parseBox(o.box);
+    // What every kind of search takes alike from the options.
+    const auto common = [&o](auto& request) {
         request.count = o.count;
         request.seconds = o.seconds;
         request.minRating = o.minRating;
         request.threads = int(o.threads);
+    };
+    if (o.pieces) {
+        StockRequest request;
+        request.pieces = stockOf(*source);
+        if (!o.box.empty()) request.box = parseBox(o.box);
+        common(request);
         stock = stockPuzzles(request, control);
         result = stock;
     } else if (source) {
@@ -300,10 +304,7 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.source = *source;
         request.maxMoves = o.maxMoves;
         request.minCells = o.minCells > 0 ? o.minCells : 2;
-        request.count = o.count;
-        request.seconds = o.seconds;
-        request.minRating = o.minRating;
-        request.threads = int(o.threads);
+        common(request);
         near = nearestUnique(request, control);
         result = near;
     } else {
@@ -314,11 +315,8 @@ void run(const DesignOptions& o, CliContext& ctx, const std::optional<Puzzle>& s
         request.maxCells = o.maxCells;
         request.empty = o.empty;
         request.allowIdentical = o.allowIdentical;
-        request.count = o.count;
-        request.seconds = o.seconds;
-        request.minRating = o.minRating;
+        common(request);
         request.seed = o.seed;
-        request.threads = int(o.threads);
         request.assemblable = o.assemblable;
         request.minLevel = o.minLevel;
         if (o.hardest) {

@@ -233,6 +233,13 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                 judged.emplace(key, out);
                 return true;
             };
+            // A descent's counts: its first is the cut's again, its last (when unique)
+            // judged by lookUp; those between pack many ways.
+            const auto passedBy = [&](const RefineStats& refined, bool one) {
+                const uint64_t variants = refined.judged - std::min<uint64_t>(refined.judged, one ? 2 : 1);
+                tried.fetch_add(variants);
+                notUnique.fetch_add(variants);
+            };
             // A unique start: random cuts brought down to one packing, as the sampler does.
             uint64_t attempt = 0;
             const auto fresh = [&](std::shared_ptr<const Design>& out) {
@@ -246,10 +253,7 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                     RefineStats refined;
                     const bool one = refineTowardsUnique(request, draw, cut.blocks, 700, &stop, refined);
                     if (one && !lookUp(cut.blocks, out)) return false;
-                    // Its first count is the cut's again, its last (when unique) judged above; those between pack many ways.
-                    const uint64_t variants = refined.judged - std::min<uint64_t>(refined.judged, one ? 2 : 1);
-                    tried.fetch_add(variants);
-                    notUnique.fetch_add(variants);
+                    passedBy(refined, one);
                     if (out) break;
                 }
                 ++attempt;
@@ -273,10 +277,7 @@ HardestResult hardestPuzzles(const DesignRequest& request, const DesignControl& 
                 const bool one = refineTowardsUnique(request, rng, b, kRepair, &stop, refined);
                 if (stop.load()) return false;
                 if (one && !lookUp(b, out)) return false;
-                // Its first count is the step's again, its last (when unique) judged above.
-                const uint64_t variants = refined.judged - std::min<uint64_t>(refined.judged, one ? 2 : 1);
-                tried.fetch_add(variants);
-                notUnique.fetch_add(variants);
+                passedBy(refined, one);
                 return true;
             };
             // Again from one of the hardest found, shaken a few steps away.
